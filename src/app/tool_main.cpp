@@ -1,0 +1,3 @@
+#include "ToolMain.h"
+
+int main(int argc, char** argv) { return yx::tool::run(argc, argv); }

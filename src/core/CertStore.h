@@ -1,0 +1,86 @@
+// The three certificate stores (personal with private keys, other people, CA) over a pluggable
+// back end; the on-disk back end keeps one folder per store.
+#pragma once
+
+#include "DigitalCertificate.h"
+#include "ResultCodes.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace yx {
+
+// What one stored entry holds.
+struct StoreEntry {
+    std::string id;                     // stable entry name inside the store
+    CertContextPtr ctx;                 // certificate with its properties (friendly name, key path)
+};
+
+// A store back end: the on-disk one now, others (a Windows system store) later.
+class CertStoreBackend : public CertPropertySink {
+public:
+    // Entries in store order (stable across re-opens; new entries at the end). False when the
+    // store cannot be read at all; damaged entries are skipped, never fatal.
+    virtual bool load(std::vector<StoreEntry>& out) = 0;
+    // Adds a certificate (and for the personal store its private key as PKCS#8 DER, else empty).
+    // An entry with the same thumbprint is replaced in place (keeps its position). Atomic.
+    virtual bool add(const std::vector<unsigned char>& der, const std::vector<unsigned char>& pkcs8Key,
+                     const std::optional<std::string>& friendlyName, const std::string& providerName) = 0;
+    virtual bool remove(const std::string& id) = 0;
+};
+
+// The on-disk back end for the store named `name` ("my", "other", "ca") under the data root.
+std::shared_ptr<CertStoreBackend> makeDiskStoreBackend(const std::string& name);
+
+} // namespace yx
+
+class CCertStore {
+public:
+    virtual ~CCertStore();
+    // Re-reads the store; 0 = opened. Filters set earlier are cleared.
+    virtual int OpenCertStore();
+
+    // "SubjectEmail" with an address, "KeyUsage" with "Crypt" or "Sign"; filters add up.
+    int SetFilter(const char* key, const char* value);
+    int GetCertCount();
+    CDigitalCertificate* getCert(int index);              // owned by the store
+    CDigitalCertificate* FindByThumb(const std::string& thumb); // spaces and case ignored; null if absent
+    bool Remove(int index);
+
+protected:
+    explicit CCertStore(const std::string& storeName);
+    CCertStore(std::shared_ptr<yx::CertStoreBackend> backend);
+
+    std::shared_ptr<yx::CertStoreBackend> m_backend;
+    std::vector<std::unique_ptr<CDigitalCertificate>> m_all;  // whole store, store order
+    std::vector<CDigitalCertificate*> m_visible;              // after filters; points into m_all
+    std::vector<std::string> m_ids;                           // entry ids parallel to m_all
+};
+
+class CMyCertStore : public CCertStore {
+public:
+    CMyCertStore();
+    explicit CMyCertStore(std::shared_ptr<yx::CertStoreBackend> backend);
+    // 6 = not a PFX file, 7 = wrong password, 14 = legacy provider unavailable for an old PFX.
+    // CA certificates of the chain go into the CA store.
+    int ImportP12(const char* csp, const char* path, const char* password);
+    // 0 = written (3DES, SHA-1 MAC, high iteration count, friendly name kept); 13 = cannot create.
+    int ExportP12(int index, const char* path, const char* password);
+};
+
+class COtherCertStore : public CCertStore {
+public:
+    COtherCertStore();
+    explicit COtherCertStore(std::shared_ptr<yx::CertStoreBackend> backend);
+    int ImportCert(const char* path);             // DER or PEM file; 8 = not a certificate file
+    int ImportCert(CDigitalCertificate* cert);    // the caller keeps the object
+};
+
+class CCaCertStore : public CCertStore {
+public:
+    CCaCertStore();
+    explicit CCaCertStore(std::shared_ptr<yx::CertStoreBackend> backend);
+    int ImportCert(const char* path);
+    int ImportCert(CDigitalCertificate* cert);
+};

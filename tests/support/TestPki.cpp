@@ -1,0 +1,306 @@
+#include "TestPki.h"
+
+#include <array>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <mutex>
+#include <openssl/pem.h>
+#include <openssl/rsa.h>
+#include <stdexcept>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace yxtest {
+namespace {
+
+void check(bool ok, const char* what) {
+    if (!ok)
+        throw std::runtime_error(std::string("test PKI: ") + what);
+}
+
+void addNameEntry(X509_NAME* name, const char* field, const std::string& value) {
+    if (value.empty())
+        return;
+    check(X509_NAME_add_entry_by_txt(name, field, MBSTRING_UTF8,
+                                     reinterpret_cast<const unsigned char*>(value.data()),
+                                     static_cast<int>(value.size()), -1, 0) == 1,
+          "name entry");
+}
+
+void addExt(X509* cert, X509* issuer, int nid, const std::string& value) {
+    X509V3_CTX ctx;
+    X509V3_set_ctx_nodb(&ctx);
+    X509V3_set_ctx(&ctx, issuer, cert, nullptr, nullptr, 0);
+    yx::X509ExtPtr ext(X509V3_EXT_conf_nid(nullptr, &ctx, nid, value.c_str()));
+    check(ext != nullptr, "extension");
+    check(X509_add_ext(cert, ext.get(), -1) == 1, "add extension");
+}
+
+std::string kuText(int bits) {
+    static const std::pair<int, const char*> names[] = {
+        {KU_DIGITAL_SIGNATURE, "digitalSignature"}, {KU_NON_REPUDIATION, "nonRepudiation"},
+        {KU_KEY_ENCIPHERMENT, "keyEncipherment"},   {KU_DATA_ENCIPHERMENT, "dataEncipherment"},
+        {KU_KEY_AGREEMENT, "keyAgreement"},         {KU_KEY_CERT_SIGN, "keyCertSign"},
+        {KU_CRL_SIGN, "cRLSign"}};
+    std::string out = "critical";
+    for (auto& [bit, name] : names)
+        if (bits & bit)
+            out += std::string(",") + name;
+    return out;
+}
+
+Bytes toDer(X509* cert) {
+    unsigned char* p = nullptr;
+    const int n = i2d_X509(cert, &p);
+    check(n > 0, "i2d_X509");
+    Bytes out(p, p + n);
+    OPENSSL_free(p);
+    return out;
+}
+
+} // namespace
+
+yx::EvpPkeyPtr freshKey(int bits) {
+    yx::EvpPkeyPtr key(EVP_RSA_gen(static_cast<unsigned>(bits)));
+    check(key != nullptr, "RSA key");
+    return key;
+}
+
+yx::EvpPkeyPtr pooledKey(int index, int bits) {
+    static std::mutex mu;
+    static std::map<std::pair<int, int>, yx::EvpPkeyPtr> pool;
+    std::lock_guard lock(mu);
+    auto& slot = pool[{index, bits}];
+    if (!slot)
+        slot = freshKey(bits);
+    EVP_PKEY_up_ref(slot.get());
+    return yx::EvpPkeyPtr(slot.get());
+}
+
+Bytes Issued::der() const { return toDer(cert.get()); }
+
+std::string Issued::pem() const {
+    yx::BioPtr bio(BIO_new(BIO_s_mem()));
+    PEM_write_bio_X509(bio.get(), cert.get());
+    char* data = nullptr;
+    const long n = BIO_get_mem_data(bio.get(), &data);
+    return std::string(data, static_cast<size_t>(n));
+}
+
+TestCa::TestCa(const std::string& cn, int keyIndex) {
+    m_key = pooledKey(keyIndex);
+    m_cert.reset(X509_new());
+    X509* c = m_cert.get();
+    X509_set_version(c, 2);
+    ASN1_INTEGER_set(X509_get_serialNumber(c), 1);
+    X509_NAME* name = X509_get_subject_name(c);
+    addNameEntry(name, "C", "CN");
+    addNameEntry(name, "O", "岚川测试");
+    addNameEntry(name, "CN", cn);
+    X509_set_issuer_name(c, name);
+    X509_gmtime_adj(X509_getm_notBefore(c), -10L * 86400);
+    X509_gmtime_adj(X509_getm_notAfter(c), 3650L * 86400);
+    X509_set_pubkey(c, m_key.get());
+    addExt(c, c, NID_basic_constraints, "critical,CA:TRUE");
+    addExt(c, c, NID_key_usage, "critical,keyCertSign,cRLSign");
+    addExt(c, c, NID_subject_key_identifier, "hash");
+    check(X509_sign(c, m_key.get(), EVP_sha256()) > 0, "CA sign");
+}
+
+Bytes TestCa::der() const { return toDer(m_cert.get()); }
+
+Issued TestCa::issue(const CertSpec& spec) {
+    Issued out;
+    out.key = spec.keyIndex < 0 ? freshKey(spec.keyBits) : pooledKey(spec.keyIndex, spec.keyBits);
+    out.cert.reset(X509_new());
+    X509* c = out.cert.get();
+    X509_set_version(c, 2);
+    if (spec.serial.empty()) {
+        ASN1_INTEGER_set(X509_get_serialNumber(c), m_nextSerial++);
+    } else {
+        // Raw content octets, so tests can make serials with redundant sign bytes.
+        ASN1_INTEGER* serial = X509_get_serialNumber(c);
+        ASN1_STRING_set(serial, spec.serial.data(), static_cast<int>(spec.serial.size()));
+        // Content octets as given (magnitude of a positive INTEGER); tests of sign-byte handling
+        // work on the serial-text function with raw bytes.
+        serial->type = V_ASN1_INTEGER;
+    }
+    X509_NAME* name = X509_get_subject_name(c);
+    addNameEntry(name, "C", "CN");
+    addNameEntry(name, "O", spec.org);
+    addNameEntry(name, "CN", spec.cn);
+    addNameEntry(name, "emailAddress", spec.email);
+    X509_set_issuer_name(c, X509_get_subject_name(m_cert.get()));
+    X509_gmtime_adj(X509_getm_notBefore(c), spec.notBeforeOffset);
+    X509_gmtime_adj(X509_getm_notAfter(c), spec.notAfterOffset);
+    X509_set_pubkey(c, out.key.get());
+    if (spec.isCa)
+        addExt(c, m_cert.get(), NID_basic_constraints, "critical,CA:TRUE");
+    if (spec.keyUsage >= 0)
+        addExt(c, m_cert.get(), NID_key_usage, kuText(spec.keyUsage));
+    if (!spec.email.empty())
+        addExt(c, m_cert.get(), NID_subject_alt_name, "email:" + spec.email);
+    if (!spec.crlUrls.empty()) {
+        std::string v;
+        for (const auto& u : spec.crlUrls)
+            v += (v.empty() ? "URI:" : ",URI:") + u;
+        addExt(c, m_cert.get(), NID_crl_distribution_points, v);
+    }
+    addExt(c, m_cert.get(), NID_authority_key_identifier, "keyid:always");
+    check(X509_sign(c, m_key.get(), EVP_sha256()) > 0, "sign");
+    return out;
+}
+
+Bytes TestCa::crlDer(const std::vector<X509*>& revoked, long lastUpdateOffset, long nextUpdateOffset) const {
+    std::unique_ptr<X509_CRL, yx::OsslDeleter<X509_CRL_free>> crl(X509_CRL_new());
+    X509_CRL_set_version(crl.get(), 1);
+    X509_CRL_set_issuer_name(crl.get(), X509_get_subject_name(m_cert.get()));
+    yx::Asn1TimePtr last(X509_gmtime_adj(nullptr, lastUpdateOffset));
+    yx::Asn1TimePtr next(X509_gmtime_adj(nullptr, nextUpdateOffset));
+    X509_CRL_set1_lastUpdate(crl.get(), last.get());
+    X509_CRL_set1_nextUpdate(crl.get(), next.get());
+    for (X509* r : revoked) {
+        X509_REVOKED* entry = X509_REVOKED_new();
+        X509_REVOKED_set_serialNumber(entry, X509_get_serialNumber(r));
+        yx::Asn1TimePtr when(X509_gmtime_adj(nullptr, -600));
+        X509_REVOKED_set_revocationDate(entry, when.get());
+        X509_CRL_add0_revoked(crl.get(), entry);
+    }
+    X509_CRL_sort(crl.get());
+    check(X509_CRL_sign(crl.get(), m_key.get(), EVP_sha256()) > 0, "CRL sign");
+    unsigned char* p = nullptr;
+    const int n = i2d_X509_CRL(crl.get(), &p);
+    check(n > 0, "i2d_X509_CRL");
+    Bytes out(p, p + n);
+    OPENSSL_free(p);
+    return out;
+}
+
+Bytes TestCa::forgedCrlDer(EVP_PKEY* wrongKey) const {
+    std::unique_ptr<X509_CRL, yx::OsslDeleter<X509_CRL_free>> crl(X509_CRL_new());
+    X509_CRL_set_version(crl.get(), 1);
+    X509_CRL_set_issuer_name(crl.get(), X509_get_subject_name(m_cert.get()));
+    yx::Asn1TimePtr last(X509_gmtime_adj(nullptr, -3600));
+    yx::Asn1TimePtr next(X509_gmtime_adj(nullptr, 7 * 86400));
+    X509_CRL_set1_lastUpdate(crl.get(), last.get());
+    X509_CRL_set1_nextUpdate(crl.get(), next.get());
+    check(X509_CRL_sign(crl.get(), wrongKey, EVP_sha256()) > 0, "CRL sign");
+    unsigned char* p = nullptr;
+    const int n = i2d_X509_CRL(crl.get(), &p);
+    Bytes out(p, p + n);
+    OPENSSL_free(p);
+    return out;
+}
+
+Bytes makePfx(EVP_PKEY* key, X509* cert, const std::vector<X509*>& chain, const std::string& password,
+              PfxKind kind, const std::optional<std::string>& friendlyName) {
+    yx::X509StackPtr ca(sk_X509_new_null());
+    for (X509* c : chain) {
+        X509_up_ref(c);
+        sk_X509_push(ca.get(), c);
+    }
+    int nidKey = NID_pbe_WithSHA1And3_Key_TripleDES_CBC;
+    int nidCert = NID_pbe_WithSHA1And3_Key_TripleDES_CBC;
+    if (kind == PfxKind::Legacy)
+        nidCert = NID_pbe_WithSHA1And40BitRC2_CBC;
+    if (kind == PfxKind::Modern)
+        nidKey = nidCert = NID_aes_256_cbc;
+    const char* fn = friendlyName ? friendlyName->c_str() : nullptr;
+    // Legacy kinds get their MAC set explicitly below (SHA-1); modern keeps the SHA-256 default.
+    const int macIter = kind == PfxKind::Modern ? PKCS12_DEFAULT_ITER : -1;
+    yx::Pkcs12Ptr p12(PKCS12_create(password.c_str(), fn, key, cert, ca.get(), nidKey, nidCert,
+                                    PKCS12_DEFAULT_ITER, macIter, 0));
+    check(p12 != nullptr, "PKCS12_create (is the legacy provider loaded?)");
+    if (kind != PfxKind::Modern)
+        check(PKCS12_set_mac(p12.get(), password.c_str(), -1, nullptr, 0, 2048, EVP_sha1()) == 1, "MAC");
+    unsigned char* p = nullptr;
+    const int n = i2d_PKCS12(p12.get(), &p);
+    check(n > 0, "i2d_PKCS12");
+    Bytes out(p, p + n);
+    OPENSSL_free(p);
+    return out;
+}
+
+std::string writeFile(const std::string& dir, const std::string& name, const Bytes& bytes) {
+    const std::string path = dir + "/" + name;
+    std::ofstream f(path, std::ios::binary | std::ios::trunc);
+    f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    check(f.good(), "write file");
+    return path;
+}
+
+std::string writeFile(const std::string& dir, const std::string& name, const std::string& text) {
+    return writeFile(dir, name, Bytes(text.begin(), text.end()));
+}
+
+Bytes readFile(const std::string& path) {
+    std::ifstream f(path, std::ios::binary);
+    return Bytes((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+}
+
+TempDir::TempDir() {
+    std::string tmpl = (std::filesystem::temp_directory_path() / "yaoxia-test-XXXXXX").string();
+    check(::mkdtemp(tmpl.data()) != nullptr, "mkdtemp");
+    m_path = tmpl;
+}
+
+TempDir::~TempDir() {
+    std::error_code ec;
+    std::filesystem::remove_all(m_path, ec);
+}
+
+ScopedDataRoot::ScopedDataRoot() {
+    if (const char* old = std::getenv("YAOXIA_HOME"))
+        m_old = old;
+    ::setenv("YAOXIA_HOME", path().c_str(), 1);
+}
+
+ScopedDataRoot::~ScopedDataRoot() {
+    if (m_old)
+        ::setenv("YAOXIA_HOME", m_old->c_str(), 1);
+    else
+        ::unsetenv("YAOXIA_HOME");
+}
+
+int runCommand(const std::vector<std::string>& argv, std::string* out, const std::string& stdinText) {
+    int inPipe[2], outPipe[2];
+    check(::pipe(inPipe) == 0 && ::pipe(outPipe) == 0, "pipe");
+    const pid_t pid = ::fork();
+    check(pid >= 0, "fork");
+    if (pid == 0) {
+        ::dup2(inPipe[0], 0);
+        ::dup2(outPipe[1], 1);
+        ::close(inPipe[1]);
+        ::close(outPipe[0]);
+        std::vector<char*> args;
+        for (const auto& a : argv)
+            args.push_back(const_cast<char*>(a.c_str()));
+        args.push_back(nullptr);
+        ::execvp(args[0], args.data());
+        ::_exit(127);
+    }
+    ::close(inPipe[0]);
+    ::close(outPipe[1]);
+    if (!stdinText.empty()) {
+        ssize_t w = ::write(inPipe[1], stdinText.data(), stdinText.size());
+        (void)w;
+    }
+    ::close(inPipe[1]);
+    std::string captured;
+    char buf[4096];
+    ssize_t n;
+    while ((n = ::read(outPipe[0], buf, sizeof buf)) > 0)
+        captured.append(buf, static_cast<size_t>(n));
+    ::close(outPipe[0]);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    if (out)
+        *out = captured;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+} // namespace yxtest

@@ -1,0 +1,98 @@
+// A test PKI made with OpenSSL at run time: a CA, certificates with chosen names, e-mail, key
+// usage, CRL distribution points and validity, CRLs, and PFX files of every common kind.
+#pragma once
+
+#include "OpenSslHolders.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace yxtest {
+
+using Bytes = std::vector<unsigned char>;
+
+// RSA keys are slow to make; tests draw them from a small per-process pool.
+yx::EvpPkeyPtr pooledKey(int index = 0, int bits = 2048);
+yx::EvpPkeyPtr freshKey(int bits = 2048);
+
+struct CertSpec {
+    std::string cn = "测试用户";       // UTF-8; empty = no CN
+    std::string email;                // emailAddress in the subject and rfc822Name in subjectAltName
+    std::string org = "岚川测试";
+    int keyUsage = -1;                // KU_* bits (KU_DIGITAL_SIGNATURE ...); -1 = no extension
+    std::vector<std::string> crlUrls; // CRL distribution points
+    Bytes serial;                     // big-endian serial bytes; empty = counter
+    long notBeforeOffset = -86400;    // seconds from now
+    long notAfterOffset = 365L * 86400;
+    bool isCa = false;
+    int keyIndex = 1;                 // pooled key to use; -1 = a fresh one
+    int keyBits = 2048;
+};
+
+struct Issued {
+    yx::X509Ptr cert;
+    yx::EvpPkeyPtr key;
+    Bytes der() const;
+    std::string pem() const;
+};
+
+class TestCa {
+public:
+    explicit TestCa(const std::string& cn = "钥匣测试根CA", int keyIndex = 0);
+    Issued issue(const CertSpec& spec);
+    X509* cert() const { return m_cert.get(); }
+    EVP_PKEY* key() const { return m_key.get(); }
+    Bytes der() const;
+    // A CRL signed by this CA, listing `revoked`; times are offsets in seconds from now.
+    Bytes crlDer(const std::vector<X509*>& revoked, long lastUpdateOffset = -3600,
+                 long nextUpdateOffset = 7 * 86400) const;
+    // A CRL with this CA's name signed by another key (a forgery).
+    Bytes forgedCrlDer(EVP_PKEY* wrongKey) const;
+
+private:
+    yx::X509Ptr m_cert;
+    yx::EvpPkeyPtr m_key;
+    long m_nextSerial = 1000;
+};
+
+enum class PfxKind {
+    Legacy,     // RC2-40 certificates, 3DES key, SHA-1 MAC (needs the legacy provider)
+    TripleDes,  // 3DES for both, SHA-1 MAC
+    Modern,     // AES-256-CBC with PBKDF2, SHA-256 MAC (OpenSSL 3's default)
+};
+Bytes makePfx(EVP_PKEY* key, X509* cert, const std::vector<X509*>& chain, const std::string& password,
+              PfxKind kind, const std::optional<std::string>& friendlyName = std::nullopt);
+
+// Files and folders.
+std::string writeFile(const std::string& dir, const std::string& name, const Bytes& bytes);
+std::string writeFile(const std::string& dir, const std::string& name, const std::string& text);
+Bytes readFile(const std::string& path);
+
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::string& path() const { return m_path; }
+    std::string file(const std::string& name) const { return m_path + "/" + name; }
+
+private:
+    std::string m_path;
+};
+
+// Points YAOXIA_HOME at a fresh temporary folder for the object's lifetime.
+class ScopedDataRoot : public TempDir {
+public:
+    ScopedDataRoot();
+    ~ScopedDataRoot();
+
+private:
+    std::optional<std::string> m_old;
+};
+
+// Runs a command by argument vector; returns exit status and captures stdout.
+int runCommand(const std::vector<std::string>& argv, std::string* out = nullptr, const std::string& stdinText = "");
+
+} // namespace yxtest
