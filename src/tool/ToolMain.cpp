@@ -1,16 +1,44 @@
 #include "ToolMain.h"
 
+#include "Commands.h"
+
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 
 namespace yx::tool {
+namespace {
+
+// Commands whose code has not landed yet are left out of this table.
+const Command kCommands[] = {
+    {"--help", nullptr, ""},
+};
+
+void usage(FILE* out) {
+    std::fprintf(out, "usage: yaoxia-tool COMMAND [ARGS]\n\ncommands:\n");
+    for (const auto& c : kCommands)
+        if (c.run)
+            std::fprintf(out, "  %s %s\n", c.name, c.usage);
+    std::fprintf(out, "\npasswords: --password pass:TEXT | env:VAR | file:PATH | stdin\n"
+                      "data root: $YAOXIA_HOME (else the XDG folders)\n");
+}
+
+} // namespace
 
 int run(int argc, char** argv) {
-    if (argc < 2 || std::strcmp(argv[1], "--help") == 0) {
-        std::fprintf(stderr, "usage: yaoxia-tool COMMAND ...\n");
-        return argc < 2 ? 2 : 0;
+    if (argc < 2) {
+        usage(stderr);
+        return 2;
     }
-    std::fprintf(stderr, "unknown command: %s\n", argv[1]);
+    if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "help") == 0) {
+        usage(stdout);
+        return 0;
+    }
+    for (const auto& c : kCommands)
+        if (c.run && std::strcmp(c.name, argv[1]) == 0)
+            return c.run(argc - 1, argv + 1);
+    std::fprintf(stderr, "yaoxia-tool: unknown command \"%s\"\n", argv[1]);
+    usage(stderr);
     return 2;
 }
 
