@@ -1,0 +1,13 @@
+#!/bin/sh
+# One command for a fresh Debian 12 machine: install what is missing, build, start the program.
+set -eu
+ROOT=$(cd "$(dirname "$0")/.." && pwd)
+"$ROOT/scripts/install-deps.sh"
+"$ROOT/scripts/build.sh"
+BIN="$ROOT/build/src/app"
+if [ -x "$BIN/yaoxia" ] && { [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ] || [ -n "${QT_QPA_PLATFORM:-}" ]; }; then
+    exec "$BIN/yaoxia" "$@"
+fi
+# No desktop (or no desktop program yet): show the personal store with the command-line tool.
+echo "run: no display; listing the personal certificate store with yaoxia-tool" >&2
+exec "$BIN/yaoxia-tool" list my
