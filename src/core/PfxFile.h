@@ -25,6 +25,8 @@ std::optional<std::vector<unsigned char>> writePfx(EVP_PKEY* key, X509* cert, co
                                                    const char* password);
 // Loads OpenSSL's legacy provider (for RC2/40 PFX files) once; false when unavailable.
 bool ensureLegacyProvider();
+// What the user is told when an old PFX needs the legacy provider and it cannot be loaded.
+const char* legacyProviderMessage();
 
 } // namespace yx
 

@@ -11,7 +11,16 @@ namespace {
 
 // Commands whose code has not landed yet are left out of this table.
 const Command kCommands[] = {
-    {"--help", nullptr, ""},
+    {"list", cmdList, "my|other|ca [--online]"},
+    {"import-pfx", cmdImportPfx, "FILE [--csp NAME] [--password SRC]"},
+    {"export-pfx", cmdExportPfx, "INDEX FILE [--password SRC]"},
+    {"import-cert", cmdImportCert, "other|ca FILE"},
+    {"export-cert", cmdExportCert, "my|other|ca INDEX FILE"},
+    {"remove", cmdRemove, "my|other INDEX"},
+    {"rename", cmdRename, "my|other|ca INDEX NAME"},
+    {"crl-check", cmdCrlCheck, "my|other INDEX"},
+    {"pfx-passwd", cmdPfxPasswd, "SOURCE TARGET [--password SRC] [--new-password SRC]"},
+    {"settings", cmdSettings, "get SECTION ENTRY | set SECTION ENTRY VALUE"},
 };
 
 void usage(FILE* out) {
