@@ -2,6 +2,8 @@
 
 #include <array>
 #include <cstdlib>
+#include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
@@ -267,6 +269,16 @@ ScopedDataRoot::~ScopedDataRoot() {
 }
 
 int runCommand(const std::vector<std::string>& argv, std::string* out, const std::string& stdinText) {
+    return runCommandFull(argv, out, nullptr, stdinText);
+}
+
+int runCommandFull(const std::vector<std::string>& argv, std::string* out, std::string* err,
+                   const std::string& stdinText) {
+    // stderr goes to a temporary file so a chatty child cannot dead-lock on a full pipe; a child
+    // that exits without reading its input must not kill the test with SIGPIPE.
+    ::signal(SIGPIPE, SIG_IGN);
+    TempDir tmp;
+    const std::string errPath = tmp.file("stderr");
     int inPipe[2], outPipe[2];
     check(::pipe(inPipe) == 0 && ::pipe(outPipe) == 0, "pipe");
     const pid_t pid = ::fork();
@@ -274,6 +286,11 @@ int runCommand(const std::vector<std::string>& argv, std::string* out, const std
     if (pid == 0) {
         ::dup2(inPipe[0], 0);
         ::dup2(outPipe[1], 1);
+        if (err) {
+            FILE* f = std::fopen(errPath.c_str(), "w");
+            if (f)
+                ::dup2(fileno(f), 2);
+        }
         ::close(inPipe[1]);
         ::close(outPipe[0]);
         std::vector<char*> args;
@@ -300,6 +317,10 @@ int runCommand(const std::vector<std::string>& argv, std::string* out, const std
     ::waitpid(pid, &status, 0);
     if (out)
         *out = captured;
+    if (err) {
+        const Bytes e = readFile(errPath);
+        err->assign(e.begin(), e.end());
+    }
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 

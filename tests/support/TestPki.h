@@ -94,5 +94,8 @@ private:
 
 // Runs a command by argument vector; returns exit status and captures stdout.
 int runCommand(const std::vector<std::string>& argv, std::string* out = nullptr, const std::string& stdinText = "");
+// As runCommand, capturing standard error too.
+int runCommandFull(const std::vector<std::string>& argv, std::string* out, std::string* err,
+                   const std::string& stdinText = "");
 
 } // namespace yxtest
