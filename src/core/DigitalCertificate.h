@@ -7,8 +7,13 @@
 #include "SecLog.h"
 
 #include <string>
+#include <vector>
 
 class CKeyUsage;
+
+namespace yx {
+enum class RevocationResult;
+}
 
 class CDigitalCertificate {
 public:
@@ -73,6 +78,10 @@ public:
     // Default: "yaoxia-viewer" beside the running executable (else on PATH).
     static void setViewerCommand(const std::vector<std::string>& argv);
     static std::vector<std::string> viewerCommand();
+
+    // The status text, result code and CryptoAPI error code (0 for success) CRLCheck gives for
+    // a revocation outcome.
+    static int RevocationStatus(yx::RevocationResult outcome, std::string& status, unsigned& errorCode);
 
 private:
     int SysTimeToStr(const struct tm& localTime, std::string& text);
