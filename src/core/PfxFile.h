@@ -4,6 +4,7 @@
 #include "OpenSslHolders.h"
 #include "ResultCodes.h"
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
@@ -11,9 +12,9 @@
 namespace yx {
 
 struct PfxContents {
-    EvpPkeyPtr key;              // may be null (a PFX of certificates only)
-    X509Ptr cert;                // the certificate matching the key (or the first one)
-    std::vector<X509Ptr> chain;  // the other certificates
+    EvpPkeyPtr key;                          // may be null (a PFX of certificates only)
+    X509Ptr cert;                            // the certificate matching the key (or the first one)
+    std::vector<X509Ptr> chain;              // the other certificates
     std::optional<std::string> friendlyName; // UTF-8
 };
 
@@ -25,6 +26,10 @@ std::optional<std::vector<unsigned char>> writePfx(EVP_PKEY* key, X509* cert, co
                                                    const char* password);
 // Loads OpenSSL's legacy provider (for RC2/40 PFX files) once; false when unavailable.
 bool ensureLegacyProvider();
+// What to tell the user when readPfx returns kLegacyUnavailable.
+const char* legacyProviderMessage();
+// Larger files are refused as "not a PFX file" without being read.
+inline constexpr size_t kMaxPfxFileSize = 16u << 20;
 // What the user is told when an old PFX needs the legacy provider and it cannot be loaded.
 const char* legacyProviderMessage();
 

@@ -1,0 +1,348 @@
+#include "DiskCertStore.h"
+
+#include "DataPaths.h"
+#include "SafeFile.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <filesystem>
+#include <openssl/pem.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace yx {
+namespace {
+
+constexpr size_t kMaxDer = 1u << 20;   // far above any real certificate
+constexpr size_t kMaxSmall = 1u << 20; // props, order and key files
+
+bool isEntryId(const std::string& s) {
+    return s.size() == 40 && std::all_of(s.begin(), s.end(), [](char c) {
+               return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
+           });
+}
+
+std::string escapeValue(const std::string& v) {
+    std::string out;
+    for (char c : v) {
+        if (c == '\\')
+            out += "\\\\";
+        else if (c == '\n')
+            out += "\\n";
+        else if (c == '\r')
+            out += "\\r";
+        else
+            out += c;
+    }
+    return out;
+}
+
+std::string unescapeValue(const std::string& v) {
+    std::string out;
+    for (size_t i = 0; i < v.size(); ++i) {
+        if (v[i] != '\\' || i + 1 == v.size()) {
+            out += v[i];
+            continue;
+        }
+        const char n = v[++i];
+        out += n == 'n' ? '\n' : n == 'r' ? '\r' : n;
+    }
+    return out;
+}
+
+std::vector<std::string> splitLines(const Bytes& b) {
+    std::vector<std::string> lines;
+    std::string cur;
+    for (unsigned char c : b) {
+        if (c == '\n') {
+            lines.push_back(cur);
+            cur.clear();
+        } else {
+            cur += static_cast<char>(c);
+        }
+    }
+    if (!cur.empty())
+        lines.push_back(cur);
+    for (auto& l : lines)
+        if (!l.empty() && l.back() == '\r')
+            l.pop_back();
+    return lines;
+}
+
+// PKCS#8 DER to the PEM text kept in the key file; empty when the bytes are no PKCS#8 key.
+std::string pkcs8DerToPem(const std::vector<unsigned char>& der) {
+    const unsigned char* p = der.data();
+    std::unique_ptr<PKCS8_PRIV_KEY_INFO, OsslDeleter<PKCS8_PRIV_KEY_INFO_free>> p8(
+        d2i_PKCS8_PRIV_KEY_INFO(nullptr, &p, static_cast<long>(der.size())));
+    if (!p8 || p != der.data() + der.size())
+        return {};
+    EvpPkeyPtr check(EVP_PKCS82PKEY(p8.get()));
+    if (!check)
+        return {};
+    BioPtr bio(BIO_new(BIO_s_secmem()));
+    if (!bio || PEM_write_bio_PKCS8_PRIV_KEY_INFO(bio.get(), p8.get()) != 1)
+        return {};
+    char* data = nullptr;
+    const long n = BIO_get_mem_data(bio.get(), &data);
+    return n > 0 ? std::string(data, static_cast<size_t>(n)) : std::string();
+}
+
+void syncDir(const std::string& dir) {
+    const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+} // namespace
+
+std::shared_ptr<CertStoreBackend> makeDiskStoreBackend(const std::string& name) {
+    return std::make_shared<DiskCertStore>(paths::storeDir(name), name == "my");
+}
+
+DiskCertStore::DiskCertStore(std::string dir, bool keepsKeys)
+    : m_dir(std::move(dir)), m_keepsKeys(keepsKeys) {}
+
+std::string DiskCertStore::entryIdOf(const std::vector<unsigned char>& der) {
+    unsigned char md[EVP_MAX_MD_SIZE];
+    unsigned int len = 0;
+    if (EVP_Digest(der.data(), der.size(), md, &len, EVP_sha1(), nullptr) != 1)
+        return {};
+    static const char hex[] = "0123456789abcdef";
+    std::string out;
+    for (unsigned int i = 0; i < len; ++i) {
+        out += hex[md[i] >> 4];
+        out += hex[md[i] & 15];
+    }
+    return out;
+}
+
+bool DiskCertStore::prepareDir() const {
+    if (!paths::ensureDir(m_dir))
+        return false;
+    ::chmod(m_dir.c_str(), 0700); // the folder may predate us; keys must not be listable by others
+    return true;
+}
+
+std::string DiskCertStore::pathOf(const std::string& id, const char* ext) const {
+    return m_dir + "/" + id + ext;
+}
+
+std::vector<std::string> DiskCertStore::readOrder() const {
+    std::vector<std::string> ids;
+    auto bytes = readWholeFile(m_dir + "/order", kMaxSmall);
+    if (!bytes)
+        return ids;
+    for (auto& line : splitLines(*bytes))
+        if (isEntryId(line) && std::find(ids.begin(), ids.end(), line) == ids.end())
+            ids.push_back(line);
+    return ids;
+}
+
+bool DiskCertStore::writeOrder(const std::vector<std::string>& ids) const {
+    std::string text;
+    for (const auto& id : ids)
+        text += id + "\n";
+    return atomicWriteFile(m_dir + "/order", text, 0600);
+}
+
+std::vector<std::string> DiskCertStore::currentIds(const std::vector<std::string>& listed) const {
+    namespace fs = std::filesystem;
+    struct Found {
+        fs::file_time_type mtime;
+        std::string id;
+    };
+    std::vector<Found> onDisk;
+    std::error_code ec;
+    for (fs::directory_iterator it(m_dir, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (name.size() != 44 || name.compare(40, 4, ".der") != 0 || !isEntryId(name.substr(0, 40)))
+            continue;
+        std::error_code tec;
+        const auto t = fs::last_write_time(it->path(), tec);
+        onDisk.push_back({tec ? fs::file_time_type{} : t, name.substr(0, 40)});
+    }
+    std::vector<std::string> ids;
+    for (const auto& id : listed) {
+        auto f = std::find_if(onDisk.begin(), onDisk.end(), [&](const Found& x) { return x.id == id; });
+        if (f == onDisk.end())
+            continue; // its files vanished
+        ids.push_back(id);
+        onDisk.erase(f);
+    }
+    // Entries the order file does not know (a crash between writing an entry and the order file,
+    // or a damaged order file): oldest first, ties by name, so every reader sees the same order.
+    std::sort(onDisk.begin(), onDisk.end(), [](const Found& a, const Found& b) {
+        return a.mtime != b.mtime ? a.mtime < b.mtime : a.id < b.id;
+    });
+    for (auto& f : onDisk)
+        ids.push_back(f.id);
+    return ids;
+}
+
+DiskCertStore::Props DiskCertStore::readProps(const std::string& id) const {
+    Props p;
+    auto bytes = readWholeFile(pathOf(id, ".props"), kMaxSmall);
+    if (!bytes)
+        return p;
+    for (const auto& line : splitLines(*bytes)) {
+        const auto eq = line.find('=');
+        if (eq == std::string::npos)
+            continue;
+        const std::string key = line.substr(0, eq);
+        const std::string value = unescapeValue(line.substr(eq + 1));
+        if (key == "friendlyName")
+            p.friendlyName = value;
+        else if (key == "provider")
+            p.provider = value;
+    }
+    return p;
+}
+
+bool DiskCertStore::writeProps(const std::string& id, const Props& props) const {
+    std::string text;
+    if (props.friendlyName)
+        text += "friendlyName=" + escapeValue(*props.friendlyName) + "\n";
+    if (!props.provider.empty())
+        text += "provider=" + escapeValue(props.provider) + "\n";
+    return atomicWriteFile(pathOf(id, ".props"), text, 0600);
+}
+
+void DiskCertStore::removeStaleTemporaries() const {
+    // Left by a writer that died between creating and renaming its temporary file. Every writer
+    // holds the lock, so none of these belongs to a write in progress.
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    for (fs::directory_iterator it(m_dir, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (name.size() > 10 && name.compare(name.size() - 10, 4, ".tmp") == 0)
+            ::unlink(it->path().c_str());
+    }
+}
+
+bool DiskCertStore::load(std::vector<StoreEntry>& out) {
+    out.clear();
+    if (!prepareDir())
+        return false;
+    FileLock lock(m_dir + "/.lock");
+    if (!lock.locked())
+        return false;
+    {
+        std::error_code ec;
+        std::filesystem::directory_iterator probe(m_dir, ec);
+        if (ec)
+            return false;
+    }
+    const auto listed = readOrder();
+    const auto ids = currentIds(listed);
+    if (ids != listed)
+        writeOrder(ids); // repair; a read-only store still loads
+
+    auto self = weak_from_this();
+    for (const auto& id : ids) {
+        auto der = readWholeFile(pathOf(id, ".der"), kMaxDer);
+        if (!der)
+            continue;
+        auto ctx = CertContext::fromDer(der->data(), der->size());
+        if (!ctx || entryIdOf(ctx->der) != id)
+            continue; // damaged on disk: skipped, the other entries still load
+        const Props props = readProps(id);
+        ctx->friendlyName = props.friendlyName;
+        ctx->providerName = props.provider;
+        if (m_keepsKeys && isRegularFile(pathOf(id, ".key")))
+            ctx->keyPath = pathOf(id, ".key");
+        ctx->store = self;
+        ctx->entryId = id;
+        out.push_back({id, std::move(ctx)});
+    }
+    return true;
+}
+
+bool DiskCertStore::add(const std::vector<unsigned char>& der, const std::vector<unsigned char>& pkcs8Key,
+                        const std::optional<std::string>& friendlyName, const std::string& providerName) {
+    if (!CertContext::fromDer(der.data(), der.size()))
+        return false;
+    if (!pkcs8Key.empty() && !m_keepsKeys)
+        return false; // private keys live in the personal store only
+    std::string keyPem;
+    if (!pkcs8Key.empty()) {
+        keyPem = pkcs8DerToPem(pkcs8Key);
+        if (keyPem.empty())
+            return false;
+    }
+    const std::string id = entryIdOf(der);
+    if (!isEntryId(id) || !prepareDir())
+        return false;
+    FileLock lock(m_dir + "/.lock");
+    if (!lock.locked())
+        return false;
+    removeStaleTemporaries();
+
+    const bool exists = isRegularFile(pathOf(id, ".der"));
+    Props props;
+    if (exists) {
+        props = readProps(id); // re-import replaces in place: given properties win, others stay
+    } else {
+        ::unlink(pathOf(id, ".key").c_str()); // leftovers of a removal cut short
+        ::unlink(pathOf(id, ".props").c_str());
+    }
+    if (friendlyName)
+        props.friendlyName = friendlyName;
+    if (!providerName.empty())
+        props.provider = providerName;
+
+    bool ok = true;
+    if (!keyPem.empty()) {
+        ok = atomicWriteFile(pathOf(id, ".key"), keyPem, 0600);
+        OPENSSL_cleanse(keyPem.data(), keyPem.size());
+    }
+    if (ok && (props.friendlyName || !props.provider.empty() || fileExists(pathOf(id, ".props"))))
+        ok = writeProps(id, props);
+    // The DER file makes the entry visible, so it is written last.
+    if (ok)
+        ok = atomicWriteFile(pathOf(id, ".der"), der, 0600);
+    if (!ok) {
+        if (!exists) {
+            ::unlink(pathOf(id, ".key").c_str());
+            ::unlink(pathOf(id, ".props").c_str());
+        }
+        return false;
+    }
+    auto listed = readOrder();
+    if (std::find(listed.begin(), listed.end(), id) == listed.end())
+        listed.push_back(id);
+    writeOrder(currentIds(listed)); // on failure the entry is still stored; the next load appends it
+    return true;
+}
+
+bool DiskCertStore::remove(const std::string& id) {
+    if (!isEntryId(id) || !prepareDir())
+        return false;
+    FileLock lock(m_dir + "/.lock");
+    if (!lock.locked())
+        return false;
+    // The DER file goes first: once it is gone the entry is gone, whatever happens next.
+    if (::unlink(pathOf(id, ".der").c_str()) != 0)
+        return false;
+    ::unlink(pathOf(id, ".key").c_str());
+    ::unlink(pathOf(id, ".props").c_str());
+    syncDir(m_dir);
+    writeOrder(currentIds(readOrder()));
+    return true;
+}
+
+bool DiskCertStore::saveProperties(const CertContext& ctx) {
+    if (!isEntryId(ctx.entryId) || !prepareDir())
+        return false;
+    FileLock lock(m_dir + "/.lock");
+    if (!lock.locked() || !isRegularFile(pathOf(ctx.entryId, ".der")))
+        return false;
+    Props props = readProps(ctx.entryId);
+    props.friendlyName = ctx.friendlyName;
+    props.provider = ctx.providerName;
+    return writeProps(ctx.entryId, props);
+}
+
+} // namespace yx
