@@ -1,0 +1,469 @@
+#include "Revocation.h"
+#include "CertStore.h"
+#include "CrlCache.h"
+#include "CrlDistributionPoints.h"
+#include "CrlFetcher.h"
+#include "HttpTestServer.h"
+#include "IssuerLookup.h"
+#include "SafeFile.h"
+#include "TestPki.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <openssl/pem.h>
+#include <optional>
+#include <thread>
+
+using yx::RevocationResult;
+using yxtest::HttpTestServer;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Points OpenSSL's default trust folder (SSL_CERT_DIR) at a folder holding only the given CAs,
+// so the system-trust branch of the issuer look-up sees exactly what a test puts there.
+class ScopedTrustFolder : public yxtest::TempDir {
+public:
+    ScopedTrustFolder() {
+        save("SSL_CERT_DIR", m_oldDir);
+        save("SSL_CERT_FILE", m_oldFile);
+        ::setenv("SSL_CERT_DIR", path().c_str(), 1);
+        ::setenv("SSL_CERT_FILE", file("no-bundle.pem").c_str(), 1);
+    }
+    ~ScopedTrustFolder() {
+        restore("SSL_CERT_DIR", m_oldDir);
+        restore("SSL_CERT_FILE", m_oldFile);
+    }
+    void add(X509* ca) {
+        char name[32];
+        std::snprintf(name, sizeof name, "%08lx.%d", X509_subject_name_hash(ca), m_n++);
+        yx::BioPtr bio(BIO_new(BIO_s_mem()));
+        PEM_write_bio_X509(bio.get(), ca);
+        char* data = nullptr;
+        const long n = BIO_get_mem_data(bio.get(), &data);
+        yxtest::writeFile(path(), name, std::string(data, static_cast<size_t>(n)));
+    }
+
+private:
+    static void save(const char* var, std::optional<std::string>& slot) {
+        if (const char* v = std::getenv(var))
+            slot = v;
+    }
+    static void restore(const char* var, const std::optional<std::string>& slot) {
+        if (slot)
+            ::setenv(var, slot->c_str(), 1);
+        else
+            ::unsetenv(var);
+    }
+    std::optional<std::string> m_oldDir, m_oldFile;
+    int m_n = 0;
+};
+
+yx::CertContextPtr ctxOf(const yxtest::Issued& issued) {
+    auto ctx = yx::CertContext::fromX509(issued.cert.get());
+    EXPECT_NE(ctx, nullptr);
+    return ctx;
+}
+
+std::string pemCrl(const yxtest::Bytes& der) {
+    yx::X509CrlPtr crl = yx::decodeCrl(der);
+    yx::BioPtr bio(BIO_new(BIO_s_mem()));
+    PEM_write_bio_X509_CRL(bio.get(), crl.get());
+    char* data = nullptr;
+    const long n = BIO_get_mem_data(bio.get(), &data);
+    return std::string(data, static_cast<size_t>(n));
+}
+
+class Revocation : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_saved = yx::revocationOptions();
+        yx::revocationOptions().connectTimeoutMs = 300;
+        yx::revocationOptions().totalTimeoutMs = 300;
+        CCaCertStore caStore;
+        CDigitalCertificate caCert(yx::CertContext::fromX509(ca.cert()));
+        ASSERT_EQ(caStore.ImportCert(&caCert), 0);
+    }
+    void TearDown() override { yx::revocationOptions() = m_saved; }
+
+    yxtest::Issued issueWith(std::vector<std::string> urls) {
+        yxtest::CertSpec spec;
+        spec.crlUrls = std::move(urls);
+        return ca.issue(spec);
+    }
+    RevocationResult check(const yxtest::Issued& issued, bool online) {
+        return yx::checkRevocation(*ctxOf(issued), online);
+    }
+    bool cached(const std::string& url) const { return yx::fileExists(yx::crlCachePath(url)); }
+
+    yxtest::ScopedDataRoot root;
+    ScopedTrustFolder trust; // empty unless a test adds to it: the machine's own CAs stay out
+    yxtest::TestCa ca;
+    HttpTestServer server;
+
+private:
+    yx::RevocationOptions m_saved;
+};
+
+TEST_F(Revocation, GoodAndRevokedOnlineAndTheCrlIsCached) {
+    auto good = issueWith({server.url("/ca.crl")});
+    auto bad = issueWith({server.url("/ca.crl")});
+    server.setBody("/ca.crl", ca.crlDer({bad.cert.get()}));
+
+    EXPECT_EQ(check(good, true), RevocationResult::Good);
+    EXPECT_EQ(check(bad, true), RevocationResult::Revoked);
+    EXPECT_TRUE(cached(server.url("/ca.crl")));
+    // Outside a session every check is its own load.
+    EXPECT_EQ(server.requestCount("/ca.crl"), 2);
+}
+
+TEST_F(Revocation, PemCrlIsAccepted) {
+    auto bad = issueWith({server.url("/ca.pem")});
+    server.setBody("/ca.pem", pemCrl(ca.crlDer({bad.cert.get()})));
+    EXPECT_EQ(check(bad, true), RevocationResult::Revoked);
+}
+
+TEST_F(Revocation, NoUsableDistributionPointMeansNoCheck) {
+    auto none = issueWith({});
+    auto ldapOnly =
+        issueWith({"ldap://ldap.example.test/cn=CA?certificateRevocationList", "file:///tmp/ca.crl"});
+    EXPECT_EQ(check(none, true), RevocationResult::NoCheck);
+    EXPECT_EQ(check(ldapOnly, true), RevocationResult::NoCheck);
+    EXPECT_EQ(check(ldapOnly, false), RevocationResult::NoCheck);
+    EXPECT_EQ(server.totalRequests(), 0);
+}
+
+TEST_F(Revocation, CacheOnlyWithoutCacheIsOfflineAndAsksNoServer) {
+    auto cert = issueWith({server.url("/ca.crl")});
+    server.setBody("/ca.crl", ca.crlDer({}));
+    EXPECT_EQ(check(cert, false), RevocationResult::Offline);
+    EXPECT_EQ(server.totalRequests(), 0);
+}
+
+TEST_F(Revocation, CacheOnlyAfterAnOnlineFetchUsesTheCache) {
+    auto good = issueWith({server.url("/ca.crl")});
+    auto bad = issueWith({server.url("/ca.crl")});
+    server.setBody("/ca.crl", ca.crlDer({bad.cert.get()}));
+    {
+        yx::RevocationSession load;
+        EXPECT_EQ(check(good, true), RevocationResult::Good);
+    }
+    server.setMode("/ca.crl", HttpTestServer::Mode::NotFound);
+    EXPECT_EQ(check(good, false), RevocationResult::Good);
+    EXPECT_EQ(check(bad, false), RevocationResult::Revoked);
+    EXPECT_EQ(server.requestCount("/ca.crl"), 1);
+}
+
+TEST_F(Revocation, UnanswerableServersAreOfflineUnlessACurrentCacheExists) {
+    const std::string refused =
+        "http://127.0.0.1:" + std::to_string(HttpTestServer::closedPort()) + "/ca.crl";
+    auto viaRefused = issueWith({refused});
+    auto via404 = issueWith({server.url("/gone.crl")});
+    EXPECT_EQ(check(viaRefused, true), RevocationResult::Offline);
+    EXPECT_EQ(check(via404, true), RevocationResult::Offline);
+    EXPECT_FALSE(cached(server.url("/gone.crl")));
+
+    // A current CRL cached earlier stands in for a server that does not answer.
+    ASSERT_TRUE(yx::writeCachedCrl(server.url("/gone.crl"), ca.crlDer({via404.cert.get()})));
+    EXPECT_EQ(check(via404, true), RevocationResult::Revoked);
+}
+
+TEST_F(Revocation, JunkAnswerIsAnErrorAndNeverCached) {
+    auto cert = issueWith({server.url("/junk.crl")});
+    server.setMode("/junk.crl", HttpTestServer::Mode::Junk);
+    EXPECT_EQ(check(cert, true), RevocationResult::Error);
+    EXPECT_FALSE(cached(server.url("/junk.crl")));
+}
+
+TEST_F(Revocation, ForgedCrlIsAnErrorAndLeavesTheCachedOneAlone) {
+    auto cert = issueWith({server.url("/ca.crl")});
+    server.setBody("/ca.crl", ca.crlDer({}));
+    ASSERT_EQ(check(cert, true), RevocationResult::Good);
+    const auto before = yx::readWholeFile(yx::crlCachePath(server.url("/ca.crl")));
+    ASSERT_TRUE(before);
+
+    auto wrongKey = yxtest::pooledKey(3);
+    server.setBody("/ca.crl", ca.forgedCrlDer(wrongKey.get()));
+    EXPECT_EQ(check(cert, true), RevocationResult::Error);
+    EXPECT_EQ(yx::readWholeFile(yx::crlCachePath(server.url("/ca.crl"))), before);
+    EXPECT_EQ(check(cert, false), RevocationResult::Good);
+
+    // A forgery planted in the cache folder is caught when it is read.
+    ASSERT_TRUE(yx::writeCachedCrl(server.url("/ca.crl"), ca.forgedCrlDer(wrongKey.get())));
+    EXPECT_EQ(check(cert, false), RevocationResult::Error);
+}
+
+TEST_F(Revocation, CrlOfAnotherIssuerIsAnError) {
+    yxtest::TestCa other("另一个CA", 2);
+    trust.add(other.cert());
+    auto cert = issueWith({server.url("/ca.crl")});
+    server.setBody("/ca.crl", other.crlDer({}));
+    EXPECT_EQ(check(cert, true), RevocationResult::Error);
+    EXPECT_FALSE(cached(server.url("/ca.crl")));
+}
+
+TEST_F(Revocation, ExpiredCrl) {
+    auto cert = issueWith({server.url("/ca.crl")});
+    const std::string url = server.url("/ca.crl");
+    // Served already past its nextUpdate: the server is at fault.
+    server.setBody("/ca.crl", ca.crlDer({}, -7 * 86400, -86400));
+    EXPECT_EQ(check(cert, true), RevocationResult::Error);
+    EXPECT_FALSE(cached(url));
+
+    // Aged in the cache: unknown in cache-only mode, refreshed online.
+    ASSERT_TRUE(yx::writeCachedCrl(url, ca.crlDer({cert.cert.get()}, -7 * 86400, -86400)));
+    EXPECT_EQ(check(cert, false), RevocationResult::Offline);
+    server.setBody("/ca.crl", ca.crlDer({}));
+    EXPECT_EQ(check(cert, true), RevocationResult::Good);
+    EXPECT_EQ(check(cert, false), RevocationResult::Good);
+
+    // A CRL dated in the future is not current either.
+    ASSERT_TRUE(yx::writeCachedCrl(url, ca.crlDer({}, 86400, 7 * 86400)));
+    EXPECT_EQ(check(cert, false), RevocationResult::Offline);
+}
+
+TEST_F(Revocation, IssuerIsAlsoFoundInThePersonalStoreAndTheSystemTrustFolder) {
+    yxtest::TestCa personal("个人存储中的CA", 2);
+    yxtest::TestCa system("系统信任的CA", 3);
+    const std::string pfx = yxtest::writeFile(
+        root.path(), "ca.pfx",
+        yxtest::makePfx(personal.key(), personal.cert(), {}, "pw", yxtest::PfxKind::Modern));
+    CMyCertStore my;
+    ASSERT_EQ(my.ImportP12(nullptr, pfx.c_str(), "pw"), 0);
+    trust.add(system.cert());
+
+    yxtest::CertSpec spec;
+    spec.crlUrls = {server.url("/personal.crl")};
+    auto viaPersonal = personal.issue(spec);
+    spec.crlUrls = {server.url("/system.crl")};
+    auto viaSystem = system.issue(spec);
+    server.setBody("/personal.crl", personal.crlDer({viaPersonal.cert.get()}));
+    server.setBody("/system.crl", system.crlDer({}));
+    yx::RevocationSession load;
+    EXPECT_EQ(check(viaPersonal, true), RevocationResult::Revoked);
+    EXPECT_EQ(check(viaSystem, true), RevocationResult::Good);
+}
+
+TEST_F(Revocation, UnknownIssuerIsAnErrorWithoutAnyFetch) {
+    yxtest::TestCa stranger("陌生CA", 2);
+    yxtest::CertSpec spec;
+    spec.crlUrls = {server.url("/stranger.crl")};
+    auto cert = stranger.issue(spec);
+    server.setBody("/stranger.crl", stranger.crlDer({}));
+    EXPECT_EQ(check(cert, true), RevocationResult::Error);
+    EXPECT_EQ(check(cert, false), RevocationResult::Error);
+    EXPECT_EQ(server.totalRequests(), 0);
+}
+
+TEST_F(Revocation, SameNameButOtherKeyIsNoIssuer) {
+    // Same subject as the trusted CA, other key: the authority key identifier tells them apart.
+    yxtest::TestCa twin("钥匣测试根CA", 2);
+    yxtest::CertSpec spec;
+    spec.crlUrls = {server.url("/twin.crl")};
+    auto cert = twin.issue(spec);
+    server.setBody("/twin.crl", twin.crlDer({}));
+    EXPECT_EQ(check(cert, true), RevocationResult::Error);
+}
+
+TEST_F(Revocation, SilentServerCostsOneTimeOutPerPointPerSession) {
+    server.setMode("/silent.crl", HttpTestServer::Mode::Silent);
+    std::vector<yxtest::Issued> certs;
+    for (int i = 0; i < 8; ++i)
+        certs.push_back(issueWith({server.url("/silent.crl")}));
+    const auto start = Clock::now();
+    {
+        yx::RevocationSession load;
+        for (const auto& c : certs)
+            EXPECT_EQ(check(c, true), RevocationResult::Offline);
+    }
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+    EXPECT_EQ(server.requestCount("/silent.crl"), 1);
+    EXPECT_GE(ms, 250);  // the one time-out was waited for
+    EXPECT_LT(ms, 2000); // eight would take at least 2.4 s
+}
+
+TEST_F(Revocation, ThousandCertificatesSharingOneCrlFetchItOnce) {
+    const std::string url = server.url("/big.crl");
+    std::vector<yxtest::Issued> certs;
+    std::vector<X509*> revoked;
+    for (int i = 0; i < 1000; ++i) {
+        certs.push_back(issueWith({url}));
+        if (i % 97 == 0)
+            revoked.push_back(certs.back().cert.get());
+    }
+    server.setBody("/big.crl", ca.crlDer(revoked));
+    std::vector<yx::CertContextPtr> ctxs;
+    for (const auto& c : certs)
+        ctxs.push_back(ctxOf(c));
+
+    for (bool online : {true, false}) {
+        yx::RevocationSession load;
+        int nRevoked = 0, nGood = 0;
+        const auto start = Clock::now();
+        for (const auto& ctx : ctxs) {
+            const auto r = yx::checkRevocation(*ctx, online);
+            nRevoked += r == RevocationResult::Revoked;
+            nGood += r == RevocationResult::Good;
+        }
+        const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+        EXPECT_EQ(nRevoked, static_cast<int>(revoked.size())) << "online=" << online;
+        EXPECT_EQ(nGood, 1000 - static_cast<int>(revoked.size())) << "online=" << online;
+        EXPECT_LT(ms, 5000) << "online=" << online;
+    }
+    EXPECT_EQ(server.requestCount("/big.crl"), 1);
+}
+
+TEST_F(Revocation, SecondDistributionPointIsUsedWhenTheFirstIsDown) {
+    const std::string refused = "http://127.0.0.1:" + std::to_string(HttpTestServer::closedPort()) + "/a.crl";
+    auto viaRefused = issueWith({refused, server.url("/b.crl")});
+    auto bad = issueWith({server.url("/silent.crl"), server.url("/b.crl")});
+    server.setMode("/silent.crl", HttpTestServer::Mode::Silent);
+    server.setBody("/b.crl", ca.crlDer({bad.cert.get()}));
+
+    EXPECT_EQ(check(viaRefused, true), RevocationResult::Good);
+    yx::RevocationSession load;
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(check(bad, true), RevocationResult::Revoked);
+        EXPECT_EQ(check(viaRefused, true), RevocationResult::Good);
+    }
+    EXPECT_EQ(server.requestCount("/silent.crl"), 1);
+    EXPECT_EQ(server.requestCount("/b.crl"), 2); // one before the session, one inside it
+    // Cache-only finds the second point's CRL in the cache.
+    EXPECT_EQ(check(bad, false), RevocationResult::Revoked);
+}
+
+TEST_F(Revocation, SessionsNestAndBelongToTheirThread) {
+    auto cert = issueWith({server.url("/ca.crl")});
+    server.setBody("/ca.crl", ca.crlDer({}));
+    yx::RevocationSession outer;
+    EXPECT_EQ(check(cert, true), RevocationResult::Good);
+    {
+        yx::RevocationSession inner; // a load of its own
+        EXPECT_EQ(check(cert, true), RevocationResult::Good);
+        EXPECT_EQ(check(cert, true), RevocationResult::Good);
+    }
+    EXPECT_EQ(server.requestCount("/ca.crl"), 2);
+    EXPECT_EQ(check(cert, true), RevocationResult::Good); // the outer load remembers its fetch
+    EXPECT_EQ(server.requestCount("/ca.crl"), 2);
+
+    // Another thread has no current session: its check is a load of its own.
+    auto ctx = ctxOf(cert);
+    std::thread other([&] { EXPECT_EQ(yx::checkRevocation(*ctx, true), RevocationResult::Good); });
+    other.join();
+    EXPECT_EQ(server.requestCount("/ca.crl"), 3);
+}
+
+TEST_F(Revocation, RedirectsOnlyToHttp) {
+    auto viaRedirect = issueWith({server.url("/moved.crl")});
+    auto viaFileRedirect = issueWith({server.url("/tofile.crl")});
+    server.setRedirect("/moved.crl", server.url("/ca.crl"));
+    yxtest::writeFile(root.path(), "ca.crl", ca.crlDer({viaFileRedirect.cert.get()}));
+    server.setRedirect("/tofile.crl", "file://" + root.path() + "/ca.crl");
+    server.setBody("/ca.crl", ca.crlDer({viaRedirect.cert.get()}));
+
+    EXPECT_EQ(check(viaRedirect, true), RevocationResult::Revoked);
+    EXPECT_EQ(check(viaFileRedirect, true), RevocationResult::Offline);
+}
+
+TEST_F(Revocation, OversizedAnswerIsRefused) {
+    auto cert = issueWith({server.url("/ca.crl")});
+    const auto crl = ca.crlDer({});
+    server.setBody("/ca.crl", crl);
+    yx::revocationOptions().maxCrlBytes = crl.size() - 1;
+    EXPECT_EQ(check(cert, true), RevocationResult::Error);
+    EXPECT_FALSE(cached(server.url("/ca.crl")));
+    yx::revocationOptions().maxCrlBytes = crl.size();
+    EXPECT_EQ(check(cert, true), RevocationResult::Good);
+}
+
+TEST(CrlDistributionPoints, KeepsHttpUrlsInOrderWithoutDuplicates) {
+    yxtest::TestCa ca;
+    yxtest::CertSpec spec;
+    spec.crlUrls = {"ldap://dir.example.test/cn=CA", "HTTP://a.example.test/ca.crl", "file:///etc/ca.crl",
+                    "https://b.example.test/ca.crl", "HTTP://a.example.test/ca.crl", "http://"};
+    auto cert = ca.issue(spec);
+    EXPECT_EQ(yx::crlDistributionUrls(cert.cert.get()),
+              (std::vector<std::string>{"HTTP://a.example.test/ca.crl", "https://b.example.test/ca.crl"}));
+    EXPECT_TRUE(yx::crlDistributionUrls(ca.cert()).empty());
+    EXPECT_FALSE(yx::isFetchableCrlUrl("ftp://x/ca.crl"));
+    EXPECT_FALSE(yx::isFetchableCrlUrl("httpx://x/ca.crl"));
+    EXPECT_TRUE(yx::isFetchableCrlUrl("https://x"));
+}
+
+TEST(CrlCache, FileIsNamedBySha256OfTheUrl) {
+    yxtest::ScopedDataRoot root;
+    // SHA-256("abc")
+    EXPECT_EQ(yx::crlCachePath("abc"),
+              root.path() +
+                  "/cache/crl/ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad.crl");
+    EXPECT_FALSE(yx::readCachedCrl("abc", 1024));
+    ASSERT_TRUE(yx::writeCachedCrl("abc", {1, 2, 3}));
+    EXPECT_EQ(yx::readCachedCrl("abc", 1024), (std::vector<unsigned char>{1, 2, 3}));
+    EXPECT_FALSE(yx::readCachedCrl("abc", 2)); // over the limit: not read
+}
+
+TEST(CrlDecode, DerPemAndJunk) {
+    yxtest::TestCa ca;
+    const auto der = ca.crlDer({});
+    EXPECT_NE(yx::decodeCrl(der), nullptr);
+    const auto pem = pemCrl(der);
+    EXPECT_NE(yx::decodeCrl(std::vector<unsigned char>(pem.begin(), pem.end())), nullptr);
+    auto trailing = der;
+    trailing.push_back(0);
+    EXPECT_EQ(yx::decodeCrl(trailing), nullptr);
+    EXPECT_EQ(yx::decodeCrl({}), nullptr);
+    EXPECT_EQ(yx::decodeCrl({'j', 'u', 'n', 'k'}), nullptr);
+}
+
+TEST(IssuerLookup, MatchesByNameAndKeyIdAndReadsSourcesLazily) {
+    yxtest::TestCa ca;
+    yxtest::TestCa twin("钥匣测试根CA", 2); // same name, other key
+    yxtest::TestCa other("另一个CA", 2);
+    auto cert = ca.issue({});
+    EXPECT_TRUE(yx::isIssuerOf(ca.cert(), cert.cert.get()));
+    EXPECT_FALSE(yx::isIssuerOf(twin.cert(), cert.cert.get()));
+    EXPECT_FALSE(yx::isIssuerOf(other.cert(), cert.cert.get()));
+    EXPECT_EQ(yx::pickIssuer(cert.cert.get(), {other.cert(), twin.cert(), ca.cert()}), ca.cert());
+    EXPECT_EQ(yx::pickIssuer(cert.cert.get(), {other.cert(), twin.cert()}), nullptr);
+
+    int firstReads = 0, secondReads = 0;
+    auto copyOf = [](X509* c) {
+        X509_up_ref(c);
+        return yx::X509Ptr(c);
+    };
+    std::vector<yx::IssuerSource> sources = {
+        [&] {
+            ++firstReads;
+            std::vector<yx::X509Ptr> v;
+            v.push_back(copyOf(twin.cert()));
+            return v;
+        },
+        [&] {
+            ++secondReads;
+            std::vector<yx::X509Ptr> v;
+            v.push_back(copyOf(ca.cert()));
+            return v;
+        },
+    };
+    yx::IssuerFinder finder(sources, false);
+    auto cert2 = ca.issue({});
+    EXPECT_EQ(X509_cmp(finder.find(cert.cert.get()), ca.cert()), 0);
+    EXPECT_EQ(X509_cmp(finder.find(cert2.cert.get()), ca.cert()), 0);
+    auto stranger = other.issue({});
+    EXPECT_EQ(finder.find(stranger.cert.get()), nullptr);
+    EXPECT_EQ(finder.find(stranger.cert.get()), nullptr);
+    EXPECT_EQ(firstReads, 1);
+    EXPECT_EQ(secondReads, 1);
+
+    // A finder that never needs the second source does not read it.
+    secondReads = 0;
+    yx::IssuerFinder early({sources[1], sources[0]}, false);
+    EXPECT_NE(early.find(cert.cert.get()), nullptr);
+    EXPECT_EQ(secondReads, 1);
+    EXPECT_EQ(firstReads, 1);
+}
+
+} // namespace
