@@ -1,0 +1,290 @@
+#include "Registry.h"
+#include "RegistryFile.h"
+#include "TestPki.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <random>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using yx::reg::Hive;
+using yx::reg::RegistryFile;
+namespace reg = yx::reg;
+
+namespace {
+
+constexpr Hive kCU = Hive::CurrentUser;
+
+std::string hiveText() {
+    const auto bytes = yxtest::readFile(reg::hiveFilePath(kCU));
+    return std::string(bytes.begin(), bytes.end());
+}
+
+void writeHive(const std::string& text) {
+    ::mkdir((std::string(std::getenv("YAOXIA_HOME")) + "/config").c_str(), 0700);
+    std::ofstream(reg::hiveFilePath(kCU), std::ios::binary) << text;
+}
+
+// Position of `needle` in `hay`, failing the test when it is missing.
+size_t posOf(const std::string& hay, const std::string& needle) {
+    const size_t p = hay.find(needle);
+    EXPECT_NE(p, std::string::npos) << "missing: " << needle << "\nin:\n" << hay;
+    return p;
+}
+
+class RegistryTest : public ::testing::Test {
+protected:
+    yxtest::ScopedDataRoot root;
+};
+
+} // namespace
+
+TEST_F(RegistryTest, WrittenValuesReadBackFromAHumanReadableFile) {
+    EXPECT_EQ(reg::readString(kCU, "Software\\A", "x"), std::nullopt);
+    EXPECT_FALSE(reg::keyExists(kCU, "Software\\A"));
+    ASSERT_TRUE(reg::writeString(kCU, "Software\\A", "x", "1"));
+    ASSERT_TRUE(reg::writeString(kCU, "Software\\A\\B", "y", "two"));
+    ASSERT_TRUE(reg::writeString(kCU, "Software\\A", "", "default"));
+    ASSERT_TRUE(reg::writeString(kCU, "Software\\A", "x", "3")); // replaced, not added
+
+    EXPECT_EQ(reg::readString(kCU, "Software\\A", "x"), "3");
+    EXPECT_EQ(reg::readString(kCU, "Software\\A\\B", "y"), "two");
+    EXPECT_EQ(reg::readString(kCU, "Software\\A", ""), "default");
+    EXPECT_EQ(reg::readString(kCU, "Software\\A", "y"), std::nullopt);
+    EXPECT_TRUE(reg::keyExists(kCU, "Software\\A\\B"));
+    EXPECT_TRUE(reg::keyExists(kCU, "Software")); // parents exist with their children
+
+    EXPECT_EQ(reg::hiveFilePath(kCU),
+              std::string(std::getenv("YAOXIA_HOME")) + "/config/HKEY_CURRENT_USER.reg");
+    EXPECT_EQ(hiveText(),
+              std::string(RegistryFile::kHeader) +
+                  "\n\n[Software\\A]\n\"x\"=\"3\"\n@=\"default\"\n\n[Software\\A\\B]\n\"y\"=\"two\"\n");
+    struct stat st {};
+    ASSERT_EQ(::stat(reg::hiveFilePath(kCU).c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+}
+
+TEST_F(RegistryTest, NamesCompareWithoutCaseAndKeepTheirFirstSpelling) {
+    ASSERT_TRUE(reg::writeString(kCU, "Software\\Foo", "Name", "1"));
+    EXPECT_EQ(reg::readString(kCU, "SOFTWARE\\foo", "NAME"), "1");
+    ASSERT_TRUE(reg::writeString(kCU, "software\\FOO", "nAmE", "2"));
+    EXPECT_EQ(reg::valueNames(kCU, "Software\\Foo"), std::vector<std::string>{"Name"});
+    EXPECT_EQ(reg::readString(kCU, "Software\\Foo", "Name"), "2");
+    EXPECT_EQ(reg::subkeys(kCU, ""), std::vector<std::string>{"Software"});
+
+    // A new subkey below an existing key adopts the existing spelling of its parents.
+    ASSERT_TRUE(reg::createKey(kCU, "SOFTWARE\\FOO\\Bar"));
+    EXPECT_EQ(reg::subkeys(kCU, "software\\foo"), std::vector<std::string>{"Bar"});
+    EXPECT_NE(hiveText().find("[Software\\Foo\\Bar]"), std::string::npos);
+    // Only ASCII letters fold: other bytes must match exactly.
+    EXPECT_EQ(reg::readString(kCU, "Software\\Foo", "Näme"), std::nullopt);
+}
+
+TEST_F(RegistryTest, EnumerationIsSortedLikeWindowsWithoutCase) {
+    for (const char* k : {"b", "_x", "C", "a1", "A", "钥匣", "Z"})
+        ASSERT_TRUE(reg::createKey(kCU, std::string("Root\\") + k));
+    // Upper-case folding puts "_" (0x5F) behind the letters; non-ASCII after ASCII.
+    EXPECT_EQ(reg::subkeys(kCU, "Root"), (std::vector<std::string>{"A", "a1", "b", "C", "Z", "_x", "钥匣"}));
+    for (const char* v : {"beta", "Alpha", "_u", "alpha2", "Gamma"})
+        ASSERT_TRUE(reg::writeString(kCU, "Root", v, v));
+    EXPECT_EQ(reg::valueNames(kCU, "Root"),
+              (std::vector<std::string>{"Alpha", "alpha2", "beta", "Gamma", "_u"}));
+    EXPECT_TRUE(reg::subkeys(kCU, "Root\\A").empty());
+    EXPECT_TRUE(reg::subkeys(kCU, "Missing").empty());
+    EXPECT_TRUE(reg::valueNames(kCU, "Missing").empty());
+}
+
+TEST_F(RegistryTest, ChineseKeysNamesAndValuesStayReadableUtf8) {
+    const std::string key = "Software\\KavexCorp\\岚川数字钥匣\\设置";
+    ASSERT_TRUE(reg::writeString(kCU, key, "名称", "数字钥匣 ✓"));
+    EXPECT_EQ(reg::readString(kCU, key, "名称"), "数字钥匣 ✓");
+    EXPECT_EQ(reg::subkeys(kCU, "Software\\KavexCorp"), std::vector<std::string>{"岚川数字钥匣"});
+    const std::string text = hiveText();
+    EXPECT_NE(text.find("[" + key + "]\n\"名称\"=\"数字钥匣 ✓\"\n"), std::string::npos) << text;
+}
+
+TEST_F(RegistryTest, SpecialCharactersAreEscapedAndCannotForgeKeys) {
+    const std::string path = "C:\\dir\\\"quoted\".txt";
+    const std::string forged = "x\"\n[Injected]\n\"y\"=\"z";
+    const std::string controls = std::string("a\tb\rc\x01") + '\0' + "d\x7f";
+    ASSERT_TRUE(reg::writeString(kCU, "K", "path", path));
+    ASSERT_TRUE(reg::writeString(kCU, "K", forged, forged));
+    ASSERT_TRUE(reg::writeString(kCU, "K", "ctl", controls));
+    EXPECT_EQ(reg::readString(kCU, "K", "path"), path);
+    EXPECT_EQ(reg::readString(kCU, "K", forged), forged);
+    EXPECT_EQ(reg::readString(kCU, "K", "ctl"), controls);
+    EXPECT_EQ(reg::subkeys(kCU, ""), std::vector<std::string>{"K"});
+    const std::string text = hiveText();
+    posOf(text, "\"path\"=\"C:\\\\dir\\\\\\\"quoted\\\".txt\"\n");
+    posOf(text, "\"ctl\"=\"a\\tb\\rc\\x01\\x00d\\x7F\"\n");
+    // Key names cannot hold line breaks or other control bytes.
+    EXPECT_FALSE(reg::createKey(kCU, "K\\bad\nname"));
+    EXPECT_FALSE(reg::writeString(kCU, "K\\bad\x01", "v", "1"));
+    EXPECT_EQ(reg::subkeys(kCU, "K"), std::vector<std::string>{});
+}
+
+TEST_F(RegistryTest, TwoProcessesWritingAtOnceBothLand) {
+    constexpr int kWrites = 25;
+    int go[2];
+    ASSERT_EQ(::pipe(go), 0);
+    pid_t kids[2];
+    for (int k = 0; k < 2; ++k) {
+        kids[k] = ::fork();
+        ASSERT_GE(kids[k], 0);
+        if (kids[k] == 0) {
+            ::close(go[1]);
+            char c;
+            if (::read(go[0], &c, 1) != 1)
+                ::_exit(2);
+            bool ok = true;
+            for (int i = 0; i < kWrites; ++i) {
+                const std::string n = std::to_string(i);
+                ok = reg::writeString(kCU, "Shared", "p" + std::to_string(k) + "_" + n, n) && ok;
+                ok = reg::writeString(kCU, "Own" + std::to_string(k), "v" + n, n) && ok;
+            }
+            ::_exit(ok ? 0 : 1);
+        }
+    }
+    ::close(go[0]);
+    ASSERT_EQ(::write(go[1], "gg", 2), 2); // both children start at once
+    ::close(go[1]);
+    for (pid_t kid : kids) {
+        int status = 0;
+        ASSERT_EQ(::waitpid(kid, &status, 0), kid);
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), 0);
+    }
+    EXPECT_EQ(reg::valueNames(kCU, "Shared").size(), 2u * kWrites);
+    for (int k = 0; k < 2; ++k) {
+        for (int i = 0; i < kWrites; ++i) {
+            const std::string n = std::to_string(i);
+            EXPECT_EQ(reg::readString(kCU, "Shared", "p" + std::to_string(k) + "_" + n), n);
+            EXPECT_EQ(reg::readString(kCU, "Own" + std::to_string(k), "v" + n), n);
+        }
+    }
+}
+
+TEST_F(RegistryTest, DamagedFileIsReadAroundAndItsLinesSurviveAWrite) {
+    const std::string text = "REGEDIT4\n"
+                             "garbage before any key\n"
+                             "[Good]\r\n"
+                             "\"a\"=\"1\"\r\n"
+                             "\"n\"=dword:00000001\n"
+                             "\"unterminated\"=\"abc\n"
+                             "\"bad\"=\"\\q\"\n"
+                             "[Broken\n"
+                             "\"hidden\"=\"2\"\n"
+                             "[Good\\Sub]\n"
+                             "\"b\"=\"3\"\n"
+                             "\x01\x02\xff binary\n";
+    writeHive(text);
+    EXPECT_EQ(reg::readString(kCU, "Good", "a"), "1");
+    EXPECT_EQ(reg::readString(kCU, "Good\\Sub", "b"), "3");
+    EXPECT_EQ(reg::valueNames(kCU, "Good"), std::vector<std::string>{"a"});
+    // Lines behind a damaged section line belong to no key, in particular not to the one before.
+    EXPECT_EQ(reg::readString(kCU, "Good", "hidden"), std::nullopt);
+    EXPECT_EQ(reg::subkeys(kCU, ""), std::vector<std::string>{"Good"});
+
+    ASSERT_TRUE(reg::writeString(kCU, "Good", "c", "4"));
+    ASSERT_TRUE(reg::writeString(kCU, "New", "d", "5"));
+    const std::string after = hiveText();
+    EXPECT_EQ(after.rfind(RegistryFile::kHeader, 0), 0u);
+    size_t last = 0;
+    for (const char* line :
+         {"garbage before any key\n", "[Good]\n", "\"a\"=\"1\"\n", "\"n\"=dword:00000001\n",
+          "\"unterminated\"=\"abc\n", "\"bad\"=\"\\q\"\n", "\"c\"=\"4\"\n", "[Broken\n", "\"hidden\"=\"2\"\n",
+          "[Good\\Sub]\n", "\"b\"=\"3\"\n", "\x01\x02\xff binary\n", "[New]\n", "\"d\"=\"5\"\n"}) {
+        const size_t p = posOf(after, line);
+        EXPECT_GE(p, last) << "out of place: " << line;
+        last = p;
+    }
+    EXPECT_EQ(reg::readString(kCU, "Good", "a"), "1");
+    EXPECT_EQ(reg::readString(kCU, "Good", "c"), "4");
+}
+
+TEST_F(RegistryTest, RandomBytesNeverCrashTheReaderOrTheWriter) {
+    std::mt19937 rng(7);
+    for (int round = 0; round < 20; ++round) {
+        std::string junk(2048, '\0');
+        for (auto& c : junk)
+            c = static_cast<char>(rng() % 4 == 0 ? "[]\"\\=@\n"[rng() % 7] : rng() & 0xff);
+        writeHive(junk);
+        (void)reg::subkeys(kCU, "");
+        (void)reg::readString(kCU, "a", "b");
+        ASSERT_TRUE(reg::writeString(kCU, "Fresh", "v", "1"));
+        EXPECT_EQ(reg::readString(kCU, "Fresh", "v"), "1");
+        // Writing what was read changes nothing more: the file is stable under a second parse.
+        const std::string once = hiveText();
+        EXPECT_EQ(RegistryFile::parse(once).serialize(), once);
+    }
+}
+
+TEST_F(RegistryTest, AHiveThatCannotBeReadIsNeverReplaced) {
+    ::mkdir((std::string(std::getenv("YAOXIA_HOME")) + "/config").c_str(), 0700);
+    ASSERT_EQ(::mkdir(reg::hiveFilePath(kCU).c_str(), 0700), 0); // a folder where the file should be
+    EXPECT_FALSE(reg::writeString(kCU, "K", "v", "1"));
+    EXPECT_EQ(reg::readString(kCU, "K", "v"), std::nullopt);
+    struct stat st {};
+    ASSERT_EQ(::stat(reg::hiveFilePath(kCU).c_str(), &st), 0);
+    EXPECT_TRUE(S_ISDIR(st.st_mode));
+}
+
+TEST_F(RegistryTest, DuplicateSectionsAndValuesMergeAndParentsAreImplicit) {
+    writeHive("[A\\B\\C]\n\"x\"=\"1\"\n[other]\n\"o\"=\"1\"\n[a\\b\\c]\n\"X\"=\"2\"\n\"y\"=\"3\"\n");
+    EXPECT_EQ(reg::readString(kCU, "A\\B\\C", "x"), "2"); // the later value wins
+    EXPECT_EQ(reg::valueNames(kCU, "A\\B\\C"), (std::vector<std::string>{"x", "y"}));
+    EXPECT_TRUE(reg::keyExists(kCU, "a"));
+    EXPECT_TRUE(reg::keyExists(kCU, "A\\b"));
+    EXPECT_FALSE(reg::keyExists(kCU, "A\\C"));
+    EXPECT_EQ(reg::subkeys(kCU, "A"), std::vector<std::string>{"B"});
+    EXPECT_EQ(reg::subkeys(kCU, ""), (std::vector<std::string>{"A", "other"}));
+}
+
+TEST_F(RegistryTest, DeleteKeyTakesItsSubkeysButNotItsNamesakes) {
+    ASSERT_TRUE(reg::writeString(kCU, "S\\A", "v", "1"));
+    ASSERT_TRUE(reg::writeString(kCU, "S\\A\\B", "v", "2"));
+    ASSERT_TRUE(reg::writeString(kCU, "S\\A\\B\\C", "v", "3"));
+    ASSERT_TRUE(reg::writeString(kCU, "S\\AB", "v", "4"));
+    ASSERT_TRUE(reg::writeString(kCU, "S", "keep", "5"));
+
+    EXPECT_TRUE(reg::deleteKey(kCU, "s\\a"));
+    EXPECT_FALSE(reg::keyExists(kCU, "S\\A"));
+    EXPECT_FALSE(reg::keyExists(kCU, "S\\A\\B\\C"));
+    EXPECT_EQ(reg::readString(kCU, "S\\A\\B", "v"), std::nullopt);
+    EXPECT_EQ(reg::readString(kCU, "S\\AB", "v"), "4");
+    EXPECT_EQ(reg::readString(kCU, "S", "keep"), "5");
+    EXPECT_EQ(reg::subkeys(kCU, "S"), std::vector<std::string>{"AB"});
+    EXPECT_FALSE(reg::deleteKey(kCU, "S\\A")); // already gone
+    EXPECT_FALSE(reg::deleteKey(kCU, ""));     // the hive root stays
+
+    EXPECT_TRUE(reg::deleteValue(kCU, "S", "KEEP"));
+    EXPECT_FALSE(reg::deleteValue(kCU, "S", "keep"));
+    EXPECT_TRUE(reg::keyExists(kCU, "S")); // an empty key remains a key
+    EXPECT_FALSE(reg::deleteValue(kCU, "Missing", "v"));
+    EXPECT_EQ(hiveText().find("\"v\"=\"2\""), std::string::npos);
+}
+
+TEST(RegistryFileText, ParseOfSerializedTextGivesTheSameHive) {
+    const char* samples[] = {
+        "",
+        "[A]\n@=\"d\"\n\"\"=\"e\"\n",
+        "\xEF\xBB\xBF"
+        "Yaoxia Registry Version 1.00\n[x]\n\"a\" = \"b\"  \n",
+        "[\\\\A\\\\B\\]\n\"v\"=\"1\"\n[]\n\"root\"=\"r\"\n",
+        "[A]\n junk\r\r\n[B\n  [C]  \n\"q\"=\"\\x4a\"\n",
+    };
+    for (const char* s : samples) {
+        const RegistryFile first = RegistryFile::parse(s);
+        const std::string text = first.serialize();
+        EXPECT_TRUE(RegistryFile::parse(text) == first) << s;
+        EXPECT_EQ(RegistryFile::parse(text).serialize(), text) << s;
+    }
+    const RegistryFile f =
+        RegistryFile::parse("[\\\\A\\\\B\\]\n\"v\"=\"1\"\n[]\n\"root\"=\"r\"\n[C]\n\"q\"=\"\\x4a\"\n");
+    EXPECT_EQ(f.value("A\\B", "v"), "1");
+    EXPECT_EQ(f.value("", "root"), "r");
+    EXPECT_EQ(f.value("C", "q"), "J");
+}
