@@ -1,0 +1,143 @@
+#include "ShellHelpers.h"
+#include "TestPki.h"
+#include "UserPrompt.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Shown {
+    std::string text, caption;
+    yx::MsgIcon icon;
+    yx::MsgButtons buttons;
+    void* owner;
+};
+
+// Records messages; desktop opens are recorded and answered with `openResult`, or passed on to
+// the console implementation when `useConsoleOpen` is set.
+class RecordingPrompt : public yx::ConsolePrompt {
+public:
+    yx::MsgAnswer message(const std::string& text, const std::string& caption, yx::MsgIcon icon,
+                          yx::MsgButtons buttons, void* owner) override {
+        shown.push_back({text, caption, icon, buttons, owner});
+        return yx::MsgAnswer::Ok;
+    }
+    bool openWithDesktop(const std::string& pathOrUrl) override {
+        opened.push_back(pathOrUrl);
+        return useConsoleOpen ? ConsolePrompt::openWithDesktop(pathOrUrl) : openResult;
+    }
+    std::vector<Shown> shown;
+    std::vector<std::string> opened;
+    bool openResult = true;
+    bool useConsoleOpen = false;
+};
+
+class ShellHelpersTest : public ::testing::Test {
+protected:
+    void SetUp() override { yx::setPrompt(&prompt); }
+    void TearDown() override { yx::setPrompt(nullptr); }
+    RecordingPrompt prompt;
+};
+
+// A fake xdg-open first on PATH: writes its arguments to a log and exits with a chosen status.
+class FakeXdgOpen {
+public:
+    explicit FakeXdgOpen(int exitStatus) {
+        const std::string script = "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > '" + log() +
+                                   "'\nexit " + std::to_string(exitStatus) + "\n";
+        const std::string path = yxtest::writeFile(m_dir.path(), "xdg-open", script);
+        ::chmod(path.c_str(), 0755);
+        const char* old = std::getenv("PATH");
+        m_oldPath = old ? old : "";
+        ::setenv("PATH", (m_dir.path() + ":" + m_oldPath).c_str(), 1);
+    }
+    ~FakeXdgOpen() { ::setenv("PATH", m_oldPath.c_str(), 1); }
+    std::string log() const { return m_dir.file("args.log"); }
+    std::string args() const {
+        std::ifstream in(log());
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+
+private:
+    yxtest::TempDir m_dir;
+    std::string m_oldPath;
+};
+
+} // namespace
+
+TEST_F(ShellHelpersTest, HelpFileIsBesideTheExecutableWhateverTheWorkingDirectory) {
+    const fs::path before = fs::current_path();
+    yxtest::TempDir elsewhere;
+    fs::current_path(elsewhere.path());
+    prompt.openResult = false; // no viewer: still no message
+    OpenHelpFile();
+    fs::current_path(before);
+
+    ASSERT_EQ(prompt.opened.size(), 1u);
+    const fs::path help = prompt.opened[0];
+    EXPECT_EQ(prompt.opened[0], yx::helpFilePath());
+    EXPECT_TRUE(help.is_absolute());
+    EXPECT_EQ(help.filename(), "KavexCertHelper.chm");
+    // The folder is the one this test program runs from, not the working directory.
+    EXPECT_TRUE(fs::exists(help.parent_path() / "test_core_ShellHelpersTest"));
+    EXPECT_EQ(fs::canonical(help.parent_path()),
+              fs::canonical(fs::read_symlink("/proc/self/exe").parent_path()));
+    EXPECT_NE(fs::canonical(help.parent_path()), fs::canonical(elsewhere.path()));
+    EXPECT_TRUE(prompt.shown.empty());
+}
+
+TEST_F(ShellHelpersTest, FileWithoutApplicationGivesTheOneMessage) {
+    int ownerToken = 0;
+    prompt.openResult = false;
+    OpenWithShell(&ownerToken, "/tmp/decrypted.unknownext");
+    ASSERT_EQ(prompt.opened, std::vector<std::string>{"/tmp/decrypted.unknownext"});
+    ASSERT_EQ(prompt.shown.size(), 1u);
+    EXPECT_EQ(prompt.shown[0].text, "未找到合适的应用程序打开该文件");
+    EXPECT_EQ(prompt.shown[0].caption, "钥匣");
+    EXPECT_EQ(prompt.shown[0].icon, yx::MsgIcon::Information);
+    EXPECT_EQ(prompt.shown[0].buttons, yx::MsgButtons::Ok);
+    EXPECT_EQ(prompt.shown[0].owner, &ownerToken);
+
+    prompt.shown.clear();
+    prompt.openResult = true;
+    OpenWithShell(nullptr, "/tmp/decrypted.txt");
+    EXPECT_TRUE(prompt.shown.empty());
+}
+
+TEST_F(ShellHelpersTest, ConsoleOpenerReportsTheDesktopOpenersFailure) {
+    yx::ConsolePrompt console;
+    const std::string tricky = "/tmp/my file $(touch pwned) ;'\".txt";
+    for (int status : {3, 4, 1}) {
+        FakeXdgOpen fake(status);
+        EXPECT_FALSE(console.openWithDesktop(tricky)) << status;
+        EXPECT_EQ(fake.args(), tricky + "\n"); // one argument, passed verbatim, no shell
+    }
+    FakeXdgOpen ok(0);
+    EXPECT_TRUE(console.openWithDesktop(tricky));
+    EXPECT_FALSE(fs::exists("pwned"));
+}
+
+TEST_F(ShellHelpersTest, DecryptedFileWithoutApplicationIsLeftInPlace) {
+    yxtest::TempDir dir;
+    const std::string file = yxtest::writeFile(dir.path(), "plain.zzz", std::string("content"));
+    FakeXdgOpen fake(3); // xdg-open: no application for this type
+    prompt.useConsoleOpen = true;
+    OpenWithShell(nullptr, file);
+    ASSERT_EQ(prompt.shown.size(), 1u);
+    EXPECT_EQ(prompt.shown[0].text, "未找到合适的应用程序打开该文件");
+    EXPECT_EQ(fake.args(), file + "\n");
+    EXPECT_EQ(yxtest::readFile(file).size(), 7u);
+
+    prompt.shown.clear();
+    FakeXdgOpen works(0);
+    OpenWithShell(nullptr, file);
+    EXPECT_TRUE(prompt.shown.empty());
+}
