@@ -42,6 +42,7 @@ struct RevocationSession::State {
     IssuerFinder issuers{storeIssuerSources()};
     std::map<std::string, Point> points;
     std::map<std::pair<const X509_CRL*, const X509*>, CrlTrust> trust; // signature checks done
+    std::vector<X509CrlPtr> retired; // replaced CRL objects, kept so their addresses stay unique
 
     CrlTrust trustOf(X509_CRL* crl, X509* issuer) {
         const auto key = std::make_pair(static_cast<const X509_CRL*>(crl), static_cast<const X509*>(issuer));
@@ -108,8 +109,11 @@ struct RevocationSession::State {
             if (!p.cacheWritten && !p.freshDer.empty()) {
                 p.cacheWritten = true;
                 writeCachedCrl(url, p.freshDer);
-                p.cached.reset();
-                p.cacheRead = false;
+                // The cache now holds this CRL. The old object stays alive until the load ends:
+                // `trust` is keyed by address, which must not be reused within the load.
+                retired.push_back(std::move(p.cached));
+                p.cached.reset(X509_CRL_dup(p.fresh.get()));
+                p.cacheRead = p.cached != nullptr;
             }
         }
         return o;
