@@ -1,0 +1,271 @@
+// The CryptoAPI behaviour on OpenSSL, checked against the openssl command-line tool: the MD5 to
+// 3DES key derivation, SIMPLEBLOB wrapping in both directions, the 3DES stream over pieces and
+// the "hello" password check.
+#include "CapiCompat.h"
+#include "KvxTestSupport.h"
+#include "TripleDesStream.h"
+
+#include <gtest/gtest.h>
+
+using namespace yx::kvx;
+using namespace kvxtest;
+using yxtest::TempDir;
+
+namespace {
+
+// Odd parity computed bit by bit, independently of the code under test.
+Bytes withOddParity(Bytes key) {
+    for (auto& b : key) {
+        int ones = 0;
+        for (int bit = 1; bit < 8; ++bit)
+            ones += (b >> bit) & 1;
+        b = static_cast<unsigned char>((b & 0xFE) | (ones % 2 == 0 ? 1 : 0));
+    }
+    return key;
+}
+
+Bytes toBytes(const TripleDesKey& k) {
+    return Bytes(k.begin(), k.end());
+}
+
+// CryptDeriveKey's construction done with openssl dgst on buffers written here.
+Bytes expectedPasswordKey(const std::string& password, const TempDir& dir) {
+    const Bytes hash = opensslMd5(yxtest::writeFile(dir.path(), "password.bin", password));
+    EXPECT_EQ(hash.size(), 16u);
+    Bytes inner(64, 0x36), outer(64, 0x5C);
+    for (size_t i = 0; i < hash.size(); ++i) {
+        inner[i] ^= hash[i];
+        outer[i] ^= hash[i];
+    }
+    Bytes both = opensslMd5(yxtest::writeFile(dir.path(), "inner.bin", inner));
+    const Bytes second = opensslMd5(yxtest::writeFile(dir.path(), "outer.bin", outer));
+    both.insert(both.end(), second.begin(), second.end());
+    both.resize(24);
+    return both;
+}
+
+TEST(CapiDeriveKey, MatchesTheBufferConstructionComputedWithOpenssl) {
+    TempDir dir;
+    for (const std::string& password :
+         std::vector<std::string>{"a", "hello", "秘密口令123", std::string(100, 'x')}) {
+        const Bytes raw = expectedPasswordKey(password, dir);
+        TripleDesKey key{};
+        ASSERT_TRUE(capi::derivePasswordKey(password, key));
+        EXPECT_EQ(hex(toBytes(key)), hex(withOddParity(raw))) << password;
+        // Parity aside the bytes are the hashes themselves.
+        for (size_t i = 0; i < raw.size(); ++i)
+            EXPECT_EQ(key[i] & 0xFE, raw[i] & 0xFE);
+    }
+}
+
+TEST(CapiDeriveKey, EmptyPasswordAndDistinctPasswordsGiveDistinctKeys) {
+    TripleDesKey a{}, b{}, c{};
+    ASSERT_TRUE(capi::derivePasswordKey("", a));
+    ASSERT_TRUE(capi::derivePasswordKey("x", b));
+    ASSERT_TRUE(capi::derivePasswordKey("X", c));
+    EXPECT_NE(a, b);
+    EXPECT_NE(b, c);
+}
+
+TEST(CapiDeriveKey, ParityDoesNotChangeTheCiphertext) {
+    // DES ignores the parity bits: the raw hash bytes and the parity-set key encrypt alike.
+    TempDir dir;
+    const Bytes raw = expectedPasswordKey("pw", dir);
+    TripleDesKey key{};
+    ASSERT_TRUE(capi::derivePasswordKey("pw", key));
+    const std::string plain = yxtest::writeFile(dir.path(), "p.bin", randomBytes(100, 1));
+    EXPECT_EQ(opensslEncrypt(plain, hex(raw), dir.path()),
+              opensslEncrypt(plain, hex(toBytes(key)), dir.path()));
+}
+
+TEST(CapiSessionKey, RandomWithOddParity) {
+    TripleDesKey a{}, b{};
+    ASSERT_TRUE(capi::generateSessionKey(a));
+    ASSERT_TRUE(capi::generateSessionKey(b));
+    EXPECT_NE(a, b);
+    EXPECT_EQ(toBytes(a), withOddParity(toBytes(a)));
+}
+
+class CapiSimpleBlob : public ::testing::Test {
+protected:
+    TempDir dir;
+};
+
+TEST_F(CapiSimpleBlob, LayoutAndUnwrapWithOpensslForSeveralKeySizes) {
+    for (int bits : {1024, 2048, 3072}) {
+        auto rsa = yxtest::pooledKey(bits == 2048 ? 5 : 6, bits);
+        TripleDesKey key{};
+        ASSERT_TRUE(capi::generateSessionKey(key));
+        std::vector<unsigned char> blob;
+        ASSERT_TRUE(capi::exportSimpleBlob(key, rsa.get(), blob));
+        ASSERT_EQ(blob.size(), 12u + static_cast<size_t>(bits / 8));
+        size_t size = 0;
+        ASSERT_TRUE(capi::simpleBlobSize(rsa.get(), size));
+        EXPECT_EQ(size, blob.size());
+        const unsigned char header[12] = {0x01, 0x02, 0x00, 0x00, 0x03, 0x66,
+                                          0x00, 0x00, 0x00, 0xa4, 0x00, 0x00};
+        EXPECT_EQ(hex(blob.data(), 12), hex(header, 12));
+        const Bytes unwrapped = opensslUnwrap(blob, pemKeyFile(dir.path(), "k.pem", rsa.get()), dir.path());
+        EXPECT_EQ(hex(unwrapped), hex(toBytes(key))) << bits;
+        TripleDesKey back{};
+        ASSERT_TRUE(capi::importSimpleBlob(blob.data(), blob.size(), rsa.get(), back));
+        EXPECT_EQ(back, key);
+    }
+}
+
+TEST_F(CapiSimpleBlob, ImportsABlobWrappedByOpenssl) {
+    // The other direction: a blob made outside this code (pkeyutl -encrypt, bytes reversed).
+    auto rsa = yxtest::pooledKey(5, 2048);
+    const Bytes key = randomBytes(24, 7);
+    const std::string in = yxtest::writeFile(dir.path(), "key.bin", key);
+    const std::string out = dir.file("ct.bin");
+    ASSERT_EQ(yxtest::runCommand({"openssl", "pkeyutl", "-encrypt", "-pubin", "-inkey",
+                                  pemPubFile(dir.path(), "pub.pem", rsa.get()), "-pkeyopt",
+                                  "rsa_padding_mode:pkcs1", "-in", in, "-out", out}),
+              0);
+    Bytes ct = yxtest::readFile(out);
+    std::reverse(ct.begin(), ct.end());
+    Bytes blob = {0x01, 0x02, 0x00, 0x00, 0x03, 0x66, 0x00, 0x00, 0x00, 0xa4, 0x00, 0x00};
+    blob.insert(blob.end(), ct.begin(), ct.end());
+    TripleDesKey got{};
+    ASSERT_TRUE(capi::importSimpleBlob(blob.data(), blob.size(), rsa.get(), got));
+    EXPECT_EQ(hex(toBytes(got)), hex(key));
+}
+
+TEST_F(CapiSimpleBlob, RefusesDamagedOrForeignBlobs) {
+    auto rsa = yxtest::pooledKey(5, 2048);
+    auto other = yxtest::pooledKey(6, 2048);
+    TripleDesKey key{}, got{};
+    ASSERT_TRUE(capi::generateSessionKey(key));
+    std::vector<unsigned char> blob;
+    ASSERT_TRUE(capi::exportSimpleBlob(key, rsa.get(), blob));
+    ASSERT_TRUE(capi::importSimpleBlob(blob.data(), blob.size(), rsa.get(), got));
+
+    auto refused = [&](std::vector<unsigned char> b, EVP_PKEY* k = nullptr) {
+        TripleDesKey out{};
+        return !capi::importSimpleBlob(b.data(), b.size(), k ? k : rsa.get(), out);
+    };
+    EXPECT_TRUE(refused(blob, other.get())) << "another recipient's key";
+    for (size_t at : {size_t(0), size_t(1), size_t(4), size_t(5), size_t(9)}) {
+        auto b = blob;
+        b[at] ^= 0x40;
+        EXPECT_TRUE(refused(b)) << "header byte " << at;
+    }
+    auto flipped = blob;
+    flipped[flipped.size() - 1] ^= 0x01; // most significant ciphertext byte
+    EXPECT_TRUE(refused(flipped));
+    auto mid = blob;
+    mid[100] ^= 0x55;
+    EXPECT_TRUE(refused(mid));
+    EXPECT_TRUE(refused(std::vector<unsigned char>(blob.begin(), blob.end() - 1)));
+    EXPECT_TRUE(refused({}));
+    // Not reversed: the big-endian ciphertext is no valid blob.
+    auto unreversed = blob;
+    std::reverse(unreversed.begin() + 12, unreversed.end());
+    EXPECT_TRUE(refused(unreversed));
+    // A wrapped value that is not 24 bytes long.
+    std::vector<unsigned char> shortBlob;
+    const Bytes sixteen = randomBytes(16, 3);
+    const std::string in = yxtest::writeFile(dir.path(), "k16.bin", sixteen);
+    ASSERT_EQ(yxtest::runCommand({"openssl", "pkeyutl", "-encrypt", "-pubin", "-inkey",
+                                  pemPubFile(dir.path(), "pub.pem", rsa.get()), "-in", in, "-out",
+                                  dir.file("c16")}),
+              0);
+    Bytes ct = yxtest::readFile(dir.file("c16"));
+    std::reverse(ct.begin(), ct.end());
+    shortBlob.assign(blob.begin(), blob.begin() + 12);
+    shortBlob.insert(shortBlob.end(), ct.begin(), ct.end());
+    EXPECT_TRUE(refused(shortBlob));
+}
+
+TEST(CapiPassword, HelloRoundTripAcceptsOnlyTheDerivingPassword) {
+    TripleDesKey session{};
+    ASSERT_TRUE(capi::derivePasswordKey("正确的口令", session));
+    EXPECT_TRUE(capi::checkPassword(session, "正确的口令"));
+    EXPECT_FALSE(capi::checkPassword(session, "正确的口令 "));
+    EXPECT_FALSE(capi::checkPassword(session, "wrong"));
+    TripleDesKey random{};
+    ASSERT_TRUE(capi::generateSessionKey(random));
+    EXPECT_FALSE(capi::checkPassword(random, "正确的口令"));
+    // Parity bits do not matter to the check: a key differing only there still passes.
+    TripleDesKey noParity = session;
+    for (auto& b : noParity)
+        b ^= 1;
+    EXPECT_TRUE(capi::checkPassword(noParity, "正确的口令"));
+}
+
+class TripleDes : public ::testing::Test {
+protected:
+    TempDir dir;
+};
+
+TEST_F(TripleDes, PiecesFormOneStreamEqualToOpensslEnc) {
+    TripleDesKey key{};
+    ASSERT_TRUE(capi::generateSessionKey(key));
+    for (size_t size : {size_t(1), size_t(7), size_t(8), size_t(1007), size_t(1008), size_t(1009),
+                        size_t(2016), size_t(5000)}) {
+        const Bytes plain = randomBytes(size, static_cast<unsigned>(size));
+        const std::string plainFile = yxtest::writeFile(dir.path(), "plain.bin", plain);
+        for (size_t piece : {size_t(8), size_t(1008), size_t(13)}) {
+            TripleDesStream enc;
+            ASSERT_TRUE(enc.begin(key, true));
+            Bytes cipher;
+            for (size_t at = 0; at <= plain.size(); at += piece) {
+                const size_t n = std::min(piece, plain.size() - at);
+                const bool final = at + n == plain.size();
+                Bytes out(n + 8);
+                size_t outLen = 0;
+                ASSERT_TRUE(enc.update(plain.data() + at, n, final, out.data(), outLen));
+                cipher.insert(cipher.end(), out.begin(), out.begin() + static_cast<long>(outLen));
+                if (final)
+                    break;
+            }
+            EXPECT_EQ(cipher.size(), 8 * (size / 8 + 1));
+            EXPECT_EQ(hex(cipher), hex(opensslEncrypt(plainFile, hex(toBytes(key)), dir.path())))
+                << size << "/" << piece;
+            const std::string cipherFile = yxtest::writeFile(dir.path(), "c.bin", cipher);
+            auto back = opensslDecrypt(cipherFile, hex(toBytes(key)), dir.path());
+            ASSERT_TRUE(back);
+            EXPECT_EQ(*back, plain);
+        }
+    }
+}
+
+TEST_F(TripleDes, DecryptionChecksPaddingAndRestartsAfterFinal) {
+    TripleDesKey key{}, other{};
+    ASSERT_TRUE(capi::generateSessionKey(key));
+    ASSERT_TRUE(capi::generateSessionKey(other));
+    const Bytes plain = randomBytes(20, 9);
+    const Bytes cipher =
+        opensslEncrypt(yxtest::writeFile(dir.path(), "p.bin", plain), hex(toBytes(key)), dir.path());
+    TripleDesStream dec;
+    ASSERT_TRUE(dec.begin(key, false));
+    for (int round = 0; round < 2; ++round) { // the second round only works if the chain restarted
+        Bytes out(cipher.size() + 8);
+        size_t n1 = 0, n2 = 0;
+        ASSERT_TRUE(dec.update(cipher.data(), 16, false, out.data(), n1));
+        ASSERT_TRUE(dec.update(cipher.data() + 16, cipher.size() - 16, true, out.data() + n1, n2));
+        out.resize(n1 + n2);
+        EXPECT_EQ(out, plain);
+    }
+    Bytes out(cipher.size() + 8);
+    size_t n = 0;
+    EXPECT_FALSE(dec.update(cipher.data(), cipher.size() - 3, true, out.data(), n)) << "not whole blocks";
+    TripleDesStream wrong;
+    ASSERT_TRUE(wrong.begin(other, false));
+    // A wrong key almost never yields valid padding; 20 tries make a false pass impossible.
+    int accepted = 0;
+    for (int i = 0; i < 20; ++i) {
+        TripleDesKey k{};
+        ASSERT_TRUE(capi::generateSessionKey(k));
+        TripleDesStream s;
+        ASSERT_TRUE(s.begin(k, false));
+        size_t m = 0;
+        if (s.update(cipher.data(), cipher.size(), true, out.data(), m) && m == plain.size() &&
+            std::equal(plain.begin(), plain.end(), out.begin()))
+            ++accepted;
+    }
+    EXPECT_EQ(accepted, 0);
+}
+
+} // namespace

@@ -1,0 +1,148 @@
+// The version 2 layout, byte by byte: header and record fields, GBK text, cutting, integers.
+#include "KvxFormat.h"
+#include "GbkText.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+using namespace yx::kvx;
+
+namespace {
+
+std::string field(const unsigned char* p, size_t n) {
+    return std::string(reinterpret_cast<const char*>(p), n);
+}
+
+bool zeroFrom(const unsigned char* p, size_t from, size_t to) {
+    for (size_t i = from; i < to; ++i)
+        if (p[i] != 0)
+            return false;
+    return true;
+}
+
+TEST(KvxLayout, Constants) {
+    EXPECT_EQ(kMarkerV1.size(), 16u);
+    EXPECT_EQ(kMarkerV2.size(), 16u);
+    EXPECT_EQ(kFirstRecordOffset, 664u);
+    EXPECT_EQ(kHdrAlg + kHdrAlgWidth, kHeaderSize);
+    EXPECT_EQ(kRecBlob + kRecBlobWidth, kRecordSize);
+    EXPECT_EQ(kRecordTag.size(), 14u);
+    const auto m = markerV2Bytes();
+    EXPECT_EQ(field(m.data(), 16), "KavexFileType=2;");
+}
+
+TEST(KvxLayout, HeaderBytes) {
+    EncFileHeader h;
+    h.protectedFlag = true;
+    h.extension = ".doc";
+    h.sourceSize = 0x01020304;
+    const HeaderBytes b = h.toBytes();
+    EXPECT_EQ(b[0], '1');
+    EXPECT_EQ(field(&b[1], 5), std::string(".doc\0", 5));
+    EXPECT_TRUE(zeroFrom(b.data(), 5, 260));
+    EXPECT_EQ(b[260], 0x04);
+    EXPECT_EQ(b[261], 0x03);
+    EXPECT_EQ(b[262], 0x02);
+    EXPECT_EQ(b[263], 0x01);
+    const std::string provider = "Microsoft Enhanced Cryptographic Provider v1.0";
+    EXPECT_EQ(field(&b[264], provider.size()), provider);
+    EXPECT_TRUE(zeroFrom(b.data(), 264 + provider.size(), 520));
+    EXPECT_EQ(field(&b[520], 5), std::string("3DES\0", 5));
+    EXPECT_TRUE(zeroFrom(b.data(), 524, 648));
+
+    h.protectedFlag = false;
+    h.extension.clear();
+    const HeaderBytes c = h.toBytes();
+    EXPECT_EQ(c[0], '0');
+    EXPECT_TRUE(zeroFrom(c.data(), 1, 260));
+
+    const EncFileHeader back = EncFileHeader::fromBytes(b);
+    EXPECT_TRUE(back.protectedFlag);
+    EXPECT_EQ(back.extension, ".doc");
+    EXPECT_EQ(back.sourceSize, 0x01020304u);
+    EXPECT_EQ(back.algorithmName, "3DES");
+    EXPECT_EQ(back.providerName, provider);
+}
+
+TEST(KvxLayout, RecordBytesWithGbkText) {
+    KavexEncStruct r;
+    r.displayName = "张三";
+    r.subjectName = "CN=张三, O=岚川测试";
+    r.serialNumber = "009f3c";
+    r.thumbprint = "0a 1b 2c";
+    r.keyBlob = {1, 2, 3, 0xff};
+    RecordBytes b;
+    ASSERT_TRUE(r.toBytes(b));
+    EXPECT_EQ(field(&b[0], 15), std::string("KavexEncStruct\0", 15));
+    EXPECT_TRUE(zeroFrom(b.data(), 14, 20));
+    const std::string gbkName = *yx::utf8ToGbk("张三");
+    ASSERT_EQ(gbkName, "\xd5\xc5\xc8\xfd"); // GBK, not UTF-8
+    EXPECT_EQ(field(&b[20], 5), gbkName + '\0');
+    EXPECT_TRUE(zeroFrom(b.data(), 24, 276));
+    EXPECT_EQ(field(&b[276], 4), "CN=\xd5");
+    EXPECT_EQ(field(&b[788], 7), std::string("009f3c\0", 7));
+    EXPECT_EQ(field(&b[916], 9), std::string("0a 1b 2c\0", 9));
+    EXPECT_EQ(b[1172], 4);
+    EXPECT_TRUE(zeroFrom(b.data(), 1173, 1176));
+    EXPECT_EQ(b[1176], 1);
+    EXPECT_EQ(b[1179], 0xff);
+    EXPECT_TRUE(zeroFrom(b.data(), 1180, 1688));
+    EXPECT_TRUE(hasRecordTag(b.data()));
+
+    const KavexEncStruct back = KavexEncStruct::fromBytes(b);
+    EXPECT_EQ(back.displayName, "张三");
+    EXPECT_EQ(back.subjectName, "CN=张三, O=岚川测试");
+    EXPECT_EQ(back.thumbprint, "0a 1b 2c");
+    EXPECT_EQ(back.keyBlob, r.keyBlob);
+}
+
+TEST(KvxLayout, LongTextIsCutToWidthMinusOneOnACharacterBoundary) {
+    KavexEncStruct r;
+    r.displayName = std::string(300, 'a');
+    std::string chinese;
+    for (int i = 0; i < 300; ++i)
+        chinese += "张";
+    r.subjectName = chinese; // 600 GBK bytes into a 512-byte field
+    RecordBytes b;
+    ASSERT_TRUE(r.toBytes(b));
+    EXPECT_EQ(field(&b[20], 255), std::string(255, 'a'));
+    EXPECT_EQ(b[20 + 255], 0);
+    // 255 characters = 510 bytes; a 256th would need bytes 510 and 511, leaving no terminator.
+    EXPECT_EQ(b[276 + 508], 0xd5);
+    EXPECT_EQ(b[276 + 509], 0xc5);
+    EXPECT_EQ(b[276 + 510], 0);
+    EXPECT_EQ(b[276 + 511], 0);
+    EXPECT_EQ(KavexEncStruct::fromBytes(b).subjectName.size(), 255u * 3);
+}
+
+TEST(KvxLayout, BlobMustFitAndReadersClampALargeLength) {
+    KavexEncStruct r;
+    r.keyBlob.assign(512, 7);
+    RecordBytes b;
+    EXPECT_TRUE(r.toBytes(b));
+    r.keyBlob.assign(513, 7);
+    EXPECT_FALSE(r.toBytes(b));
+    r.keyBlob.assign(10, 7);
+    ASSERT_TRUE(r.toBytes(b));
+    putLe32(&b[kRecBlobLen], 0xFFFFFFFFu);
+    EXPECT_EQ(KavexEncStruct::fromBytes(b).keyBlob.size(), 512u);
+}
+
+TEST(KvxLayout, MarkersAndIntegers) {
+    const unsigned char v1[] = "KavexFileType=1;";
+    const unsigned char v2[] = "KavexFileType=2;";
+    const unsigned char lower[] = "kavexfiletype=2;";
+    const unsigned char v3[] = "KavexFileType=3;";
+    EXPECT_EQ(versionOf(v1), Version::V1);
+    EXPECT_EQ(versionOf(v2), Version::V2);
+    EXPECT_EQ(versionOf(lower), Version::None);
+    EXPECT_EQ(versionOf(v3), Version::None);
+    unsigned char p[4];
+    putLe32(p, 0xA1B2C3D4u);
+    EXPECT_EQ(p[0], 0xD4);
+    EXPECT_EQ(p[3], 0xA1);
+    EXPECT_EQ(getLe32(p), 0xA1B2C3D4u);
+}
+
+} // namespace

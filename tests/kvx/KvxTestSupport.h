@@ -1,0 +1,171 @@
+// Shared by the encrypted-file tests: a prompt that records messages, certificates put into
+// the stores, hex, and the openssl command-line tool as the independent reference.
+#pragma once
+
+#include "CertStore.h"
+#include "DigitalCertificate.h"
+#include "TestPki.h"
+#include "UserPrompt.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <mutex>
+#include <openssl/pem.h>
+#include <openssl/x509.h>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace kvxtest {
+
+using yxtest::Bytes;
+
+struct Shown {
+    std::string text, caption;
+    yx::MsgIcon icon;
+    yx::MsgButtons buttons;
+};
+
+// Records every message; answers questions with `answer`; opens nothing.
+class RecordingPrompt : public yx::UserPrompt {
+public:
+    RecordingPrompt() { yx::setPrompt(this); }
+    ~RecordingPrompt() override { yx::setPrompt(nullptr); }
+
+    yx::MsgAnswer message(const std::string& text, const std::string& caption, yx::MsgIcon icon,
+                          yx::MsgButtons buttons, void*) override {
+        std::lock_guard lock(mu);
+        shown.push_back({text, caption, icon, buttons});
+        return answer;
+    }
+    std::optional<std::string> chooseFile(const yx::FileChooserRequest&, void*) override {
+        return std::nullopt;
+    }
+    bool openWithDesktop(const std::string& path) override {
+        std::lock_guard lock(mu);
+        opened.push_back(path);
+        return true;
+    }
+    int runProgram(const std::vector<std::string>&, bool) override { return -1; }
+
+    std::vector<std::string> texts() {
+        std::lock_guard lock(mu);
+        std::vector<std::string> t;
+        for (auto& s : shown)
+            t.push_back(s.text);
+        return t;
+    }
+
+    std::mutex mu;
+    std::vector<Shown> shown;
+    std::vector<std::string> opened;
+    yx::MsgAnswer answer = yx::MsgAnswer::Cancel;
+};
+
+inline Bytes pkcs8Der(EVP_PKEY* key) {
+    PKCS8_PRIV_KEY_INFO* p8 = EVP_PKEY2PKCS8(key);
+    unsigned char* buf = nullptr;
+    const int n = i2d_PKCS8_PRIV_KEY_INFO(p8, &buf);
+    Bytes out(buf, buf + (n > 0 ? n : 0));
+    OPENSSL_free(buf);
+    PKCS8_PRIV_KEY_INFO_free(p8);
+    return out;
+}
+
+// Puts a certificate (with its key for the personal store) into the store "my" or "other".
+inline void addToStore(const std::string& store, const yxtest::Issued& who, bool withKey = true) {
+    auto backend = yx::makeDiskStoreBackend(store);
+    ASSERT_TRUE(backend->add(who.der(), withKey ? pkcs8Der(who.key.get()) : Bytes{}, std::nullopt, ""));
+}
+
+inline std::unique_ptr<CDigitalCertificate> certObject(X509* x) {
+    return std::make_unique<CDigitalCertificate>(yx::CertContext::fromX509(x));
+}
+
+inline std::string thumbOf(X509* x) {
+    std::string t;
+    certObject(x)->getThumbPrint(t);
+    return t;
+}
+
+inline std::string hex(const unsigned char* p, size_t n) {
+    static const char* d = "0123456789abcdef";
+    std::string s;
+    for (size_t i = 0; i < n; ++i) {
+        s += d[p[i] >> 4];
+        s += d[p[i] & 15];
+    }
+    return s;
+}
+inline std::string hex(const Bytes& b) {
+    return hex(b.data(), b.size());
+}
+
+inline Bytes randomBytes(size_t n, unsigned seed) {
+    std::mt19937 gen(seed);
+    Bytes b(n);
+    for (auto& c : b)
+        c = static_cast<unsigned char>(gen());
+    return b;
+}
+
+inline std::string pemKeyFile(const std::string& dir, const std::string& name, EVP_PKEY* key) {
+    const std::string path = dir + "/" + name;
+    FILE* f = std::fopen(path.c_str(), "w");
+    PEM_write_PrivateKey(f, key, nullptr, nullptr, 0, nullptr, nullptr);
+    std::fclose(f);
+    return path;
+}
+
+inline std::string pemPubFile(const std::string& dir, const std::string& name, EVP_PKEY* key) {
+    const std::string path = dir + "/" + name;
+    FILE* f = std::fopen(path.c_str(), "w");
+    PEM_write_PUBKEY(f, key);
+    std::fclose(f);
+    return path;
+}
+
+// openssl pkeyutl -decrypt (PKCS#1 v1.5) of a SIMPLEBLOB's ciphertext after undoing its byte
+// order; the key bytes, or empty when openssl refuses.
+inline Bytes opensslUnwrap(const Bytes& blob, const std::string& keyPem, const std::string& dir) {
+    Bytes ct(blob.begin() + 12, blob.end());
+    std::reverse(ct.begin(), ct.end());
+    const std::string in = yxtest::writeFile(dir, "wrapped.bin", ct);
+    const std::string out = dir + "/unwrapped.bin";
+    std::remove(out.c_str());
+    if (yxtest::runCommand({"openssl", "pkeyutl", "-decrypt", "-inkey", keyPem, "-pkeyopt",
+                            "rsa_padding_mode:pkcs1", "-in", in, "-out", out}) != 0)
+        return {};
+    return yxtest::readFile(out);
+}
+
+// openssl enc -d -des-ede3-cbc with a zero IV over a file; the plaintext, or nullopt on failure.
+inline std::optional<Bytes> opensslDecrypt(const std::string& cipherFile, const std::string& keyHex,
+                                           const std::string& dir) {
+    const std::string out = dir + "/openssl-plain.bin";
+    std::remove(out.c_str());
+    if (yxtest::runCommand({"openssl", "enc", "-d", "-des-ede3-cbc", "-K", keyHex, "-iv", "0000000000000000",
+                            "-in", cipherFile, "-out", out}) != 0)
+        return std::nullopt;
+    return yxtest::readFile(out);
+}
+
+inline Bytes opensslEncrypt(const std::string& plainFile, const std::string& keyHex, const std::string& dir) {
+    const std::string out = dir + "/openssl-cipher.bin";
+    std::remove(out.c_str());
+    EXPECT_EQ(yxtest::runCommand({"openssl", "enc", "-e", "-des-ede3-cbc", "-K", keyHex, "-iv",
+                                  "0000000000000000", "-in", plainFile, "-out", out}),
+              0);
+    return yxtest::readFile(out);
+}
+
+// MD5 of a file by `openssl dgst -md5 -binary`.
+inline Bytes opensslMd5(const std::string& file) {
+    std::string out;
+    EXPECT_EQ(yxtest::runCommand({"openssl", "dgst", "-md5", "-binary", file}, &out), 0);
+    return Bytes(out.begin(), out.end());
+}
+
+} // namespace kvxtest
