@@ -104,13 +104,85 @@ Outcome checkPbe(const X509_ALGOR* alg) {
     return Outcome::Ok;
 }
 
+void appendUtf8(std::string& out, unsigned long cp) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+// UTF-8 to big-endian UTF-16 with surrogate pairs; malformed sequences become U+FFFD.
+std::vector<unsigned char> utf8ToBmp(const std::string& s) {
+    std::vector<unsigned char> out;
+    auto put16 = [&](unsigned long u) {
+        out.push_back(static_cast<unsigned char>(u >> 8));
+        out.push_back(static_cast<unsigned char>(u & 0xFF));
+    };
+    for (size_t i = 0; i < s.size();) {
+        const auto b = static_cast<unsigned char>(s[i]);
+        const int len = b < 0x80 ? 1 : (b >> 5) == 6 ? 2 : (b >> 4) == 14 ? 3 : (b >> 3) == 30 ? 4 : 0;
+        unsigned long cp = len == 1 ? b : len == 2 ? (b & 0x1F) : len == 3 ? (b & 0x0F) : (b & 0x07);
+        bool ok = len > 0 && i + static_cast<size_t>(len) <= s.size();
+        for (int j = 1; ok && j < len; ++j) {
+            const auto c = static_cast<unsigned char>(s[i + static_cast<size_t>(j)]);
+            ok = (c & 0xC0) == 0x80;
+            cp = (cp << 6) | (c & 0x3F);
+        }
+        static const unsigned long kMin[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (!ok || cp < kMin[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp < 0xE000)) {
+            put16(0xFFFD);
+            ++i;
+            continue;
+        }
+        i += static_cast<size_t>(len);
+        if (cp >= 0x10000) {
+            put16(0xD800 + ((cp - 0x10000) >> 10));
+            put16(0xDC00 + ((cp - 0x10000) & 0x3FF));
+        } else {
+            put16(cp);
+        }
+    }
+    return out;
+}
+
+// The friendly name is UTF-16 big-endian (BMPString), with surrogate pairs from Windows.
+// Converted here because OpenSSL 3.0's own conversion fails on names that end in a character
+// needing three UTF-8 bytes (most Chinese names). Bad surrogates become U+FFFD; a terminating
+// NUL, which some writers include, is dropped.
 std::optional<std::string> friendlyNameOf(const PKCS12_SAFEBAG* bag) {
-    char* name = PKCS12_get_friendlyname(const_cast<PKCS12_SAFEBAG*>(bag));
-    if (!name)
+    const ASN1_TYPE* t = PKCS12_SAFEBAG_get0_attr(bag, NID_friendlyName);
+    if (!t || t->type != V_ASN1_BMPSTRING || !t->value.bmpstring)
         return std::nullopt;
-    std::string s(name);
-    OPENSSL_free(name);
-    return s;
+    const unsigned char* u = ASN1_STRING_get0_data(t->value.bmpstring);
+    const size_t n = static_cast<size_t>(ASN1_STRING_length(t->value.bmpstring)) / 2;
+    std::string out;
+    for (size_t i = 0; i < n; ++i) {
+        unsigned long cp = (static_cast<unsigned long>(u[2 * i]) << 8) | u[2 * i + 1];
+        if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < n) {
+            const unsigned long lo = (static_cast<unsigned long>(u[2 * i + 2]) << 8) | u[2 * i + 3];
+            if (lo >= 0xDC00 && lo < 0xE000) {
+                cp = 0x10000 + ((cp - 0xD800) << 10) + (lo - 0xDC00);
+                ++i;
+            }
+        }
+        if (cp >= 0xD800 && cp < 0xE000)
+            cp = 0xFFFD;
+        if (cp == 0 && i + 1 == n)
+            break;
+        appendUtf8(out, cp);
+    }
+    return out;
 }
 
 std::string localKeyIdOf(const PKCS12_SAFEBAG* bag) {
@@ -268,6 +340,55 @@ void pairUp(Collected& c, PfxContents& out) {
     }
 }
 
+// Like PKCS12_create, but with the friendly name stored as real UTF-16 (PKCS12_create widens
+// it byte by byte, which garbles any non-ASCII name, and OpenSSL 3.0's UTF-8 variant refuses
+// characters beyond the BMP). Key and certificate carry the same name
+// and local key id, as Windows' own exports do.
+PKCS12* buildPfx(EVP_PKEY* key, X509* cert, STACK_OF(X509) * ca, const std::optional<std::string>& name,
+                 const char* pass) {
+    if (!key && !cert && sk_X509_num(ca) == 0)
+        return nullptr;
+    if (key && cert && X509_check_private_key(cert, key) != 1)
+        return nullptr;
+    const int nid = NID_pbe_WithSHA1And3_Key_TripleDES_CBC;
+    unsigned char keyId[EVP_MAX_MD_SIZE];
+    unsigned int keyIdLen = 0;
+    if (cert && X509_digest(cert, EVP_sha1(), keyId, &keyIdLen) != 1)
+        return nullptr;
+    const std::vector<unsigned char> bmpName = name ? utf8ToBmp(*name) : std::vector<unsigned char>();
+    auto label = [&](PKCS12_SAFEBAG* bag) {
+        if (name && PKCS12_add_friendlyname_uni(bag, bmpName.data(), static_cast<int>(bmpName.size())) != 1)
+            return false;
+        return keyIdLen == 0 || !key || PKCS12_add_localkeyid(bag, keyId, static_cast<int>(keyIdLen)) == 1;
+    };
+
+    BagStackPtr certBags(sk_PKCS12_SAFEBAG_new_null());
+    BagStackPtr keyBags(sk_PKCS12_SAFEBAG_new_null());
+    SafeStackPtr safes(sk_PKCS7_new_null());
+    if (!certBags || !keyBags || !safes)
+        return nullptr;
+    STACK_OF(PKCS12_SAFEBAG)* cb = certBags.get();
+    if (cert) {
+        PKCS12_SAFEBAG* bag = PKCS12_add_cert(&cb, cert);
+        if (!bag || !label(bag))
+            return nullptr;
+    }
+    for (int i = 0; i < sk_X509_num(ca); ++i)
+        if (!PKCS12_add_cert(&cb, sk_X509_value(ca, i)))
+            return nullptr;
+    STACK_OF(PKCS7)* sp = safes.get();
+    if (sk_PKCS12_SAFEBAG_num(cb) > 0 &&
+        !PKCS12_add_safe_ex(&sp, cb, nid, kWriteIterations, pass, nullptr, nullptr))
+        return nullptr;
+    if (key) {
+        STACK_OF(PKCS12_SAFEBAG)* kb = keyBags.get();
+        PKCS12_SAFEBAG* bag = PKCS12_add_key_ex(&kb, key, 0, kWriteIterations, nid, pass, nullptr, nullptr);
+        if (!bag || !label(bag) || !PKCS12_add_safe_ex(&sp, kb, -1, 0, nullptr, nullptr, nullptr))
+            return nullptr;
+    }
+    return PKCS12_add_safes_ex(sp, 0, nullptr, nullptr);
+}
+
 int readPfxImpl(const std::vector<unsigned char>& bytes, const char* password, PfxContents& out) {
     providers();
     if (bytes.empty() || bytes.size() > kMaxPfxFileSize)
@@ -347,10 +468,7 @@ std::optional<std::vector<unsigned char>> writePfx(EVP_PKEY* key, X509* cert, co
         X509_up_ref(c);
     }
     // 3DES with SHA-1 for both key and certificates: the newest kind every Windows since XP reads.
-    const int nid = NID_pbe_WithSHA1And3_Key_TripleDES_CBC;
-    Pkcs12Ptr p12(PKCS12_create_ex(pass, friendlyName ? friendlyName->c_str() : nullptr, key, cert,
-                                   sk_X509_num(ca.get()) > 0 ? ca.get() : nullptr, nid, nid, kWriteIterations,
-                                   -1 /* MAC set below */, 0, nullptr, nullptr));
+    Pkcs12Ptr p12(buildPfx(key, cert, ca.get(), friendlyName, pass));
     std::optional<std::vector<unsigned char>> result;
     if (p12 && PKCS12_set_mac(p12.get(), pass, -1, nullptr, 0, kWriteIterations, EVP_sha1()) == 1) {
         unsigned char* der = nullptr;
