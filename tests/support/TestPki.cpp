@@ -121,7 +121,15 @@ Issued TestCa::issue(const CertSpec& spec) {
     out.cert.reset(X509_new());
     X509* c = out.cert.get();
     X509_set_version(c, 2);
-    if (spec.serial.empty()) {
+    if (!spec.serialContent.empty()) {
+        check(spec.serialContent.size() < 128, "serial content length");
+        Bytes tlv{V_ASN1_INTEGER, static_cast<unsigned char>(spec.serialContent.size())};
+        tlv.insert(tlv.end(), spec.serialContent.begin(), spec.serialContent.end());
+        const unsigned char* p = tlv.data();
+        yx::Asn1IntegerPtr serial(d2i_ASN1_INTEGER(nullptr, &p, static_cast<long>(tlv.size())));
+        check(serial != nullptr, "serial content");
+        X509_set_serialNumber(c, serial.get());
+    } else if (spec.serial.empty()) {
         ASN1_INTEGER_set(X509_get_serialNumber(c), m_nextSerial++);
     } else {
         // Raw content octets, so tests can make serials with redundant sign bytes.
@@ -136,6 +144,15 @@ Issued TestCa::issue(const CertSpec& spec) {
     addNameEntry(name, "O", spec.org);
     addNameEntry(name, "CN", spec.cn);
     addNameEntry(name, "emailAddress", spec.email);
+    addNameEntry(name, "emailAddress", spec.nameEmail);
+    for (const auto& [field, value] : spec.extraSubject) {
+        const bool join = !field.empty() && field[0] == '+';
+        const std::string f = join ? field.substr(1) : field;
+        check(X509_NAME_add_entry_by_txt(name, f.c_str(), MBSTRING_UTF8,
+                                         reinterpret_cast<const unsigned char*>(value.data()),
+                                         static_cast<int>(value.size()), -1, join ? -1 : 0) == 1,
+              "extra name entry");
+    }
     X509_set_issuer_name(c, X509_get_subject_name(m_cert.get()));
     X509_gmtime_adj(X509_getm_notBefore(c), spec.notBeforeOffset);
     X509_gmtime_adj(X509_getm_notAfter(c), spec.notAfterOffset);
@@ -146,6 +163,10 @@ Issued TestCa::issue(const CertSpec& spec) {
         addExt(c, m_cert.get(), NID_key_usage, kuText(spec.keyUsage));
     if (!spec.email.empty())
         addExt(c, m_cert.get(), NID_subject_alt_name, "email:" + spec.email);
+    else if (!spec.altEmail.empty())
+        addExt(c, m_cert.get(), NID_subject_alt_name, "email:" + spec.altEmail);
+    if (!spec.issuerAltEmail.empty())
+        addExt(c, m_cert.get(), NID_issuer_alt_name, "email:" + spec.issuerAltEmail);
     if (!spec.crlUrls.empty()) {
         std::string v;
         for (const auto& u : spec.crlUrls)

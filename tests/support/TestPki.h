@@ -28,6 +28,15 @@ struct CertSpec {
     bool isCa = false;
     int keyIndex = 1;                 // pooled key to use; -1 = a fresh one
     int keyBits = 2048;
+    // DER content octets of the serial (two's complement, as encoded); takes precedence over
+    // `serial`. OpenSSL refuses redundant padding, so only minimal encodings make a certificate.
+    Bytes serialContent;
+    std::string nameEmail;      // emailAddress in the subject only
+    std::string altEmail;       // rfc822Name in subjectAltName only
+    std::string issuerAltEmail; // rfc822Name in issuerAltName
+    // Further subject attributes after the standard ones: field name ("OU") or dotted OID, UTF-8
+    // value; a field name starting with '+' joins the previous attribute's relative name.
+    std::vector<std::pair<std::string, std::string>> extraSubject;
 };
 
 struct Issued {

@@ -1,0 +1,163 @@
+#include "CertContext.h"
+#include "DataPaths.h"
+#include "DigitalCertificate.h"
+#include "SafeFile.h"
+#include "TestPki.h"
+#include "UserPrompt.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const std::optional<std::string>& value) : m_name(name) {
+        if (const char* old = std::getenv(name))
+            m_old = old;
+        if (value)
+            ::setenv(name, value->c_str(), 1);
+        else
+            ::unsetenv(name);
+    }
+    ~ScopedEnv() {
+        if (m_old)
+            ::setenv(m_name.c_str(), m_old->c_str(), 1);
+        else
+            ::unsetenv(m_name.c_str());
+    }
+
+private:
+    std::string m_name;
+    std::optional<std::string> m_old;
+};
+
+// Restores the default viewer after each test.
+class CertDisplay : public ::testing::Test {
+protected:
+    void TearDown() override { CDigitalCertificate::setViewerCommand({}); }
+
+    yxtest::TempDir tmp;   // the TMPDIR the temporary file goes to
+    yxtest::TempDir where; // what the fake viewer leaves behind
+    ScopedEnv tmpEnv{"TMPDIR", tmp.path()};
+    yxtest::TestCa ca;
+    yxtest::Issued issued = ca.issue({});
+    CDigitalCertificate cert{yx::CertContext::fromX509(issued.cert.get())};
+
+    bool tmpIsEmpty() const { return fs::is_empty(tmp.path()); }
+};
+
+// Answers runProgram by looking at the file the viewer would get.
+class RecordingPrompt : public yx::ConsolePrompt {
+public:
+    int runProgram(const std::vector<std::string>& argv, bool wait) override {
+        calls.push_back(argv);
+        waited = wait;
+        struct stat st {};
+        if (!argv.empty() && ::stat(argv.back().c_str(), &st) == 0)
+            mode = st.st_mode & 0777;
+        seen = argv.empty() ? yxtest::Bytes() : yxtest::readFile(argv.back());
+        return answer;
+    }
+    std::vector<std::vector<std::string>> calls;
+    bool waited = false;
+    unsigned mode = 0;
+    yxtest::Bytes seen;
+    int answer = 0;
+};
+
+class PromptGuard {
+public:
+    explicit PromptGuard(yx::UserPrompt* p) { yx::setPrompt(p); }
+    ~PromptGuard() { yx::setPrompt(nullptr); }
+};
+
+} // namespace
+
+TEST_F(CertDisplay, ViewerGetsAnOwnerOnlyDerFileThatIsGoneAfterwards) {
+    const std::string script = yxtest::writeFile(where.path(), "viewer.sh",
+                                                 "#!/bin/sh\n"
+                                                 "stat -c %a \"$1\" > \"" +
+                                                     where.path() +
+                                                     "/mode\"\n"
+                                                     "cp \"$1\" \"" +
+                                                     where.path() +
+                                                     "/copy\"\n"
+                                                     "printf '%s' \"$1\" > \"" +
+                                                     where.path() +
+                                                     "/path\"\n"
+                                                     "echo $# > \"" +
+                                                     where.path() + "/argc\"\n");
+    ASSERT_EQ(::chmod(script.c_str(), 0700), 0);
+    CDigitalCertificate::setViewerCommand({script});
+
+    EXPECT_EQ(cert.Display(), 0);
+    const auto text = [&](const char* name) {
+        auto b = yxtest::readFile(where.path() + "/" + name);
+        std::string s(b.begin(), b.end());
+        s.erase(s.find_last_not_of('\n') + 1);
+        return s;
+    };
+    EXPECT_EQ(text("mode"), "600");
+    EXPECT_EQ(text("argc"), "1");
+    EXPECT_EQ(yxtest::readFile(where.path() + "/copy"), issued.der());
+    const fs::path shown = text("path");
+    EXPECT_EQ(shown.parent_path(), fs::path(tmp.path()));
+    EXPECT_EQ(shown.filename().string().rfind("CERT", 0), 0u) << shown;
+    EXPECT_EQ(shown.filename().string().size(), 10u); // CERT and six characters, no extension
+    EXPECT_FALSE(fs::exists(shown));
+    EXPECT_TRUE(tmpIsEmpty());
+}
+
+TEST_F(CertDisplay, WaitsThroughThePromptSeamWithTheCommandAndThePath) {
+    RecordingPrompt rec;
+    PromptGuard guard(&rec);
+    CDigitalCertificate::setViewerCommand({"/opt/viewer", "--cert"});
+    EXPECT_EQ(cert.Display(), 0);
+    ASSERT_EQ(rec.calls.size(), 1u);
+    ASSERT_EQ(rec.calls[0].size(), 3u);
+    EXPECT_EQ(rec.calls[0][0], "/opt/viewer");
+    EXPECT_EQ(rec.calls[0][1], "--cert");
+    EXPECT_TRUE(rec.waited);
+    EXPECT_EQ(rec.mode, 0600u);
+    EXPECT_EQ(rec.seen, issued.der());
+    EXPECT_TRUE(tmpIsEmpty());
+
+    rec.answer = 3; // the viewer ended with a failure of its own: it was still shown
+    EXPECT_EQ(cert.Display(), 0);
+}
+
+TEST_F(CertDisplay, AViewerThatCannotStartGivesMinusOneAndLeavesNoFile) {
+    CDigitalCertificate::setViewerCommand({where.path() + "/no-such-viewer"});
+    EXPECT_EQ(cert.Display(), -1);
+    EXPECT_TRUE(tmpIsEmpty());
+}
+
+TEST_F(CertDisplay, ATempFolderThatCannotBeWrittenGivesMinusOne) {
+    RecordingPrompt rec;
+    PromptGuard guard(&rec);
+    ScopedEnv bad("TMPDIR", where.path() + "/missing");
+    EXPECT_EQ(cert.Display(), -1);
+    EXPECT_TRUE(rec.calls.empty());
+}
+
+TEST_F(CertDisplay, ViewerCommandDefaultsAndOverrides) {
+    {
+        ScopedEnv env("YAOXIA_VIEWER", std::nullopt);
+        const std::string beside = yx::paths::executableDir() + "yaoxia-viewer";
+        const auto expected = yx::fileExists(beside) ? beside : std::string("yaoxia-viewer");
+        EXPECT_EQ(CDigitalCertificate::viewerCommand(), std::vector<std::string>{expected});
+    }
+    {
+        ScopedEnv env("YAOXIA_VIEWER", std::string("/usr/local/bin/my-viewer"));
+        EXPECT_EQ(CDigitalCertificate::viewerCommand(), std::vector<std::string>{"/usr/local/bin/my-viewer"});
+        CDigitalCertificate::setViewerCommand({"a", "b"});
+        EXPECT_EQ(CDigitalCertificate::viewerCommand(), (std::vector<std::string>{"a", "b"}));
+        CDigitalCertificate::setViewerCommand({});
+        EXPECT_EQ(CDigitalCertificate::viewerCommand(), std::vector<std::string>{"/usr/local/bin/my-viewer"});
+    }
+}

@@ -1,0 +1,112 @@
+#include "SecLog.h"
+#include "TestPki.h"
+
+#include <cerrno>
+#include <gtest/gtest.h>
+#include <regex>
+#include <sstream>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using yxtest::ScopedDataRoot;
+
+namespace {
+
+std::vector<std::string> logLines() {
+    const auto bytes = yxtest::readFile(CSecLog::logFilePath());
+    std::vector<std::string> lines;
+    std::istringstream in(std::string(bytes.begin(), bytes.end()));
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+} // namespace
+
+TEST(SecLog, WritesStampedLinesIntoTheLogFolderOfTheDataRoot) {
+    ScopedDataRoot root;
+    EXPECT_EQ(std::string(CSecLog::logFilePath()), root.path() + "/log/yaoxia.log");
+    struct stat st {};
+    ASSERT_NE(::stat((root.path() + "/log").c_str(), &st), 0); // made on first use
+
+    CSecLog log;
+    log.Log(SEC_LOG_ERROR, 42, "DigitalCertificate", "CertVerifyRevocation Error: 0x%x", 0x80092010u);
+    log.Log(SEC_LOG_ERROR, 7, "DigitalCertificate", "second %s", "line");
+    const auto lines = logLines();
+    ASSERT_EQ(lines.size(), 2u);
+    const std::regex stamped(R"(^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d \[ERROR\] DigitalCertificate:42 )"
+                             R"(CertVerifyRevocation Error: 0x80092010$)");
+    EXPECT_TRUE(std::regex_match(lines[0], stamped)) << lines[0];
+    EXPECT_NE(lines[1].find("DigitalCertificate:7 second line"), std::string::npos);
+    ASSERT_EQ(::stat(CSecLog::logFilePath(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+}
+
+TEST(SecLog, DefaultLevelIsErrorAndHigherLevelsAreFilteredOut) {
+    ScopedDataRoot root;
+    CSecLog log;
+    EXPECT_EQ(log.GetLogLevel(), SEC_LOG_ERROR);
+    log.Log(SEC_LOG_DEBUG, 1, "f", "debug hidden");
+    log.Log(SEC_LOG_WARN, 2, "f", "warn hidden");
+    EXPECT_TRUE(logLines().empty());
+
+    log.SetLogLevel(SEC_LOG_DEBUG);
+    log.Log(SEC_LOG_DEBUG, 3, "f", "debug shown");
+    log.Log(SEC_LOG_NONE, 4, "f", "never");
+    auto lines = logLines();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NE(lines[0].find("[DEBUG] f:3 debug shown"), std::string::npos);
+
+    log.SetLogLevel(SEC_LOG_NONE);
+    log.Log(SEC_LOG_ERROR, 5, "f", "silenced");
+    EXPECT_EQ(logLines().size(), 1u);
+}
+
+TEST(SecLog, LineBreaksInAMessageStayOnOneLine) {
+    ScopedDataRoot root;
+    CSecLog log;
+    log.Log(SEC_LOG_ERROR, 1, "f", "a\nb\r\nc");
+    const auto lines = logLines();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NE(lines[0].find("a b  c"), std::string::npos);
+}
+
+TEST(SecLog, LinesOfSeveralProcessesNeverInterleave) {
+    ScopedDataRoot root;
+    constexpr int kProcs = 4, kLines = 200;
+    const std::string payload(300, 'p');
+    std::vector<pid_t> children;
+    for (int p = 0; p < kProcs; ++p) {
+        const pid_t pid = ::fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            CSecLog log;
+            for (int i = 0; i < kLines; ++i)
+                log.Log(SEC_LOG_ERROR, i, "proc", "%d %s end", p, payload.c_str());
+            ::_exit(0);
+        }
+        children.push_back(pid);
+    }
+    for (pid_t pid : children) {
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    const auto lines = logLines();
+    ASSERT_EQ(lines.size(), static_cast<size_t>(kProcs * kLines));
+    const std::regex whole(R"(^.{19} \[ERROR\] proc:\d+ [0-3] p{300} end$)");
+    for (const auto& line : lines)
+        ASSERT_TRUE(std::regex_match(line, whole)) << line;
+}
+
+TEST(SecLog, AnUnwritableLogFolderIsIgnoredQuietly) {
+    ScopedDataRoot root;
+    // The log folder's place is taken by a file: nothing can be written, nothing fails loudly.
+    yxtest::writeFile(root.path(), "log", std::string("not a folder"));
+    CSecLog log;
+    errno = EDOM;
+    log.Log(SEC_LOG_ERROR, 1, "f", "lost");
+    EXPECT_EQ(errno, EDOM);
+    EXPECT_EQ(yxtest::readFile(root.path() + "/log").size(), std::string("not a folder").size());
+}
