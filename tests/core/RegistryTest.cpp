@@ -271,8 +271,7 @@ TEST(RegistryFileText, ParseOfSerializedTextGivesTheSameHive) {
     const char* samples[] = {
         "",
         "[A]\n@=\"d\"\n\"\"=\"e\"\n",
-        "\xEF\xBB\xBF"
-        "Yaoxia Registry Version 1.00\n[x]\n\"a\" = \"b\"  \n",
+        "\xEF\xBB\xBFYaoxia Registry Version 1.00\n[x]\n\"a\" = \"b\"  \n",
         "[\\\\A\\\\B\\]\n\"v\"=\"1\"\n[]\n\"root\"=\"r\"\n",
         "[A]\n junk\r\r\n[B\n  [C]  \n\"q\"=\"\\x4a\"\n",
     };
