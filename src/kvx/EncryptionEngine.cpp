@@ -167,6 +167,10 @@ int CEncryptionEngine::encryptRun(const EncryptJob& job) {
     OPENSSL_cleanse(piece, sizeof piece);
     if (cancelled())
         return kCancelled;
+    // The header promised this many bytes; a source that changed while it was read would make
+    // a file that can never be decrypted to what it says.
+    if (size >= 0 && m_done != static_cast<uint64_t>(size))
+        return kFileIo;
     src.reset();
     if (!out.commit())
         return kFileIo;
@@ -224,6 +228,7 @@ int CEncryptionEngine::decryptRun(const DecryptJob& job) {
     reset(remaining);
     unsigned char piece[kPieceSize];
     unsigned char output[kPieceSize + TripleDesStream::kBlockSize];
+    uint64_t written = 0;
     for (;;) {
         const size_t want = static_cast<size_t>(std::min<uint64_t>(kPieceSize, remaining));
         const size_t n = std::fread(piece, 1, want, src.get());
@@ -236,6 +241,7 @@ int CEncryptionEngine::decryptRun(const DecryptJob& job) {
             return kCryptCall;
         if (outLen > 0 && std::fwrite(output, 1, outLen, dst) != outLen)
             return kFileIo;
+        written += outLen;
         OPENSSL_cleanse(output, outLen);
         advance(n);
         if (final)
@@ -245,6 +251,8 @@ int CEncryptionEngine::decryptRun(const DecryptJob& job) {
     }
     if (cancelled())
         return kCancelled;
+    if (job.expectedSize && static_cast<uint32_t>(written) != *job.expectedSize)
+        return kEncFileDamaged;
     src.reset();
     if (!out.commit())
         return kFileIo;

@@ -11,6 +11,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 class CCertList;
@@ -41,9 +42,13 @@ struct EncryptJob {
 struct DecryptJob {
     std::string source;
     std::string target;
-    std::string password;               // non-empty: checked before anything is written
-    uint64_t dataOffset = 0;            // the payload's start, from the decrypt head reader
-    RecordBytes record{};               // a copy of the chosen recipient record
+    std::string password;    // non-empty: checked before anything is written
+    uint64_t dataOffset = 0; // the payload's start, from the decrypt head reader
+    RecordBytes record{};    // a copy of the chosen recipient record
+    // The header's source size. When set, an output of another length (modulo 2^32, as the
+    // field holds) is refused as a damaged file instead of being left as the target: the head
+    // was misread (a payload that happens to begin with a record tag) or the payload was cut.
+    std::optional<uint32_t> expectedSize;
     bool askToOpen = true;              // ask "解密成功，是否打开解密文件？" at the end
     RecipientKeySource* keys = nullptr; // null = the personal store
 };

@@ -36,6 +36,10 @@ std::string engineMessage(int result) {
         return "口令错误！";
     case kVersion1Unsupported:
         return "调用加密函数失败，解密失败！";
+    case kNoDecryptCertificate:
+        return "没有可用的解密证书！";
+    case kPasswordMissing:
+        return "解密失败！";
     default:
         return "";
     }

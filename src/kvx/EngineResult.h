@@ -29,6 +29,10 @@ enum EngineResult : int {
     kWrongPassword = 216,     // "口令错误！"
     // Version 1 files need the maker's library, which this build has not.
     kVersion1Unsupported = 217, // "调用加密函数失败，解密失败！"
+    // The decrypt operation before the run (the head reader's own message was shown).
+    kHeadUnreadable = 218,
+    kNoDecryptCertificate = 219, // "没有可用的解密证书！"
+    kPasswordMissing = 220,      // "解密失败！": a protected file and no password entered
 };
 
 // The message of a result code, "" for success, cancel and unknown codes.

@@ -168,4 +168,32 @@ inline Bytes opensslMd5(const std::string& file) {
     return Bytes(out.begin(), out.end());
 }
 
+// Odd parity computed bit by bit, independently of the code under test.
+inline Bytes withOddParity(Bytes key) {
+    for (auto& b : key) {
+        int ones = 0;
+        for (int bit = 1; bit < 8; ++bit)
+            ones += (b >> bit) & 1;
+        b = static_cast<unsigned char>((b & 0xFE) | (ones % 2 == 0 ? 1 : 0));
+    }
+    return key;
+}
+
+// CryptDeriveKey's MD5 to 3DES construction done with openssl dgst on buffers written here:
+// the raw 24 bytes, before parity.
+inline Bytes expectedPasswordKey(const std::string& password, const std::string& dir) {
+    const Bytes hash = opensslMd5(yxtest::writeFile(dir, "password.bin", password));
+    EXPECT_EQ(hash.size(), 16u);
+    Bytes inner(64, 0x36), outer(64, 0x5C);
+    for (size_t i = 0; i < hash.size(); ++i) {
+        inner[i] ^= hash[i];
+        outer[i] ^= hash[i];
+    }
+    Bytes both = opensslMd5(yxtest::writeFile(dir, "inner.bin", inner));
+    const Bytes second = opensslMd5(yxtest::writeFile(dir, "outer.bin", outer));
+    both.insert(both.end(), second.begin(), second.end());
+    both.resize(24);
+    return both;
+}
+
 } // namespace kvxtest
