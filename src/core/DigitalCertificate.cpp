@@ -467,7 +467,13 @@ CDigitalCertificate* CDigitalCertificate::VerifyMessage(CBBuffer& signature, CBB
     }
     static const unsigned char empty = 0;
     const unsigned char* bytes = data.size() > 0 ? data.GetBuffer() : &empty;
-    yx::BioPtr in(BIO_new_mem_buf(bytes, data.size()));
+    // A pass-through filter in front of the memory BIO: PKCS7_verify copies a bare memory BIO
+    // into one of its own and loses that copy when the message names an unknown digest.
+    yx::BioPtr in(BIO_new(BIO_f_null()));
+    if (BIO* mem = in ? BIO_new_mem_buf(bytes, data.size()) : nullptr)
+        BIO_push(in.get(), mem);
+    else
+        in.reset();
     yx::X509StorePtr store(X509_STORE_new());
     // The signature itself is checked, not the signer's chain.
     if (!in || !store ||
