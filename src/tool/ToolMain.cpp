@@ -21,6 +21,10 @@ const Command kCommands[] = {
     {"crl-check", cmdCrlCheck, "my|other INDEX"},
     {"pfx-passwd", cmdPfxPasswd, "SOURCE TARGET [--password SRC] [--new-password SRC]"},
     {"settings", cmdSettings, "get SECTION ENTRY | set SECTION ENTRY VALUE"},
+    {"encrypt", cmdEncrypt, "SOURCE TARGET [--to THUMBPRINT]... [--password SRC] [--delete-source]"},
+    {"decrypt", cmdDecrypt, "SOURCE TARGET [--cert THUMBPRINT] [--password SRC]"},
+    {"info", cmdInfo, "FILE"},
+    {"set-default-cert", cmdSetDefaultCert, "THUMBPRINT"},
 };
 
 void usage(FILE* out) {

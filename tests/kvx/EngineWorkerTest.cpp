@@ -1,0 +1,137 @@
+// The worker thread: runs the engine off the starting thread, reports progress and its end once
+// through the observer, reads the owner's cancel flag, and is joined by its owner.
+#include "EngineWorker.h"
+#include "CertList.h"
+#include "KvxTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <condition_variable>
+#include <filesystem>
+#include <thread>
+
+using namespace yx::kvx;
+using namespace kvxtest;
+
+namespace {
+
+struct ThreadObserver : EngineObserver {
+    void progress(int percent) override {
+        std::unique_lock lock(mu);
+        seen.push_back(percent);
+        threads.push_back(std::this_thread::get_id());
+        if (holdAt >= 0 && percent >= holdAt) {
+            // Hold the worker here until the test has asked for a cancel.
+            reached = true;
+            cv.notify_all();
+            cv.wait(lock, [&] { return released; });
+        }
+    }
+    void finished(int result) override {
+        std::lock_guard lock(mu);
+        ends.push_back(result);
+        threads.push_back(std::this_thread::get_id());
+    }
+    void waitReached() {
+        std::unique_lock lock(mu);
+        cv.wait(lock, [&] { return reached; });
+    }
+    void release() {
+        std::lock_guard lock(mu);
+        released = true;
+        cv.notify_all();
+    }
+    std::mutex mu;
+    std::condition_variable cv;
+    std::vector<int> seen, ends;
+    std::vector<std::thread::id> threads;
+    int holdAt = -1;
+    bool reached = false, released = false;
+};
+
+class Worker : public ::testing::Test {
+protected:
+    void SetUp() override {
+        me = ca.issue({.cn = "Worker", .keyIndex = 1});
+        addToStore("my", me);
+        cert = certObject(me.cert.get());
+        list.Add(cert.get(), false);
+    }
+    yxtest::ScopedDataRoot root;
+    yxtest::TempDir files;
+    yxtest::TestCa ca;
+    RecordingPrompt prompt;
+    yxtest::Issued me;
+    std::unique_ptr<CDigitalCertificate> cert;
+    CCertList list;
+};
+
+TEST_F(Worker, RunsOnItsOwnThreadAndEndsOnce) {
+    const Bytes plain = randomBytes(200000, 1);
+    const std::string src = yxtest::writeFile(files.path(), "w.bin", plain);
+    ThreadObserver obs;
+    {
+        EngineWorker worker(obs);
+        ASSERT_TRUE(worker.startEncrypt({src, files.file("w.kvx"), &list, "", false, true}));
+        EXPECT_FALSE(worker.startEncrypt({src, files.file("w2.kvx"), &list, "", false, true}))
+            << "one run per worker";
+        EXPECT_EQ(worker.wait(), 0);
+    }
+    ASSERT_EQ(obs.ends, std::vector<int>{0});
+    EXPECT_EQ(obs.seen.back(), 100);
+    for (auto id : obs.threads)
+        EXPECT_NE(id, std::this_thread::get_id());
+
+    ThreadObserver dec;
+    DecryptJob job;
+    job.source = files.file("w.kvx");
+    job.target = files.file("w.out");
+    job.dataOffset = 664 + 1688;
+    const Bytes file = yxtest::readFile(files.file("w.kvx"));
+    std::copy(file.begin() + 664, file.begin() + 664 + 1688, job.record.begin());
+    job.askToOpen = false;
+    EngineWorker worker(dec);
+    ASSERT_TRUE(worker.startDecrypt(job));
+    EXPECT_EQ(worker.wait(), 0);
+    EXPECT_EQ(dec.ends, std::vector<int>{0});
+    EXPECT_EQ(yxtest::readFile(files.file("w.out")), plain);
+}
+
+TEST_F(Worker, CancelMidRunRemovesTargetAndKeepsSource) {
+    const Bytes plain = randomBytes(1008 * 1000, 2);
+    const std::string src = yxtest::writeFile(files.path(), "c.bin", plain);
+    ThreadObserver obs;
+    obs.holdAt = 30;
+    EngineWorker worker(obs);
+    ASSERT_TRUE(worker.startEncrypt({src, files.file("c.kvx"), &list, "", true, false}));
+    obs.waitReached();
+    worker.cancel();
+    EXPECT_TRUE(worker.cancelRequested());
+    obs.release();
+    EXPECT_EQ(worker.wait(), 208);
+    EXPECT_EQ(obs.ends, std::vector<int>{208});
+    EXPECT_EQ(obs.seen.back(), 30) << "the run stopped right after the piece that reported";
+    EXPECT_EQ(yxtest::readFile(src), plain);
+    EXPECT_FALSE(std::filesystem::exists(files.file("c.kvx")));
+    size_t n = 0;
+    for (auto& e : std::filesystem::directory_iterator(files.path()))
+        n += e.is_regular_file() ? 1 : 0;
+    EXPECT_EQ(n, 1u) << "no temporary file left behind";
+    EXPECT_TRUE(prompt.texts().empty());
+}
+
+TEST_F(Worker, DestructorJoinsARunningWorker) {
+    const std::string src = yxtest::writeFile(files.path(), "d.bin", randomBytes(300000, 3));
+    ThreadObserver obs;
+    {
+        EngineWorker worker(obs);
+        ASSERT_TRUE(worker.startEncrypt({src, files.file("d.kvx"), &list, "", false, true}));
+    }
+    EXPECT_EQ(obs.ends, std::vector<int>{0}) << "the run had ended when its owner went away";
+    ThreadObserver never;
+    EngineWorker idle(never);
+    EXPECT_EQ(idle.wait(), kCancelled);
+    EXPECT_TRUE(never.ends.empty());
+}
+
+} // namespace

@@ -1,0 +1,203 @@
+// yaoxia-tool's encrypted-file subcommands, run as the real executable against a temporary data
+// root: exit status = the run's result code, the system's message on stderr. Files are checked
+// with the openssl tool, independently of the program.
+#include "../kvx/KvxTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+
+#include "GbkText.h"
+
+using namespace yxtest;
+using namespace kvxtest;
+
+namespace {
+
+const std::string kTool = std::string(YAOXIA_BINARY_DIR) + "/src/app/yaoxia-tool";
+
+struct ToolRun {
+    int status;
+    std::string out, err;
+};
+
+ToolRun tool(std::vector<std::string> args, const std::string& input = "") {
+    args.insert(args.begin(), kTool);
+    ToolRun r;
+    r.status = runCommandFull(args, &r.out, &r.err, input);
+    return r;
+}
+
+bool has(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+// The session key of record i unwrapped by openssl with `key`.
+std::string unwrap(const Bytes& file, size_t i, EVP_PKEY* key, const std::string& dir) {
+    const unsigned char* r = &file[664 + 1688 * i];
+    const uint32_t len = r[1172] | r[1173] << 8;
+    return hex(opensslUnwrap(Bytes(r + 1176, r + 1176 + len), pemKeyFile(dir, "k.pem", key), dir));
+}
+
+std::string recordName(const Bytes& file, size_t i) {
+    return yx::gbkToUtf8Lossy(reinterpret_cast<const char*>(&file[664 + 1688 * i + 20]));
+}
+
+class ToolKvx : public ::testing::Test {
+protected:
+    void SetUp() override {
+        me = ca.issue({.cn = "王五", .keyIndex = 1});
+        friend1 = ca.issue({.cn = "赵六", .keyIndex = 2});
+        friend2 = ca.issue({.cn = "Friend Two", .keyIndex = 3});
+        addToStore("my", me);
+        addToStore("other", friend1, false);
+        addToStore("other", friend2, false);
+    }
+    ScopedDataRoot root;
+    TempDir files;
+    TestCa ca;
+    Issued me, friend1, friend2;
+};
+
+TEST_F(ToolKvx, DefaultCertificateFirstThenRecipients) {
+    const Bytes plain = randomBytes(5000, 1);
+    const std::string src = writeFile(files.path(), "data.bin", plain);
+
+    // No default and no --to: nobody to encrypt for.
+    ToolRun none = tool({"encrypt", src, files.file("x")});
+    EXPECT_EQ(none.status, 2);
+    EXPECT_TRUE(has(none.err, "请配置默认的文件加密证书！")) << none.err;
+
+    // --to alone while no default is set.
+    ToolRun only = tool({"encrypt", src, files.file("only"), "--to", thumbOf(friend1.cert.get())});
+    ASSERT_EQ(only.status, 0) << only.err;
+    EXPECT_TRUE(has(only.err, "加密成功！"));
+    const Bytes onlyFile = readFile(files.file("only.kvx"));
+    EXPECT_EQ(onlyFile.size(), 664 + 1688 + 5000 / 8 * 8 + 8);
+    EXPECT_EQ(recordName(onlyFile, 0), "赵六");
+
+    EXPECT_EQ(tool({"set-default-cert", thumbOf(friend1.cert.get())}).status, 2)
+        << "only personal certificates";
+    ASSERT_EQ(tool({"set-default-cert", thumbOf(me.cert.get())}).status, 0);
+    EXPECT_EQ(tool({"settings", "get", "DefaultEncCert", "CertHash"}).out.substr(0, 59),
+              thumbOf(me.cert.get()));
+
+    ToolRun both = tool({"encrypt", src, files.file("both.KVX"), "--to", thumbOf(friend2.cert.get()), "--to",
+                         thumbOf(friend1.cert.get())});
+    ASSERT_EQ(both.status, 0) << both.err;
+    const Bytes file = readFile(files.file("both.KVX")); // ".kvx" in any case is kept
+    ASSERT_GT(file.size(), 664u + 3 * 1688);
+    EXPECT_EQ(recordName(file, 0), "王五");
+    EXPECT_EQ(recordName(file, 1), "Friend Two");
+    EXPECT_EQ(recordName(file, 2), "赵六");
+    const std::string k = unwrap(file, 0, me.key.get(), files.path());
+    EXPECT_EQ(unwrap(file, 1, friend2.key.get(), files.path()), k);
+    EXPECT_EQ(unwrap(file, 2, friend1.key.get(), files.path()), k);
+    auto back = opensslDecrypt(
+        writeFile(files.path(), "p.bin", Bytes(file.begin() + 664 + 3 * 1688, file.end())), k, files.path());
+    ASSERT_TRUE(back);
+    EXPECT_EQ(*back, plain);
+
+    ToolRun unknown = tool({"encrypt", src, files.file("u"), "--to", "00 11 22"});
+    EXPECT_EQ(unknown.status, 2);
+    EXPECT_FALSE(std::filesystem::exists(files.file("u.kvx")));
+}
+
+TEST_F(ToolKvx, DecryptWithPasswordAndCertificateChoice) {
+    ASSERT_EQ(tool({"set-default-cert", thumbOf(me.cert.get())}).status, 0);
+    const Bytes plain = randomBytes(2016, 2);
+    const std::string src = writeFile(files.path(), "doc.pdf", plain);
+    ToolRun enc = tool({"encrypt", src, files.file("doc.pdf.kvx"), "--password", "stdin"}, "秘密\n");
+    ASSERT_EQ(enc.status, 0) << enc.err;
+    // The password-derived key, computed with openssl dgst, is the session key.
+    const Bytes file = readFile(files.file("doc.pdf.kvx"));
+    EXPECT_EQ(unwrap(file, 0, me.key.get(), files.path()),
+              hex(withOddParity(expectedPasswordKey("秘密", files.path()))));
+
+    ToolRun noPw = tool({"decrypt", files.file("doc.pdf.kvx"), files.file("out")});
+    EXPECT_EQ(noPw.status, 220);
+    EXPECT_TRUE(has(noPw.err, "解密失败！"));
+    ToolRun wrong = tool({"decrypt", files.file("doc.pdf.kvx"), files.file("out"), "--password", "pass:错"});
+    EXPECT_EQ(wrong.status, 216);
+    EXPECT_TRUE(has(wrong.err, "口令错误！"));
+    EXPECT_FALSE(std::filesystem::exists(files.file("out.pdf")));
+    ToolRun other = tool({"decrypt", files.file("doc.pdf.kvx"), files.file("out"), "--password", "pass:秘密",
+                          "--cert", thumbOf(friend1.cert.get())});
+    EXPECT_EQ(other.status, 219);
+    EXPECT_TRUE(has(other.err, "没有可用的解密证书！"));
+
+    ToolRun ok = tool({"decrypt", files.file("doc.pdf.kvx"), files.file("out"), "--password", "pass:秘密",
+                       "--cert", thumbOf(me.cert.get())});
+    ASSERT_EQ(ok.status, 0) << ok.err;
+    EXPECT_EQ(ok.out, files.file("out.pdf") + "\n");
+    EXPECT_EQ(readFile(files.file("out.pdf")), plain);
+}
+
+TEST_F(ToolKvx, FailuresGiveTheirCodesAndMessages) {
+    ToolRun empty = tool({"encrypt", writeFile(files.path(), "e.txt", std::string()), files.file("e"), "--to",
+                          thumbOf(friend1.cert.get())});
+    EXPECT_EQ(empty.status, 201);
+    EXPECT_TRUE(has(empty.err, "源文件内容为空！"));
+    EXPECT_FALSE(std::filesystem::exists(files.file("e.kvx")));
+
+    ToolRun missing = tool({"decrypt", files.file("absent.kvx"), files.file("o")});
+    EXPECT_EQ(missing.status, 202);
+    EXPECT_TRUE(has(missing.err, "您所指定的文件不存在！"));
+
+    ToolRun notKvx =
+        tool({"decrypt", writeFile(files.path(), "n.kvx", std::string("hello world, not encrypted")),
+              files.file("o")});
+    EXPECT_EQ(notKvx.status, 218);
+    EXPECT_TRUE(has(notKvx.err, "加密文件格式错误！"));
+
+    ToolRun v1 =
+        tool({"decrypt", writeFile(files.path(), "v1.kvx", std::string("KavexFileType=1;0123456789")),
+              files.file("o")});
+    EXPECT_EQ(v1.status, 217);
+    EXPECT_TRUE(has(v1.err, "调用加密函数失败，解密失败！"));
+
+    // Encrypted for someone else only: the user holds no record's certificate.
+    ToolRun forFriend = tool({"encrypt", writeFile(files.path(), "f.txt", std::string("x")), files.file("f"),
+                              "--to", thumbOf(friend2.cert.get())});
+    ASSERT_EQ(forFriend.status, 0);
+    ToolRun lacks = tool({"decrypt", files.file("f.kvx"), files.file("o")});
+    EXPECT_EQ(lacks.status, 219);
+    EXPECT_TRUE(has(lacks.err, "没有可用的解密证书！"));
+
+    EXPECT_EQ(tool({"encrypt", "only-one-arg"}).status, 2);
+}
+
+TEST_F(ToolKvx, InfoShowsWhatThePropertiesDialogShows) {
+    ASSERT_EQ(tool({"set-default-cert", thumbOf(me.cert.get())}).status, 0);
+    const std::string src = writeFile(files.path(), "r.docx", randomBytes(1234, 3));
+    ASSERT_EQ(tool({"encrypt", src, files.file("r"), "--to", thumbOf(friend1.cert.get())}).status, 0);
+    ToolRun info = tool({"info", files.file("r.kvx")});
+    ASSERT_EQ(info.status, 0);
+    EXPECT_EQ(info.out, "安全文件类型：加密文件(Version 2.0)\n"
+                        "原始文件类型：.docx\n"
+                        "原始文件大小：1234 Byte\n"
+                        "加密算法：RSA-3DES\n"
+                        "密码保护设置：未设置密码保护\n"
+                        "加密者证书信息：\n\t王五\n\t赵六\n");
+    ToolRun bad = tool({"info", writeFile(files.path(), "bad.kvx", std::string("KavexFileType=2;"))});
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_EQ(bad.out, "安全文件类型：文件格式错误!\n");
+    ToolRun v1 = tool({"info", writeFile(files.path(), "v1.kvx", std::string("KavexFileType=1;"))});
+    EXPECT_TRUE(has(v1.out, "加密文件(Version 1.0)"));
+    EXPECT_TRUE(has(v1.out, "RSA-3DES"));
+}
+
+TEST_F(ToolKvx, DeleteSourceAndClearingTheDefault) {
+    const std::string src = writeFile(files.path(), "del.txt", std::string("bye"));
+    ASSERT_EQ(
+        tool({"encrypt", src, files.file("del"), "--to", thumbOf(friend1.cert.get()), "--delete-source"})
+            .status,
+        0);
+    EXPECT_FALSE(std::filesystem::exists(src));
+    ASSERT_EQ(tool({"set-default-cert", thumbOf(me.cert.get())}).status, 0);
+    ASSERT_EQ(tool({"set-default-cert", ""}).status, 0);
+    EXPECT_EQ(tool({"settings", "get", "DefaultEncCert", "CertHash"}).out, "\n");
+}
+
+} // namespace
