@@ -50,10 +50,14 @@ int prepareDecrypt(const DecryptRequest& request, DecryptJob& job) {
         return kPasswordMissing;
     }
     const EncFileHeader header = head.headerFields();
+    // The extension comes from the file: one that names another folder is not followed.
+    std::string extension = header.extension;
+    if (extension.find_first_of("/\\") != std::string::npos)
+        extension.clear();
     const std::string target = request.target.empty() ? StripFileExt(request.source) : request.target;
     job = DecryptJob{};
     job.source = request.source;
-    job.target = EnsureFileExt(target, header.extension);
+    job.target = EnsureFileExt(target, extension);
     job.password = request.password;
     job.dataOffset = head.dataOffset;
     job.record = head.records[chosen->index];
