@@ -42,14 +42,18 @@ std::unique_ptr<CCertStore> makeStore(StoreKind kind) {
 }
 
 // Full-width marks on the personal and CA pages, half-width on the other-people page.
-std::string mark(StoreKind kind) { return kind == StoreKind::Other ? "!" : "！"; }
+std::string mark(StoreKind kind) {
+    return kind == StoreKind::Other ? "!" : "！";
+}
 
 int usageError(const char* usage) {
     std::fprintf(stderr, "usage: yaoxia-tool %s\n", usage);
     return 2;
 }
 
-void say(const std::string& text, MsgIcon icon) { showMessage(text, icon); }
+void say(const std::string& text, MsgIcon icon) {
+    showMessage(text, icon);
+}
 
 // Opens the store and fetches the certificate at `indexText`; prints why when it cannot.
 CDigitalCertificate* certAt(CCertStore& store, const std::string& indexText) {
@@ -129,6 +133,9 @@ int cmdImportPfx(int argc, char** argv) {
     ToolArgs args;
     if (!args.parse(argc, argv, 1, {}) || args.count() != 1)
         return usageError(usage);
+    auto password = passwordOption(args, "password");
+    if (!password)
+        return 2;
     const std::string& path = args.at(0);
     if (path.empty()) {
         say("请选定一个文件！", MsgIcon::Error);
@@ -138,9 +145,6 @@ int cmdImportPfx(int argc, char** argv) {
         say("您所指定的文件不存在！", MsgIcon::Error);
         return 1;
     }
-    auto password = passwordOption(args, "password");
-    if (!password)
-        return 2;
     const std::string csp = args.option("csp").value_or("Microsoft Enhanced Cryptographic Provider v1.0");
     CMyCertStore store;
     const int rc = store.ImportP12(csp.c_str(), path.c_str(), password->c_str());
@@ -318,7 +322,8 @@ int cmdPfxPasswd(int argc, char** argv) {
     auto newPw = passwordOption(args, "new-password");
     if (!newPw)
         return 2;
-    const int rc = CPFXFile::UpdateP12FilePasswd(source.c_str(), oldPw->c_str(), target.c_str(), newPw->c_str());
+    const int rc =
+        CPFXFile::UpdateP12FilePasswd(source.c_str(), oldPw->c_str(), target.c_str(), newPw->c_str());
     switch (rc) {
     case 0:
         say("修改备份密码成功！", MsgIcon::Information);

@@ -11,14 +11,14 @@ namespace {
 
 const std::string kTool = std::string(YAOXIA_BINARY_DIR) + "/src/app/yaoxia-tool";
 
-struct Run {
+struct ToolRun {
     int status;
     std::string out, err;
 };
 
-Run tool(std::vector<std::string> args, const std::string& input = "") {
+ToolRun tool(std::vector<std::string> args, const std::string& input = "") {
     args.insert(args.begin(), kTool);
-    Run r;
+    ToolRun r;
     r.status = runCommandFull(args, &r.out, &r.err, input);
     return r;
 }
@@ -54,22 +54,22 @@ TEST_F(ToolStores, PfxImportResultsAndListing) {
     const auto pfx = writeFile(files.path(), "me.pfx",
                                makePfx(me.key.get(), me.cert.get(), {ca.cert()}, "秘密", PfxKind::TripleDes));
 
-    Run wrong = tool({"import-pfx", pfx, "--password", "pass:nope"});
+    ToolRun wrong = tool({"import-pfx", pfx, "--password", "pass:nope"});
     EXPECT_EQ(wrong.status, 7);
     EXPECT_NE(wrong.err.find("导入失败，口令错误！"), std::string::npos) << wrong.err;
     EXPECT_TRUE(rows(tool({"list", "my"}).out).empty());
 
-    Run junk = tool({"import-pfx", writeFile(files.path(), "junk.pfx", std::string("not a pfx")),
-                     "--password", "pass:x"});
+    ToolRun junk = tool({"import-pfx", writeFile(files.path(), "junk.pfx", std::string("not a pfx")),
+                         "--password", "pass:x"});
     EXPECT_EQ(junk.status, 6);
     EXPECT_NE(junk.err.find("导入失败，文件格式错误！"), std::string::npos);
 
-    Run missing = tool({"import-pfx", files.file("absent.pfx"), "--password", "pass:x"});
+    ToolRun missing = tool({"import-pfx", files.file("absent.pfx"), "--password", "pass:x"});
     EXPECT_NE(missing.status, 0);
     EXPECT_NE(missing.err.find("您所指定的文件不存在！"), std::string::npos);
 
     ::setenv("YX_TEST_PFX_PASS", "秘密", 1);
-    Run ok = tool({"import-pfx", pfx, "--password", "env:YX_TEST_PFX_PASS"});
+    ToolRun ok = tool({"import-pfx", pfx, "--password", "env:YX_TEST_PFX_PASS"});
     ASSERT_EQ(ok.status, 0) << ok.err;
     EXPECT_NE(ok.err.find("导入成功！"), std::string::npos);
 
@@ -95,13 +95,14 @@ TEST_F(ToolStores, PfxExportAppendsExtensionAndOpensslReadsIt) {
                                makePfx(me.key.get(), me.cert.get(), {}, "a", PfxKind::Modern, "我的证书"));
     ASSERT_EQ(tool({"import-pfx", pfx, "--password", "pass:a"}).status, 0);
 
-    Run ex = tool({"export-pfx", "0", files.file("backup"), "--password", "stdin"}, "新口令\n");
+    ToolRun ex = tool({"export-pfx", "0", files.file("backup"), "--password", "stdin"}, "新口令\n");
     ASSERT_EQ(ex.status, 0) << ex.err;
     EXPECT_NE(ex.err.find("导出证书成功！"), std::string::npos);
     std::string dump;
-    ASSERT_EQ(runCommand({"openssl", "pkcs12", "-in", files.file("backup.pfx"), "-passin", "pass:新口令", "-nodes"},
-                         &dump),
-              0);
+    ASSERT_EQ(
+        runCommand({"openssl", "pkcs12", "-in", files.file("backup.pfx"), "-passin", "pass:新口令", "-nodes"},
+                   &dump),
+        0);
     EXPECT_NE(dump.find("BEGIN PRIVATE KEY"), std::string::npos);
     EXPECT_NE(dump.find("friendlyName"), std::string::npos);
 
@@ -118,13 +119,13 @@ TEST_F(ToolStores, CertificateImportRenameExportRemove) {
     const auto pem = writeFile(files.path(), "wang.pem", other.pem());
     const auto junk = writeFile(files.path(), "junk.cer", std::string("-----BEGIN CERTIFICATE-----\nAAAA\n"));
 
-    Run bad = tool({"import-cert", "other", junk});
+    ToolRun bad = tool({"import-cert", "other", junk});
     EXPECT_EQ(bad.status, 8);
     EXPECT_NE(bad.err.find("导入失败，文件格式错误!"), std::string::npos) << bad.err;
-    Run badCa = tool({"import-cert", "ca", junk});
+    ToolRun badCa = tool({"import-cert", "ca", junk});
     EXPECT_NE(badCa.err.find("导入失败，文件格式错误！"), std::string::npos) << badCa.err;
 
-    Run ok = tool({"import-cert", "other", pem});
+    ToolRun ok = tool({"import-cert", "other", pem});
     ASSERT_EQ(ok.status, 0) << ok.err;
     EXPECT_NE(ok.err.find("导入证书成功!"), std::string::npos);
 
@@ -133,7 +134,7 @@ TEST_F(ToolStores, CertificateImportRenameExportRemove) {
     ASSERT_EQ(tool({"rename", "other", "0", ""}).status, 0);
     EXPECT_EQ(rows(tool({"list", "other"}).out).at(0).at(4), "");
 
-    Run ex = tool({"export-cert", "other", "0", files.file("wang")});
+    ToolRun ex = tool({"export-cert", "other", "0", files.file("wang")});
     ASSERT_EQ(ex.status, 0) << ex.err;
     EXPECT_EQ(readFile(files.file("wang.cer")), other.der());
 
@@ -144,26 +145,27 @@ TEST_F(ToolStores, CertificateImportRenameExportRemove) {
 
 TEST_F(ToolStores, PfxPasswordChangeResults) {
     Issued me = ca.issue({.cn = "赵六"});
-    const auto pfx =
-        writeFile(files.path(), "src.pfx", makePfx(me.key.get(), me.cert.get(), {}, "old", PfxKind::TripleDes));
+    const auto pfx = writeFile(files.path(), "src.pfx",
+                               makePfx(me.key.get(), me.cert.get(), {}, "old", PfxKind::TripleDes));
     const std::string target = files.file("dst.pfx");
 
-    Run wrong = tool({"pfx-passwd", pfx, target, "--password", "pass:bad", "--new-password", "pass:new"});
+    ToolRun wrong = tool({"pfx-passwd", pfx, target, "--password", "pass:bad", "--new-password", "pass:new"});
     EXPECT_EQ(wrong.status, 7);
     EXPECT_NE(wrong.err.find("备份失败，源文件口令错误！"), std::string::npos);
     EXPECT_TRUE(readFile(target).empty()) << "nothing is written on failure";
 
-    Run ok = tool({"pfx-passwd", pfx, target, "--password", "stdin", "--new-password", "stdin"}, "old\nnew\n");
+    ToolRun ok =
+        tool({"pfx-passwd", pfx, target, "--password", "stdin", "--new-password", "stdin"}, "old\nnew\n");
     ASSERT_EQ(ok.status, 0) << ok.err;
     EXPECT_NE(ok.err.find("修改备份密码成功！"), std::string::npos);
     EXPECT_EQ(runCommand({"openssl", "pkcs12", "-in", target, "-passin", "pass:new", "-noout"}), 0);
 
-    Run absent = tool({"pfx-passwd", files.file("nope.pfx"), target, "--password", "pass:a"});
+    ToolRun absent = tool({"pfx-passwd", files.file("nope.pfx"), target, "--password", "pass:a"});
     EXPECT_NE(absent.err.find("您所要更改的源文件不存在！"), std::string::npos);
 }
 
 TEST_F(ToolStores, SettingsRoundTripAndUsage) {
-    Run get = tool({"settings", "get", "Common", "SartOnlineCRLCheck"});
+    ToolRun get = tool({"settings", "get", "Common", "SartOnlineCRLCheck"});
     EXPECT_EQ(get.status, 0);
     EXPECT_EQ(get.out, "\n") << "missing entries read as empty";
     ASSERT_EQ(tool({"settings", "set", "Common", "SartOnlineCRLCheck", "1"}).status, 0);
