@@ -20,7 +20,7 @@ public:
     const std::string& at(size_t i) const { return m_pos.at(i); }
     bool has(const std::string& name) const { return m_opts.count(name) > 0; }
     std::optional<std::string> option(const std::string& name) const; // last occurrence
-    std::vector<std::string> all(const std::string& name) const;       // every occurrence, in order
+    std::vector<std::string> all(const std::string& name) const;      // every occurrence, in order
     const std::string& error() const { return m_error; }
 
 private:
