@@ -6,6 +6,7 @@
 #include "ResultCodes.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,8 +14,8 @@ namespace yx {
 
 // What one stored entry holds.
 struct StoreEntry {
-    std::string id;                     // stable entry name inside the store
-    CertContextPtr ctx;                 // certificate with its properties (friendly name, key path)
+    std::string id;     // stable entry name inside the store
+    CertContextPtr ctx; // certificate with its properties (friendly name, key path)
 };
 
 // A store back end: the on-disk one now, others (a Windows system store) later.
@@ -24,7 +25,8 @@ public:
     // store cannot be read at all; damaged entries are skipped, never fatal.
     virtual bool load(std::vector<StoreEntry>& out) = 0;
     // Adds a certificate (and for the personal store its private key as PKCS#8 DER, else empty).
-    // An entry with the same thumbprint is replaced in place (keeps its position). Atomic.
+    // An entry with the same thumbprint is replaced in place (keeps its position); a key, name or
+    // provider not given keeps the stored one. Atomic.
     virtual bool add(const std::vector<unsigned char>& der, const std::vector<unsigned char>& pkcs8Key,
                      const std::optional<std::string>& friendlyName, const std::string& providerName) = 0;
     virtual bool remove(const std::string& id) = 0;
@@ -41,11 +43,14 @@ public:
     // Re-reads the store; 0 = opened. Filters set earlier are cleared.
     virtual int OpenCertStore();
 
-    // "SubjectEmail" with an address, "KeyUsage" with "Crypt" or "Sign"; filters add up.
+    // "SubjectEmail" with an address (letter case ignored), "KeyUsage" with "Crypt" or "Sign";
+    // filters add up. 0 = applied; 1 = unknown key or value (nothing changes).
     int SetFilter(const char* key, const char* value);
     int GetCertCount();
-    CDigitalCertificate* getCert(int index);              // owned by the store
-    CDigitalCertificate* FindByThumb(const std::string& thumb); // spaces and case ignored; null if absent
+    CDigitalCertificate* getCert(int index); // owned by the store
+    // Spaces and case ignored; searches what the filters let through; null if absent.
+    CDigitalCertificate* FindByThumb(const std::string& thumb);
+    // Deletes the entry (and its key file) from the store; the object at `index` is destroyed.
     bool Remove(int index);
 
 protected:
@@ -53,19 +58,23 @@ protected:
     CCertStore(std::shared_ptr<yx::CertStoreBackend> backend);
 
     std::shared_ptr<yx::CertStoreBackend> m_backend;
-    std::vector<std::unique_ptr<CDigitalCertificate>> m_all;  // whole store, store order
-    std::vector<CDigitalCertificate*> m_visible;              // after filters; points into m_all
-    std::vector<std::string> m_ids;                           // entry ids parallel to m_all
+    std::vector<std::unique_ptr<CDigitalCertificate>> m_all; // whole store, store order
+    std::vector<CDigitalCertificate*> m_visible;             // after filters; points into m_all
+    std::vector<std::string> m_ids;                          // entry ids parallel to m_all
 };
 
 class CMyCertStore : public CCertStore {
 public:
     CMyCertStore();
     explicit CMyCertStore(std::shared_ptr<yx::CertStoreBackend> backend);
-    // 6 = not a PFX file, 7 = wrong password, 14 = legacy provider unavailable for an old PFX.
-    // CA certificates of the chain go into the CA store.
+    // 6 = not a PFX file, 7 = wrong password, 14 = legacy provider unavailable for an old PFX,
+    // 15 = no private key matching a certificate, 1 = the store cannot be written. `csp` is
+    // recorded as the key's provider name (a default when null or empty). Chain certificates of
+    // certification authorities (CA basic constraint or self-signed) go into the CA store, the
+    // others into the other-people store. Call OpenCertStore to see the new entry.
     int ImportP12(const char* csp, const char* path, const char* password);
-    // 0 = written (3DES, SHA-1 MAC, high iteration count, friendly name kept); 13 = cannot create.
+    // 0 = written (3DES, SHA-1 MAC, high iteration count, friendly name kept, mode 0600);
+    // 13 = cannot create; 15 = the certificate has no private key; 1 = no such index.
     int ExportP12(int index, const char* path, const char* password);
 };
 
@@ -73,8 +82,10 @@ class COtherCertStore : public CCertStore {
 public:
     COtherCertStore();
     explicit COtherCertStore(std::shared_ptr<yx::CertStoreBackend> backend);
-    int ImportCert(const char* path);             // DER or PEM file; 8 = not a certificate file
-    int ImportCert(CDigitalCertificate* cert);    // the caller keeps the object
+    // DER, or one PEM certificate with only blanks around it; 8 = not a certificate file
+    // (trailing bytes included), 1 = the store cannot be written.
+    int ImportCert(const char* path);
+    int ImportCert(CDigitalCertificate* cert); // the caller keeps the object; 8 = holds no certificate
 };
 
 class CCaCertStore : public CCertStore {
