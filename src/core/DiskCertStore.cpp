@@ -226,9 +226,9 @@ bool DiskCertStore::load(std::vector<StoreEntry>& out) {
     out.clear();
     if (!prepareDir())
         return false;
+    // A store we may read but not write (no lock file possible) is still read: every file in it
+    // is replaced by rename, so an unlocked reader sees whole files.
     FileLock lock(m_dir + "/.lock");
-    if (!lock.locked())
-        return false;
     {
         std::error_code ec;
         std::filesystem::directory_iterator probe(m_dir, ec);
