@@ -1,0 +1,28 @@
+// CCertSource: certificates a caller hands to a dialog for choosing, by count and index. The
+// certificates stay the source's; a dialog only borrows them.
+#pragma once
+
+#include <vector>
+
+class CDigitalCertificate;
+
+class CCertSource {
+public:
+    virtual ~CCertSource() = default;
+    virtual int GetCertCount() const = 0;
+    // Null outside 0 .. GetCertCount() - 1.
+    virtual CDigitalCertificate* getCert(int index) const = 0;
+};
+
+// A source over a vector the caller keeps alive while the dialog runs.
+class CCertVectorSource : public CCertSource {
+public:
+    explicit CCertVectorSource(const std::vector<CDigitalCertificate*>& certs) : m_certs(certs) {}
+    int GetCertCount() const override { return static_cast<int>(m_certs.size()); }
+    CDigitalCertificate* getCert(int index) const override {
+        return index >= 0 && index < GetCertCount() ? m_certs[static_cast<size_t>(index)] : nullptr;
+    }
+
+private:
+    const std::vector<CDigitalCertificate*>& m_certs;
+};
