@@ -29,7 +29,7 @@ CDlgFriendlyName::CDlgFriendlyName(const QString& name, QWidget* parent) : QDial
     layout->addWidget(okCancelButtons(this));
 
     m_nameEdit->selectAll();
-    fitDialog(this, 20);
+    fitDialog(this, 24);
 }
 
 void CDlgFriendlyName::accept() {

@@ -68,12 +68,17 @@ CDlgLdapResult::CDlgLdapResult(const CCertSource& source, const QString& email, 
 
     QDialogButtonBox* buttons = okCancelButtons(this);
     m_okButton = buttons->findChild<QPushButton*>(QString::number(res::IDOK));
-    buttons->addButton(m_viewButton, QDialogButtonBox::ActionRole);
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(m_viewButton);
+    bottom->addStretch(1);
+    bottom->addWidget(buttons);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_label);
     layout->addWidget(m_list, 1);
-    layout->addWidget(buttons);
+    layout->addLayout(bottom);
+    setTabOrder(m_list, m_viewButton);
+    setTabOrder(m_viewButton, m_okButton);
 
     m_viewButton->setEnabled(false);
     m_okButton->setEnabled(false);

@@ -82,6 +82,9 @@ CDlgLdapSearch::CDlgLdapSearch(QWidget* parent)
 
     m_nameEdit = withId(new QLineEdit(this), res::IDC_LDAP_NAME);
     m_emailEdit = withId(new QLineEdit(this), res::IDC_LDAP_EMAIL);
+    const int em = fontMetrics().height();
+    m_nameEdit->setMinimumWidth(em * 10);
+    m_emailEdit->setMinimumWidth(em * 10);
     m_serverList = withId(new QComboBox(this), res::IDC_LDAP_SERVER);
     m_serverList->addItem(QString::fromStdString(yx::directory::hostLabel(m_hostA)),
                           QString::fromStdString(m_hostA));
@@ -165,8 +168,7 @@ CDlgLdapSearch::CDlgLdapSearch(QWidget* parent)
     m_viewButton->setEnabled(false);
     m_okButton->setEnabled(false);
 
-    const int em = fontMetrics().height();
-    resize(std::max(em * 30, 400 + em * 4), em * 24);
+    resize(std::max(em * 36, 400 + em * 4), em * 26);
 }
 
 CDlgLdapSearch::~CDlgLdapSearch() {
