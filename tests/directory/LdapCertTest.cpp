@@ -1,0 +1,193 @@
+// CLdapCert against a real slapd on 127.0.0.1: matches by e-mail, name and both, filter
+// characters in names, values that are no certificates, bases, and hosts that are down or
+// never answer.
+#include "LdapCert.h"
+#include "DirectoryData.h"
+
+#include <algorithm>
+#include <chrono>
+#include <gtest/gtest.h>
+
+using namespace yxtest;
+
+namespace {
+
+class LdapCertSearch : public ::testing::Test {
+protected:
+    void SetUp() override { YX_REQUIRE_DIRECTORY_SERVER(); }
+
+    DirectoryServer& dir() { return DirectoryServer::get(); }
+    const std::string& t(const char* key) { return dir().thumb(key); }
+
+    // Runs one query and keeps its results in `found`.
+    int query(const std::string& host, const char* name, const char* email) {
+        CLdapCert ldap;
+        const int rc = ldap.getUserCertificates(host.c_str(), name, email, found.certs);
+        lastError = ldap.lastError();
+        return rc;
+    }
+
+    static std::vector<std::string> sorted(std::vector<std::string> v) {
+        std::sort(v.begin(), v.end());
+        return v;
+    }
+
+    Found found;
+    std::string lastError;
+};
+
+double secondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+} // namespace
+
+TEST_F(LdapCertSearch, ByEmailSkipsValuesThatAreNoCertificates) {
+    ASSERT_EQ(query(dir().slapd().urlA(), nullptr, "zhang@example.cn"), 0) << lastError;
+    // The entry holds the junk value first and the certificate second.
+    ASSERT_EQ(found.thumbs(), std::vector<std::string>{t("zhang1")});
+    std::string holder, email;
+    found.certs[0]->getDisplayName(holder);
+    found.certs[0]->getEmail(email);
+    EXPECT_EQ(holder, "张三");
+    EXPECT_EQ(email, "zhang@example.cn");
+
+    // An entry whose only value is junk gives nothing, and that is a successful query.
+    Found junkOnly;
+    CLdapCert ldap;
+    EXPECT_EQ(ldap.getUserCertificates(dir().slapd().urlA().c_str(), "", "hanmei@example.cn", junkOnly.certs),
+              0);
+    EXPECT_TRUE(junkOnly.certs.empty());
+}
+
+TEST_F(LdapCertSearch, ByNameChineseAndAscii) {
+    ASSERT_EQ(query(dir().slapd().urlA(), "张三", ""), 0) << lastError;
+    EXPECT_EQ(sorted(found.thumbs()), sorted({t("zhang1"), t("zhang2")})) << "both people named 张三";
+
+    Found alice;
+    CLdapCert ldap;
+    // cn compares without regard to case, as directories do; both certificates of the entry.
+    ASSERT_EQ(ldap.getUserCertificates(dir().slapd().urlA().c_str(), "alice smith", nullptr, alice.certs), 0);
+    EXPECT_EQ(alice.thumbs(), (std::vector<std::string>{t("alice1"), t("alice2")}));
+}
+
+TEST_F(LdapCertSearch, ByNameAndEmailTogether) {
+    ASSERT_EQ(query(dir().slapd().urlA(), "张三", "zhang2@example.cn"), 0) << lastError;
+    EXPECT_EQ(found.thumbs(), std::vector<std::string>{t("zhang2")});
+
+    Found none;
+    CLdapCert ldap;
+    EXPECT_EQ(ldap.getUserCertificates(dir().slapd().urlA().c_str(), "张三", "alice@example.cn", none.certs),
+              0);
+    EXPECT_TRUE(none.certs.empty()) << "name and e-mail must both match";
+}
+
+TEST_F(LdapCertSearch, NoMatchIsSuccessWithoutResults) {
+    EXPECT_EQ(query(dir().slapd().urlA(), "没有此人", ""), 0) << lastError;
+    EXPECT_EQ(query(dir().slapd().urlA(), "", "nobody@example.cn"), 0) << lastError;
+    EXPECT_EQ(query(dir().slapd().urlA(), "无证书", ""), 0) << "an entry without certificates";
+    EXPECT_TRUE(found.certs.empty());
+}
+
+TEST_F(LdapCertSearch, FilterCharactersInNamesAreLiteral) {
+    ASSERT_EQ(query(dir().slapd().urlA(), kStarName, nullptr), 0) << lastError;
+    EXPECT_EQ(found.thumbs(), std::vector<std::string>{t("star")});
+
+    // As wildcards these would match the entry above (or every entry); as text they match none.
+    for (const char* name : {"*", "星号*", "星号*(括号)*"}) {
+        Found f;
+        CLdapCert ldap;
+        ASSERT_EQ(ldap.getUserCertificates(dir().slapd().urlA().c_str(), name, "", f.certs), 0) << name;
+        EXPECT_TRUE(f.certs.empty()) << name;
+    }
+    Found crafted;
+    CLdapCert ldap;
+    EXPECT_EQ(ldap.getUserCertificates(dir().slapd().urlA().c_str(), "x)(|(cn=*", "", crafted.certs), 0);
+    EXPECT_TRUE(crafted.certs.empty());
+}
+
+TEST_F(LdapCertSearch, BaseOfTheUrlLimitsTheSearch) {
+    // Bob lives under host B's suffix only.
+    ASSERT_EQ(query(dir().slapd().urlA(), "Bob", ""), 0);
+    EXPECT_TRUE(found.certs.empty());
+    ASSERT_EQ(query(dir().slapd().urlB(), "Bob", ""), 0) << lastError;
+    EXPECT_EQ(found.thumbs(), std::vector<std::string>{t("bob")});
+}
+
+TEST_F(LdapCertSearch, EmptyBaseSearchesEveryNamingContext) {
+    // 韩梅 is in both suffixes: junk under A, a certificate under B.
+    ASSERT_EQ(query(dir().slapd().urlRoot(), "韩梅", ""), 0) << lastError;
+    EXPECT_EQ(found.thumbs(), std::vector<std::string>{t("hanmei")});
+    Found both;
+    CLdapCert ldap;
+    ASSERT_EQ(ldap.getUserCertificates(dir().slapd().urlRoot().c_str(), "", "lisi@example.cn", both.certs),
+              0);
+    EXPECT_EQ(both.thumbs(), std::vector<std::string>{t("lisi")});
+
+    // A bare host:port is an ldap:// URL without a base.
+    Found bare;
+    const std::string hostPort = "127.0.0.1:" + std::to_string(dir().slapd().port());
+    ASSERT_EQ(ldap.getUserCertificates(hostPort.c_str(), "张三", "zhang@example.cn", bare.certs), 0)
+        << ldap.lastError();
+    EXPECT_EQ(bare.thumbs(), std::vector<std::string>{t("zhang1")});
+}
+
+TEST_F(LdapCertSearch, ResultsAreAppended) {
+    ASSERT_EQ(query(dir().slapd().urlA(), "", "zhang@example.cn"), 0);
+    ASSERT_EQ(query(dir().slapd().urlB(), "", "bob@example.cn"), 0);
+    EXPECT_EQ(found.thumbs(), (std::vector<std::string>{t("zhang1"), t("bob")}));
+}
+
+TEST_F(LdapCertSearch, MissingCriteriaAndBadHostsFailWithoutResults) {
+    EXPECT_EQ(query(dir().slapd().urlA(), "", ""), CLdapCert::kNoCriteria);
+    EXPECT_EQ(query(dir().slapd().urlA(), nullptr, nullptr), CLdapCert::kNoCriteria);
+    EXPECT_EQ(query("", "张三", ""), CLdapCert::kBadHost);
+    EXPECT_EQ(query("http://127.0.0.1/", "张三", ""), CLdapCert::kBadHost);
+    EXPECT_EQ(query("ldap:///dc=hosta,dc=test", "张三", ""), CLdapCert::kBadHost) << "no host";
+    // A base that does not exist on the server is a failed query.
+    EXPECT_EQ(query(dir().slapd().urlRoot() + "dc=absent,dc=test", "张三", ""), CLdapCert::kSearchFailed);
+    EXPECT_FALSE(lastError.empty());
+    EXPECT_TRUE(found.certs.empty());
+}
+
+TEST(LdapCertHosts, RefusedConnectionFailsAtOnce) {
+    Found found;
+    CLdapCert ldap;
+    const std::string url = "ldap://127.0.0.1:" + std::to_string(closedPort()) + "/dc=hosta,dc=test";
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(ldap.getUserCertificates(url.c_str(), "张三", "", found.certs), CLdapCert::kConnectFailed);
+    EXPECT_LT(secondsSince(start), 2.0);
+    EXPECT_TRUE(found.certs.empty());
+    EXPECT_NE(ldap.lastError().find("127.0.0.1"), std::string::npos) << ldap.lastError();
+}
+
+// The kernel accepts the connection; the bind request is never answered.
+TEST(LdapCertHosts, SilentHostFailsWithinTheDefaultBound) {
+    SilentServer silent;
+    ASSERT_NE(silent.port(), 0);
+    Found found;
+    CLdapCert ldap;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(ldap.getUserCertificates(silent.url().c_str(), "张三", "zhang@example.cn", found.certs),
+              CLdapCert::kTimedOut);
+    const double took = secondsSince(start);
+    EXPECT_GE(took, CLdapCert::Timeouts{}.queryMs / 1000.0 - 0.5) << "gave up before its time";
+    EXPECT_LT(took, CLdapCert::Timeouts{}.queryMs / 1000.0 + 2.0);
+    EXPECT_TRUE(found.certs.empty());
+}
+
+TEST(LdapCertHosts, SilentHostHonoursShorterBounds) {
+    SilentServer silent;
+    ASSERT_NE(silent.port(), 0);
+    for (const char* scheme : {"ldap", "ldaps"}) {
+        Found found;
+        CLdapCert ldap(CLdapCert::Timeouts{.connectMs = 700, .queryMs = 1200});
+        const auto start = std::chrono::steady_clock::now();
+        const int rc =
+            ldap.getUserCertificates(silent.url(scheme).c_str(), "", "zhang@example.cn", found.certs);
+        const double took = secondsSince(start);
+        EXPECT_NE(rc, 0) << scheme;
+        EXPECT_LT(took, 3.0) << scheme << " took " << took << " s: " << ldap.lastError();
+        EXPECT_TRUE(found.certs.empty());
+    }
+}
