@@ -28,4 +28,7 @@ int cmdDecrypt(int argc, char** argv);
 int cmdInfo(int argc, char** argv);
 int cmdSetDefaultCert(int argc, char** argv);
 
+// Directory (LDAP) look-up.
+int cmdLdapSearch(int argc, char** argv);
+
 } // namespace yx::tool

@@ -21,6 +21,7 @@ const Command kCommands[] = {
     {"crl-check", cmdCrlCheck, "my|other INDEX"},
     {"pfx-passwd", cmdPfxPasswd, "SOURCE TARGET [--password SRC] [--new-password SRC]"},
     {"settings", cmdSettings, "get SECTION ENTRY | set SECTION ENTRY VALUE"},
+    {"ldap-search", cmdLdapSearch, "A|B|all [--name TEXT] [--email TEXT] [--import]"},
     {"encrypt", cmdEncrypt, "SOURCE TARGET [--to THUMBPRINT]... [--password SRC] [--delete-source]"},
     {"decrypt", cmdDecrypt, "SOURCE TARGET [--cert THUMBPRINT] [--password SRC]"},
     {"info", cmdInfo, "FILE"},
