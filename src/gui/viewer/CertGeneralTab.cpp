@@ -118,10 +118,8 @@ CertGeneralTab::CertGeneralTab(CDigitalCertificate& cert, const yx::CertChain& c
     headText->addWidget(title);
     QLabel* statusLabel = textLabel(status, panel, "statusText");
     if (severity > 0) {
-        QPalette pal = statusLabel->palette();
-        pal.setColor(QPalette::WindowText,
-                     severity == 2 ? QColor(0xb0, 0x1c, 0x1c) : QColor(0x8a, 0x5a, 0x00));
-        statusLabel->setPalette(pal);
+        const QColor color = severity == 2 ? QColor(0xb0, 0x1c, 0x1c) : QColor(0x8a, 0x5a, 0x00);
+        statusLabel->setStyleSheet(QStringLiteral("QLabel { color: %1; }").arg(color.name()));
     }
     headText->addWidget(statusLabel);
     head->addLayout(headText, 1);

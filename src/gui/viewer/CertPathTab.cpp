@@ -54,7 +54,8 @@ CertPathTab::CertPathTab(const yx::CertChain& chain, QWidget* parent) : QWidget(
     m_tree->setHeaderHidden(true);
     m_tree->setColumnCount(1);
     m_tree->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_tree->setIconSize(QSize(fontMetrics().height() + 4, fontMetrics().height() + 4));
+    const int iconSide = fontMetrics().height() * 3 / 2;
+    m_tree->setIconSize(QSize(iconSide, iconSide));
     pathLayout->addWidget(m_tree);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);

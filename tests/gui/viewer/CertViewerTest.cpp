@@ -361,6 +361,13 @@ void CertViewerTest::unknownIssuerAndExpiryAreReported() {
              QStringLiteral("该证书已过期。"));
     expiredDialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&expiredDialog));
+    // A problem is written in red.
+    const QImage status = expiredDialog.findChild<QLabel*>(QStringLiteral("statusText"))->grab().toImage();
+    bool red = false;
+    for (int y = 0; y < status.height() && !red; ++y)
+        for (int x = 0; x < status.width() && !red; ++x)
+            red = qRed(status.pixel(x, y)) > qGreen(status.pixel(x, y)) + 80;
+    QVERIFY(red);
     screenshot(&expiredDialog, QStringLiteral("viewer-general-expired.png"));
 
     // A self-signed root in no store of ours.
