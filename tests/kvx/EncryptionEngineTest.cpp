@@ -454,6 +454,23 @@ TEST_F(EngineMalformed, PayloadThatLooksLikeARecord) {
     EXPECT_EQ(prompt.texts(), std::vector<std::string>{"加密文件损坏!"});
 }
 
+TEST_F(EngineMalformed, AnExtensionNamingAnotherFolderIsNotFollowed) {
+    Bytes evil = good;
+    std::memset(&evil[17], 0, 259);
+    std::memcpy(&evil[17], "/../escaped", 11);
+    const std::string f = yxtest::writeFile(files.path(), "evil.kvx", evil);
+    DecryptJob job;
+    ASSERT_EQ(prepareDecrypt({f, files.file("plain"), "pw", "", false, nullptr}, job), 0);
+    EXPECT_EQ(job.target, files.file("plain"));
+    Bytes windows = good;
+    std::memcpy(&windows[17], ".a\\b", 5);
+    ASSERT_EQ(prepareDecrypt({yxtest::writeFile(files.path(), "w.kvx", windows), files.file("plain"), "pw",
+                              "", false, nullptr},
+                             job),
+              0);
+    EXPECT_EQ(job.target, files.file("plain"));
+}
+
 TEST_F(EngineMalformed, SuccessAsksWhetherToOpen) {
     DecryptJob job;
     ASSERT_EQ(prepareDecrypt({files.file("m.kvx"), "", "pw", "", true, nullptr}, job), 0);
