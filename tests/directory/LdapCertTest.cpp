@@ -132,6 +132,19 @@ TEST_F(LdapCertSearch, EmptyBaseSearchesEveryNamingContext) {
     EXPECT_EQ(bare.thumbs(), std::vector<std::string>{t("zhang1")});
 }
 
+TEST_F(LdapCertSearch, LdapsChecksTheServerCertificate) {
+    ASSERT_EQ(query(dir().slapd().tlsUrlA(), "", "zhang@example.cn"), 0) << lastError;
+    EXPECT_EQ(found.thumbs(), std::vector<std::string>{t("zhang1")});
+
+    // The certificate names 127.0.0.1, not localhost: the handshake must fail.
+    const std::string wrongName = "ldaps://localhost:" + std::to_string(dir().slapd().tlsPort()) + "/";
+    Found none;
+    CLdapCert ldap;
+    EXPECT_EQ(ldap.getUserCertificates(wrongName.c_str(), "张三", "", none.certs), CLdapCert::kConnectFailed)
+        << ldap.lastError();
+    EXPECT_TRUE(none.certs.empty());
+}
+
 TEST_F(LdapCertSearch, ResultsAreAppended) {
     ASSERT_EQ(query(dir().slapd().urlA(), "", "zhang@example.cn"), 0);
     ASSERT_EQ(query(dir().slapd().urlB(), "", "bob@example.cn"), 0);

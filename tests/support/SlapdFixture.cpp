@@ -128,6 +128,15 @@ std::string SlapdFixture::urlA() const {
 std::string SlapdFixture::urlB() const {
     return "ldap://127.0.0.1:" + std::to_string(m_port) + "/" + kSuffixB;
 }
+std::string SlapdFixture::tlsUrlA() const {
+    return "ldaps://127.0.0.1:" + std::to_string(m_tlsPort) + "/" + kSuffixA;
+}
+
+void SlapdFixture::enableTls(const std::string& certPem, const std::string& keyPem) {
+    m_tlsCert = certPem;
+    m_tlsKey = keyPem;
+}
+
 std::string SlapdFixture::urlRoot() const {
     return "ldap://127.0.0.1:" + std::to_string(m_port) + "/";
 }
@@ -142,6 +151,12 @@ bool SlapdFixture::start(const std::vector<DirectoryEntry>& hostA, const std::ve
     conf += "pidfile " + dir + "/slapd.pid\nargsfile " + dir + "/slapd.args\n";
     if (exists(std::string(kModuleDir) + "/back_mdb.so"))
         conf += "modulepath " + std::string(kModuleDir) + "\nmoduleload back_mdb\n";
+    if (!m_tlsCert.empty()) {
+        const std::string cert = writeFile(dir, "server.pem", m_tlsCert);
+        const std::string key = writeFile(dir, "server.key", m_tlsKey);
+        ::chmod(key.c_str(), 0600);
+        conf += "TLSCertificateFile " + cert + "\nTLSCertificateKeyFile " + key + "\n";
+    }
     // No access directives: everyone may read, as on a public certificate directory.
     for (const char* suffix : {kSuffixA, kSuffixB}) {
         const std::string db = dir + "/" + std::string(suffix).substr(3, 5);
@@ -174,11 +189,16 @@ bool SlapdFixture::load(const std::string& suffix, const std::vector<DirectoryEn
 
 bool SlapdFixture::launch(std::string& error) {
     m_port = freePort();
-    if (m_port == 0) {
+    m_tlsPort = m_tlsCert.empty() ? 0 : freePort();
+    if (m_port == 0 || (!m_tlsCert.empty() && (m_tlsPort == 0 || m_tlsPort == m_port))) {
         error = "no free port";
         return false;
     }
-    const std::string listen = "ldap://127.0.0.1:" + std::to_string(m_port) + "/";
+    std::string listen = "ldap://127.0.0.1:" + std::to_string(m_port) + "/";
+    if (m_tlsPort)
+        listen += " ldaps://127.0.0.1:" + std::to_string(m_tlsPort) + "/";
+    const std::string pidFile = m_dir.file("slapd.pid");
+    ::unlink(pidFile.c_str());
     const std::string conf = m_dir.file("slapd.conf");
     const std::string log = m_dir.file("slapd.log");
     const pid_t parent = ::getpid();
@@ -212,7 +232,10 @@ bool SlapdFixture::launch(std::string& error) {
             error = "slapd ended at start-up: " + fileText(log);
             return false;
         }
-        if (canConnect(m_port))
+        // slapd writes its pid file once its listeners are open: a connection before that may
+        // reach another server that holds the port.
+        if (fileText(pidFile).find(std::to_string(pid)) == 0 && canConnect(m_port) &&
+            (m_tlsPort == 0 || canConnect(m_tlsPort)))
             return true;
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }

@@ -38,6 +38,10 @@ public:
     SlapdFixture(const SlapdFixture&) = delete;
     SlapdFixture& operator=(const SlapdFixture&) = delete;
 
+    // Also listen for ldaps:// on a second port with this server certificate and key (PEM).
+    // Call before start().
+    void enableTls(const std::string& certPem, const std::string& keyPem);
+
     // Loads the entries under the two suffixes (slapadd) and starts slapd; false with `error`
     // (slapd's own output included) when it could not.
     bool start(const std::vector<DirectoryEntry>& hostA, const std::vector<DirectoryEntry>& hostB,
@@ -50,6 +54,8 @@ public:
     std::string urlA() const;    // ldap://127.0.0.1:PORT/dc=hosta,dc=test
     std::string urlB() const;    // ldap://127.0.0.1:PORT/dc=hostb,dc=test
     std::string urlRoot() const; // ldap://127.0.0.1:PORT/ : no base, every naming context
+    int tlsPort() const { return m_tlsPort; }
+    std::string tlsUrlA() const; // ldaps://127.0.0.1:TLSPORT/dc=hosta,dc=test
 
 private:
     bool load(const std::string& suffix, const std::vector<DirectoryEntry>& entries, std::string& error);
@@ -58,6 +64,8 @@ private:
     TempDir m_dir;
     pid_t m_pid = -1;
     int m_port = 0;
+    int m_tlsPort = 0;
+    std::string m_tlsCert, m_tlsKey;
 };
 
 // Listens on 127.0.0.1 and never accepts or reads: the kernel completes the connections, and
