@@ -337,6 +337,9 @@ int CLdapCert::getUserCertificates(const char* host, const char* name, const cha
     }
 
     std::string hostText = host ? host : "";
+    // Blanks around a hand-edited setting are not part of the URL.
+    hostText.erase(0, hostText.find_first_not_of(" \t\r\n"));
+    hostText.erase(hostText.find_last_not_of(" \t\r\n") + 1);
     if (!hostText.empty() && hostText.find("://") == std::string::npos)
         hostText = "ldap://" + hostText;
     LDAPURLDesc* parsed = nullptr;

@@ -124,9 +124,9 @@ TEST_F(LdapCertSearch, EmptyBaseSearchesEveryNamingContext) {
               0);
     EXPECT_EQ(both.thumbs(), std::vector<std::string>{t("lisi")});
 
-    // A bare host:port is an ldap:// URL without a base.
+    // A bare host:port (blanks around it ignored) is an ldap:// URL without a base.
     Found bare;
-    const std::string hostPort = "127.0.0.1:" + std::to_string(dir().slapd().port());
+    const std::string hostPort = " 127.0.0.1:" + std::to_string(dir().slapd().port()) + "\t";
     ASSERT_EQ(ldap.getUserCertificates(hostPort.c_str(), "张三", "zhang@example.cn", bare.certs), 0)
         << ldap.lastError();
     EXPECT_EQ(bare.thumbs(), std::vector<std::string>{t("zhang1")});
