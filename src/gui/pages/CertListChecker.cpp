@@ -1,0 +1,146 @@
+#include "CertListChecker.h"
+
+#include "DigitalCertificate.h"
+#include "Revocation.h"
+
+#include <QEventLoop>
+#include <QKeyEvent>
+#include <QProgressDialog>
+#include <QTimer>
+
+#include <atomic>
+#include <memory>
+#include <string>
+#include <thread>
+
+namespace yx {
+
+namespace {
+
+int g_progressDelayMs = 300;
+constexpr int kPollMs = 25;
+
+// What the worker hands over: a result is complete once `done` counts past it.
+struct Results {
+    explicit Results(size_t n) : status(n) {}
+    std::vector<std::string> status;
+    std::atomic<int> done{0};
+};
+
+// The checks cannot be cut short; the progress dialog ignores Esc and its close box.
+class HoldOpen : public QObject {
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Close) {
+            event->ignore();
+            return true;
+        }
+        if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape)
+            return true;
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+QString statusText(const std::string& status) {
+    return QString::fromUtf8(status.data(), static_cast<qsizetype>(status.size()));
+}
+
+} // namespace
+
+int CertListChecker::progressDelayMs() {
+    return g_progressDelayMs;
+}
+
+void CertListChecker::setProgressDelayMs(int ms) {
+    g_progressDelayMs = std::max(0, ms);
+}
+
+void CertListChecker::run(QWidget* owner, const std::vector<CertContextPtr>& certs, bool online,
+                          const ResultFn& onResult) {
+    const int total = static_cast<int>(certs.size());
+    if (total == 0)
+        return;
+
+    if (!online) {
+        // The cache alone answers at once: no thread, no dialog.
+        RevocationSession session;
+        for (int i = 0; i < total; ++i) {
+            CDigitalCertificate cert(certs[static_cast<size_t>(i)]);
+            std::string status;
+            cert.CRLCheck(status, false);
+            onResult(i, statusText(status));
+        }
+        return;
+    }
+
+    auto results = std::make_shared<Results>(certs.size());
+    std::thread worker([results, certs] {
+        RevocationSession session; // per thread: this load's fetches are shared here
+        for (size_t i = 0; i < certs.size(); ++i) {
+            // A private object over the shared, read-only context: the store's objects stay
+            // untouched by this thread.
+            CDigitalCertificate cert(certs[i]);
+            cert.CRLCheck(results->status[i], true);
+            results->done.store(static_cast<int>(i + 1), std::memory_order_release);
+        }
+    });
+
+    int delivered = 0;
+    auto deliver = [&] {
+        const int done = results->done.load(std::memory_order_acquire);
+        for (; delivered < done; ++delivered)
+            onResult(delivered, statusText(results->status[static_cast<size_t>(delivered)]));
+        return done;
+    };
+
+    QEventLoop loop;
+    QProgressDialog* progress = nullptr;
+    QTimer poll;
+    poll.setInterval(kPollMs);
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        const int done = deliver();
+        if (progress)
+            progress->setValue(done);
+        if (done == total)
+            loop.quit();
+    });
+    poll.start();
+
+    // First the window only repaints; input waits until the checks end or the dialog is up.
+    QTimer delay;
+    delay.setSingleShot(true);
+    QObject::connect(&delay, &QTimer::timeout, &loop, [&] { loop.quit(); });
+    delay.start(g_progressDelayMs);
+    if (deliver() < total)
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+
+    if (deliver() < total) {
+        QProgressDialog dialog(owner);
+        dialog.setObjectName(QLatin1String(kProgressName));
+        dialog.setWindowTitle(QStringLiteral("钥匣"));
+        dialog.setLabelText(QStringLiteral("正在检查证书的吊销状态，请稍候……"));
+        dialog.setCancelButton(nullptr);
+        dialog.setRange(0, total);
+        dialog.setValue(delivered);
+        dialog.setMinimumDuration(0);
+        dialog.setAutoClose(false);
+        dialog.setAutoReset(false);
+        dialog.setWindowModality(Qt::ApplicationModal);
+        dialog.setWindowFlag(Qt::WindowCloseButtonHint, false);
+        dialog.setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+        HoldOpen holdOpen;
+        dialog.installEventFilter(&holdOpen);
+        progress = &dialog;
+        dialog.show();
+        if (deliver() < total)
+            loop.exec();
+        progress = nullptr;
+        dialog.removeEventFilter(&holdOpen);
+        dialog.hide();
+    }
+    poll.stop();
+    worker.join();
+    deliver();
+}
+
+} // namespace yx

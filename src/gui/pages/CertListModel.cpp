@@ -1,0 +1,179 @@
+#include "CertListModel.h"
+
+#include "Artwork.h"
+#include "CertStore.h"
+#include "DigitalCertificate.h"
+#include "ResourceIds.h"
+#include "viewer/CertIcons.h"
+
+#include <QBrush>
+#include <QColor>
+
+namespace yx {
+
+namespace {
+
+struct ColumnDef {
+    const char* title;
+    int width;
+};
+
+constexpr ColumnDef kColumns[CertListModel::kColumnCount] = {
+    {"颁发给", 200}, {"颁发者", 200}, {"截止日期", 150}, {"好记的名字", 80}, {"证书状态", 80},
+};
+
+QIcon iconOrFallback(int id) {
+    QIcon icon = art::icon(id);
+    return icon.isNull() ? viewer::certificateIcon() : icon;
+}
+
+QString textOf(CDigitalCertificate& cert, int (CDigitalCertificate::*get)(std::string&)) {
+    std::string value;
+    if ((cert.*get)(value) != CDigitalCertificate::kOk)
+        return {};
+    return QString::fromUtf8(value.data(), static_cast<qsizetype>(value.size()));
+}
+
+// A quiet hint of the status beside its text: revoked and broken checks stand out.
+QVariant statusColour(const QString& status) {
+    if (status == QStringLiteral("已吊销"))
+        return QBrush(QColor(0xb0, 0x1c, 0x1c));
+    if (status == QStringLiteral("错误"))
+        return QBrush(QColor(0xb3, 0x5c, 0x00));
+    if (status == QStringLiteral("有效"))
+        return QBrush(QColor(0x1b, 0x6e, 0x2f));
+    if (!status.isEmpty())
+        return QBrush(QColor(0x5f, 0x63, 0x68));
+    return {};
+}
+
+} // namespace
+
+CertListModel::CertListModel(bool withStatus, QObject* parent)
+    : QAbstractTableModel(parent), m_withStatus(withStatus), m_smallIcon(iconOrFallback(res::IDI_CERT_SMALL)),
+      m_largeIcon(iconOrFallback(res::IDI_CERT_LARGE)) {}
+
+void CertListModel::clear() {
+    if (m_rows.empty())
+        return;
+    beginResetModel();
+    m_rows.clear();
+    endResetModel();
+}
+
+std::array<QString, 4> CertListModel::rowTexts(CDigitalCertificate& cert) {
+    return {textOf(cert, &CDigitalCertificate::getDisplayName),
+            textOf(cert, &CDigitalCertificate::getIssuerCN),
+            textOf(cert, &CDigitalCertificate::getValidToDate),
+            textOf(cert, &CDigitalCertificate::getFriendlyName)};
+}
+
+void CertListModel::fill(CCertStore& store) {
+    std::vector<Row> rows;
+    const int count = store.GetCertCount();
+    rows.reserve(static_cast<size_t>(std::max(count, 0)));
+    for (int i = 0; i < count; ++i) {
+        Row row;
+        if (CDigitalCertificate* cert = store.getCert(i)) {
+            const auto texts = rowTexts(*cert);
+            std::copy(texts.begin(), texts.end(), row.begin());
+        }
+        rows.push_back(std::move(row));
+    }
+    beginResetModel();
+    m_rows = std::move(rows);
+    endResetModel();
+}
+
+QString CertListModel::text(int row, int column) const {
+    if (row < 0 || row >= rowCount() || column < 0 || column >= columnCount())
+        return {};
+    return m_rows[static_cast<size_t>(row)][static_cast<size_t>(column)];
+}
+
+void CertListModel::setStatus(int row, const QString& status) {
+    if (!m_withStatus || row < 0 || row >= rowCount())
+        return;
+    m_rows[static_cast<size_t>(row)][ColStatus] = status;
+    const QModelIndex at = index(row, ColStatus);
+    emit dataChanged(at, at);
+    // The tooltip of the first column mentions the status too.
+    emit dataChanged(index(row, ColIssuedTo), index(row, ColIssuedTo), {Qt::ToolTipRole});
+}
+
+void CertListModel::setFriendlyName(int row, const QString& name) {
+    if (row < 0 || row >= rowCount())
+        return;
+    m_rows[static_cast<size_t>(row)][ColFriendlyName] = name;
+    emit dataChanged(index(row, ColFriendlyName), index(row, ColFriendlyName));
+}
+
+void CertListModel::setLargeIcons(bool large) {
+    if (m_large == large)
+        return;
+    m_large = large;
+    if (!m_rows.empty())
+        emit dataChanged(index(0, 0), index(rowCount() - 1, 0), {Qt::DecorationRole});
+}
+
+QString CertListModel::columnTitle(int column) {
+    return column >= 0 && column < kColumnCount ? QString::fromUtf8(kColumns[column].title) : QString();
+}
+
+int CertListModel::columnWidth(int column) {
+    return column >= 0 && column < kColumnCount ? kColumns[column].width : 0;
+}
+
+int CertListModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
+}
+
+int CertListModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : (m_withStatus ? kColumnCount : kColumnCount - 1);
+}
+
+QVariant CertListModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= rowCount() || index.column() >= columnCount())
+        return {};
+    const Row& row = m_rows[static_cast<size_t>(index.row())];
+    switch (role) {
+    case Qt::DisplayRole:
+        return row[static_cast<size_t>(index.column())];
+    case Qt::DecorationRole:
+        if (index.column() == ColIssuedTo)
+            return m_large ? m_largeIcon : m_smallIcon;
+        return {};
+    case Qt::ForegroundRole:
+        if (index.column() == ColStatus)
+            return statusColour(row[ColStatus]);
+        return {};
+    case Qt::ToolTipRole: {
+        // In the icon views only the holder is visible; the tooltip gives the rest.
+        QStringList lines;
+        for (int c = 0; c < columnCount(); ++c)
+            if (!row[static_cast<size_t>(c)].isEmpty())
+                lines << columnTitle(c) + QStringLiteral("：") + row[static_cast<size_t>(c)];
+        return lines.join(QLatin1Char('\n'));
+    }
+    default:
+        return {}; // alignment: left in the report and list views, centred under large icons
+    }
+}
+
+QVariant CertListModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || section < 0 || section >= columnCount())
+        return {};
+    if (role == Qt::DisplayRole)
+        return columnTitle(section);
+    if (role == Qt::TextAlignmentRole)
+        return QVariant::fromValue(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));
+    return {};
+}
+
+Qt::ItemFlags CertListModel::flags(const QModelIndex& index) const {
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+}
+
+} // namespace yx

@@ -1,0 +1,105 @@
+// CertListPage: what the personal, other-people and CA pages share. One list (CertListView over a
+// CertListModel of the page's store) fills the page; the user opens, exports, imports, deletes,
+// renames and revocation-checks certificates from it. The pages differ only as their Traits say
+// and in their import and export, which each page class supplies.
+//
+// `selected` is the row the user last clicked or right-clicked (or moved to with the keyboard),
+// -1 for none; every command works on it alone, even when several rows are highlighted, and it
+// keeps its value across reloads. While a load runs the page takes no commands.
+#pragma once
+
+#include "CertListView.h"
+#include "Page.h"
+#include "UserPrompt.h"
+
+#include <memory>
+
+class CCertStore;
+class CDigitalCertificate;
+
+namespace yx {
+
+class CertListModel;
+
+class CertListPage : public Page {
+    Q_OBJECT
+public:
+    // The differences between the three pages.
+    struct Traits {
+        int pageIndex;
+        int dialogId;
+        bool statusColumn;      // status column and the CRL check command
+        bool canDelete;         // the delete command
+        bool emptyBeforeOpen;   // load: empty the list, then open the store (else the reverse)
+        int rowMenu;            // context menu over a row
+        bool rowOpsWithoutPos4; // the operation menu is the row menu less its item at position 4
+        int spaceMenu;          // context menu over empty space
+    };
+
+    ~CertListPage() override;
+
+    const Traits& traits() const { return m_traits; }
+    int selected() const { return m_selected; }
+    bool isLoading() const { return m_loading; }
+    CertListModel* model() const { return m_model; }
+    CertListView* listView() const { return m_view; }
+    CCertStore& store() const { return *m_store; }
+
+    // Re-reads the store into the list, with the revocation status where the page shows it.
+    void loadList();
+
+    bool onCommand(int id) override;
+
+    // The operation menu in its row or no-selection form, as merged into the menu bar.
+    QMenu* createOperationsMenu(bool rowForm) const;
+
+signals:
+    // A load has ended (also when the store could not be opened).
+    void listLoaded();
+
+protected:
+    CertListPage(const Traits& traits, std::unique_ptr<CCertStore> store, QWidget* parent);
+
+    QMenu* createOperationsMenu() override { return createOperationsMenu(false); }
+    QMenu* createViewMenu() override;
+    void onActivate() override { loadList(); }
+
+    // The page's own flows. `path` prefills the import dialog (a dropped file), else empty.
+    virtual void exportSelected(CDigitalCertificate& cert) = 0;
+    virtual void importFromFile(const QString& path) = 0;
+    // Commands only some pages have (importing from the directory); true when handled.
+    virtual bool onPageCommand(int id) {
+        (void)id;
+        return false;
+    }
+
+    // The certificate of `selected`, null when it names no row of the store.
+    CDigitalCertificate* selectedCert() const;
+    // A message box with the caption "钥匣", owned by this page.
+    MsgAnswer say(const char* text, MsgIcon icon, MsgButtons buttons = MsgButtons::Ok);
+    // Puts a dropped file's path into a dialog's path field before the dialog runs.
+    static void prefillPath(QWidget* dialog, int controlId, const QString& path);
+    // The export path with `ext` (".pfx", ".cer") appended unless it already ends so (any case).
+    static QString withExtension(const QString& path, const QString& ext);
+
+private:
+    void setSelected(int row, bool mergeMenu);
+    void showContextMenu(int row, const QPoint& globalPos);
+    void openRow(int row);
+    void deleteSelected();
+    void checkSelected();
+    void renameSelected();
+    void setViewMode(CertListView::Mode mode);
+    void markViewMode(QMenu* menu) const;
+    // CRL checks of store rows, results into the status column.
+    void checkRows(const std::vector<int>& rows, bool online);
+
+    Traits m_traits;
+    std::unique_ptr<CCertStore> m_store;
+    CertListModel* m_model;
+    CertListView* m_view;
+    int m_selected = -1;
+    bool m_loading = false;
+};
+
+} // namespace yx

@@ -1,0 +1,330 @@
+#include "CertListView.h"
+
+#include "CertListModel.h"
+#include "ResourceIds.h"
+
+#include <QContextMenuEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QListView>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QStackedLayout>
+#include <QTreeView>
+#include <QUrl>
+
+#include <algorithm>
+
+namespace yx {
+
+namespace {
+
+constexpr int kSmallIcon = 16;
+constexpr int kLargeIcon = 32;
+
+// A Qt view that reports presses, context menus and keys to the CertListView around it.
+template <class Base> class ReportingView : public Base {
+public:
+    explicit ReportingView(CertListView* owner) : Base(owner), m_owner(owner) {}
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override {
+        const QModelIndex hit = this->indexAt(event->position().toPoint());
+        Base::mousePressEvent(event);
+        m_owner->viewPressed(hit.isValid() ? hit.row() : -1, event->button());
+    }
+
+    void contextMenuEvent(QContextMenuEvent* event) override {
+        if (event->reason() == QContextMenuEvent::Mouse) {
+            const QModelIndex hit = this->indexAt(event->pos());
+            m_owner->viewContextMenu(hit.isValid() ? hit.row() : -1, event->globalPos());
+        } else {
+            const QModelIndex current = this->currentIndex();
+            const int row = current.isValid() ? current.row() : -1;
+            m_owner->viewContextMenu(row, m_owner->menuAnchor(row));
+        }
+        event->accept();
+    }
+
+    void keyPressEvent(QKeyEvent* event) override {
+        if (m_owner->viewKey(event->key(), event->modifiers())) {
+            event->accept();
+            return;
+        }
+        const QModelIndex before = this->currentIndex();
+        Base::keyPressEvent(event);
+        const QModelIndex after = this->currentIndex();
+        if (after != before && after.isValid())
+            m_owner->viewMovedByKeyboard(after.row());
+    }
+
+private:
+    CertListView* m_owner;
+};
+
+void commonSetup(QAbstractItemView* view) {
+    view->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    view->setSelectionBehavior(QAbstractItemView::SelectRows); // full-row select
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view->setDragEnabled(false);
+    view->setDragDropMode(QAbstractItemView::NoDragDrop);
+    view->setContextMenuPolicy(Qt::DefaultContextMenu);
+    view->setFrameShape(QFrame::NoFrame);
+    view->viewport()->setAcceptDrops(true); // dropped files are taken by CertListView
+    view->setAutoFillBackground(true);
+    QPalette pal = view->palette();
+    pal.setColor(QPalette::Base, Qt::white);
+    view->setPalette(pal);
+}
+
+// The first certificate file among dropped URLs, empty when there is none.
+QString droppedCertificate(const QMimeData* mime) {
+    if (!mime || !mime->hasUrls())
+        return {};
+    for (const QUrl& url : mime->urls()) {
+        if (!url.isLocalFile())
+            continue;
+        const QString path = url.toLocalFile();
+        if (CertListView::isCertificateFile(path) && QFileInfo(path).isFile())
+            return path;
+    }
+    return {};
+}
+
+} // namespace
+
+CertListView::CertListView(QWidget* parent) : QWidget(parent) {
+    setObjectName(QString::number(res::IDC_CERT_LIST));
+
+    m_list = new ReportingView<QListView>(this);
+    m_list->setObjectName(QStringLiteral("iconView"));
+    m_details = new ReportingView<QTreeView>(this);
+    m_details->setObjectName(QStringLiteral("detailsView"));
+    commonSetup(m_list);
+    commonSetup(m_details);
+
+    m_list->setUniformItemSizes(true);
+    m_list->setMovement(QListView::Static);
+    m_list->setResizeMode(QListView::Adjust);
+    m_list->setLayoutMode(QListView::Batched); // long stores lay out in steps, the first screen at once
+    m_list->setBatchSize(200);
+
+    m_details->setRootIsDecorated(false);
+    m_details->setItemsExpandable(false);
+    m_details->setUniformRowHeights(true);
+    m_details->setAllColumnsShowFocus(true);
+    m_details->setSortingEnabled(false); // rows stay in store order
+    m_details->setIconSize(QSize(kSmallIcon, kSmallIcon));
+    m_details->setTextElideMode(Qt::ElideRight);
+    QHeaderView* header = m_details->header();
+    header->setStretchLastSection(false);
+    header->setSectionsMovable(false);
+    header->setSectionsClickable(false);
+    header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    header->setHighlightSections(false);
+
+    m_stack = new QStackedLayout(this);
+    m_stack->setContentsMargins(0, 0, 0, 0);
+    m_stack->addWidget(m_list);
+    m_stack->addWidget(m_details);
+
+    for (QAbstractItemView* view :
+         {static_cast<QAbstractItemView*>(m_list), static_cast<QAbstractItemView*>(m_details)}) {
+        view->viewport()->installEventFilter(this);
+        connect(view, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
+            if (index.isValid())
+                emit rowDoubleClicked(index.row());
+        });
+    }
+    setMode(Mode::LargeIcons);
+}
+
+void CertListView::setModel(CertListModel* model) {
+    m_model = model;
+    m_list->setModel(model);
+    m_details->setModel(model);
+    m_details->setSelectionModel(m_list->selectionModel()); // one selection, one current row
+    if (model) {
+        for (int c = 0; c < model->columnCount(); ++c)
+            m_details->header()->resizeSection(c, model->columnWidth(c));
+        connect(model, &QAbstractItemModel::modelReset, this, [this] {
+            if (m_mode == Mode::SmallIcons || m_mode == Mode::List)
+                configureListView(m_mode); // item width follows the longest holder name
+        });
+    }
+    setMode(m_mode);
+}
+
+int CertListView::itemWidthForText() const {
+    int widest = 0;
+    if (m_model) {
+        const QFontMetrics fm = m_list->fontMetrics();
+        const int rows = std::min(m_model->rowCount(), 2000); // enough to judge the width
+        for (int r = 0; r < rows; ++r)
+            widest = std::max(widest, fm.horizontalAdvance(m_model->text(r, CertListModel::ColIssuedTo)));
+    }
+    const int em = m_list->fontMetrics().height();
+    return std::clamp(widest + kSmallIcon + em, 8 * em, 22 * em);
+}
+
+void CertListView::configureListView(Mode mode) {
+    const int em = m_list->fontMetrics().height();
+    switch (mode) {
+    case Mode::LargeIcons:
+        m_list->setViewMode(QListView::IconMode);
+        m_list->setFlow(QListView::LeftToRight);
+        m_list->setWrapping(true);
+        m_list->setIconSize(QSize(kLargeIcon, kLargeIcon));
+        m_list->setWordWrap(true);
+        m_list->setTextElideMode(Qt::ElideRight);
+        m_list->setSpacing(0);
+        // Room for the icon and two lines of a holder's name, as icon views show it.
+        m_list->setGridSize(
+            QSize(std::max(96, 7 * em), kLargeIcon + 2 * m_list->fontMetrics().lineSpacing() + 14));
+        break;
+    case Mode::SmallIcons:
+    case Mode::List:
+        m_list->setViewMode(QListView::ListMode);
+        m_list->setFlow(mode == Mode::SmallIcons ? QListView::LeftToRight : QListView::TopToBottom);
+        m_list->setWrapping(true);
+        m_list->setIconSize(QSize(kSmallIcon, kSmallIcon));
+        m_list->setWordWrap(false);
+        m_list->setTextElideMode(Qt::ElideRight);
+        m_list->setSpacing(0);
+        m_list->setGridSize(QSize(itemWidthForText(), std::max(kSmallIcon + 4, em + 4)));
+        break;
+    case Mode::Details:
+        break;
+    }
+    // Icon mode turns on moving and dragging items; a certificate list keeps its order.
+    m_list->setMovement(QListView::Static);
+    m_list->setDragEnabled(false);
+    m_list->setDragDropMode(QAbstractItemView::NoDragDrop);
+    m_list->viewport()->setAcceptDrops(true);
+}
+
+void CertListView::setMode(Mode mode) {
+    const bool wasUpdating = updatesEnabled();
+    setUpdatesEnabled(false);
+    m_mode = mode;
+    if (m_model)
+        m_model->setLargeIcons(mode == Mode::LargeIcons);
+    QAbstractItemView* before = currentView();
+    if (mode == Mode::Details) {
+        m_stack->setCurrentWidget(m_details);
+    } else {
+        configureListView(mode);
+        m_stack->setCurrentWidget(m_list);
+    }
+    QAbstractItemView* view = currentView();
+    setFocusProxy(view);
+    if (before != view && before->hasFocus())
+        view->setFocus(Qt::OtherFocusReason);
+    if (view->currentIndex().isValid())
+        view->scrollTo(view->currentIndex());
+    setUpdatesEnabled(wasUpdating);
+}
+
+QAbstractItemView* CertListView::currentView() const {
+    return m_stack->currentWidget() == m_details ? static_cast<QAbstractItemView*>(m_details)
+                                                 : static_cast<QAbstractItemView*>(m_list);
+}
+
+int CertListView::currentRow() const {
+    const QModelIndex current = currentView()->currentIndex();
+    return current.isValid() ? current.row() : -1;
+}
+
+int CertListView::rowAt(const QPoint& viewportPos) const {
+    const QModelIndex hit = currentView()->indexAt(viewportPos);
+    return hit.isValid() ? hit.row() : -1;
+}
+
+QPoint CertListView::menuAnchor(int row) const {
+    QAbstractItemView* view = currentView();
+    if (m_model && row >= 0 && row < m_model->rowCount()) {
+        const QRect rect = view->visualRect(m_model->index(row, 0));
+        if (rect.isValid() && view->viewport()->rect().intersects(rect))
+            return view->viewport()->mapToGlobal(QPoint(rect.left() + rect.height() / 2, rect.bottom()));
+    }
+    return view->viewport()->mapToGlobal(QPoint(8, 8));
+}
+
+bool CertListView::isCertificateFile(const QString& path) {
+    static const QStringList kSuffixes = {QStringLiteral("pfx"), QStringLiteral("p12"), QStringLiteral("cer"),
+                                          QStringLiteral("crt"), QStringLiteral("der")};
+    return kSuffixes.contains(QFileInfo(path).suffix().toLower());
+}
+
+void CertListView::viewPressed(int row, Qt::MouseButton button) {
+    if (button == Qt::LeftButton)
+        emit rowPressed(row);
+}
+
+void CertListView::viewContextMenu(int row, const QPoint& globalPos) {
+    emit contextMenuRequested(row, globalPos);
+}
+
+bool CertListView::viewKey(int key, Qt::KeyboardModifiers modifiers) {
+    if (modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+        return false;
+    switch (key) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        emit openKey(currentRow());
+        return true;
+    case Qt::Key_Delete:
+        emit deleteKey(currentRow());
+        return true;
+    case Qt::Key_F5:
+        emit refreshKey();
+        return true;
+    default:
+        return false;
+    }
+}
+
+void CertListView::viewMovedByKeyboard(int row) {
+    emit currentMovedByKeyboard(row);
+}
+
+bool CertListView::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != m_list->viewport() && watched != m_details->viewport())
+        return QWidget::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove: {
+        auto* drag = static_cast<QDropEvent*>(event);
+        if (droppedCertificate(drag->mimeData()).isEmpty()) {
+            drag->ignore();
+        } else {
+            drag->setDropAction(Qt::CopyAction);
+            drag->accept();
+        }
+        return true;
+    }
+    case QEvent::DragLeave:
+        return true;
+    case QEvent::Drop: {
+        auto* drop = static_cast<QDropEvent*>(event);
+        const QString path = droppedCertificate(drop->mimeData());
+        if (path.isEmpty()) {
+            drop->ignore();
+            return true;
+        }
+        drop->setDropAction(Qt::CopyAction);
+        drop->accept();
+        // The import runs a modal dialog: let the drag source finish its drop first.
+        QMetaObject::invokeMethod(
+            this, [this, path] { emit fileDropped(path); }, Qt::QueuedConnection);
+        return true;
+    }
+    default:
+        return QWidget::eventFilter(watched, event);
+    }
+}
+
+} // namespace yx
