@@ -1,0 +1,68 @@
+#include "Application.h"
+
+#include "Artwork.h"
+#include "ResourceIds.h"
+#include "Settings.h"
+#include "UserPrompt.h"
+#include "prompt/QtPrompt.h"
+#include "shell/CommandLine.h"
+#include "shell/MainFrame.h"
+#include "shell/SingleInstance.h"
+
+#include <QApplication>
+
+namespace yx {
+
+namespace {
+const char* const kAppTitle = "岚川数字钥匣";
+const char* const kRegistryKey = "KavexCorp\\";
+} // namespace
+
+ShellApp::ShellApp() = default;
+
+ShellApp::~ShellApp() = default;
+
+void setUpApplication() {
+    QCoreApplication::setApplicationName(QStringLiteral("yaoxia"));
+    QGuiApplication::setApplicationDisplayName(QString::fromUtf8(kAppTitle));
+    QGuiApplication::setWindowIcon(art::icon(res::IDI_MAINFRAME));
+    // The window closes to the tray: only "退出" ends the program, even when a message box
+    // shown from the tray was the last window open.
+    QGuiApplication::setQuitOnLastWindowClosed(false);
+    settings::SetRegistryKey(kRegistryKey);
+    settings::SetProfileName(kAppTitle);
+}
+
+std::optional<int> ShellApp::initInstance(const QStringList& args) {
+    m_commandLineMode = false;
+    if (!args.isEmpty()) {
+        // One operation without a main window, and without the single-instance rule.
+        m_commandLineMode = true;
+        return runCommandLine(args);
+    }
+    m_instance = std::make_unique<SingleInstance>();
+    if (!m_instance->claim())
+        return 0; // the running instance has been asked to come to the front
+    m_frame = std::make_unique<MainFrame>();
+    QObject::connect(m_instance.get(), &SingleInstance::activationRequested, m_frame.get(),
+                     &MainFrame::bringToFront);
+    m_frame->show();
+    return std::nullopt;
+}
+
+int runDesktopProgram(int argc, char** argv) {
+    QApplication app(argc, argv);
+    setUpApplication();
+    QtPrompt qtPrompt;
+    setPrompt(&qtPrompt);
+    int rc = 0;
+    {
+        ShellApp shell;
+        const std::optional<int> early = shell.initInstance(QApplication::arguments().mid(1));
+        rc = early ? *early : QApplication::exec();
+    }
+    setPrompt(nullptr);
+    return rc;
+}
+
+} // namespace yx

@@ -1,0 +1,55 @@
+#include "GuiTestEnv.h"
+
+#include <QDir>
+#include <QFile>
+#include <QPixmap>
+#include <QWidget>
+
+namespace yxtest {
+
+namespace {
+
+std::optional<QByteArray> getEnv(const char* name) {
+    if (!qEnvironmentVariableIsSet(name))
+        return std::nullopt;
+    return qgetenv(name);
+}
+
+void restoreEnv(const char* name, const std::optional<QByteArray>& value) {
+    if (value)
+        qputenv(name, *value);
+    else
+        qunsetenv(name);
+}
+
+} // namespace
+
+ScopedGuiEnv::ScopedGuiEnv()
+    : m_dir(QDir::tempPath() + QStringLiteral("/yxgui-XXXXXX")), m_oldHome(getEnv("YAOXIA_HOME")),
+      m_oldRuntime(getEnv("XDG_RUNTIME_DIR")) {
+    QDir(root()).mkpath(QStringLiteral("home"));
+    QDir(root()).mkpath(QStringLiteral("run"));
+    QFile::setPermissions(runtimeDir(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    qputenv("YAOXIA_HOME", QFile::encodeName(home()));
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtimeDir()));
+}
+
+ScopedGuiEnv::~ScopedGuiEnv() {
+    restoreEnv("YAOXIA_HOME", m_oldHome);
+    restoreEnv("XDG_RUNTIME_DIR", m_oldRuntime);
+}
+
+QString ScopedGuiEnv::home() const { return root() + QStringLiteral("/home"); }
+
+QString ScopedGuiEnv::runtimeDir() const { return root() + QStringLiteral("/run"); }
+
+QString saveScreenshot(QWidget* widget, const QString& name) {
+    const QString dir = QString::fromLocal8Bit(qgetenv("YAOXIA_SCREENSHOT_DIR"));
+    if (dir.isEmpty() || !widget)
+        return {};
+    QDir().mkpath(dir);
+    const QString path = QDir(dir).filePath(name + QStringLiteral(".png"));
+    return widget->grab().save(path) ? path : QString();
+}
+
+} // namespace yxtest

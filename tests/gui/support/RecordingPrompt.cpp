@@ -1,0 +1,81 @@
+#include "RecordingPrompt.h"
+
+namespace yxtest {
+
+namespace {
+
+// The answer a person would give by pressing the first (positive) or the last (negative) button.
+yx::MsgAnswer defaultFor(yx::MsgButtons buttons, bool yes) {
+    switch (buttons) {
+    case yx::MsgButtons::Ok:
+        return yx::MsgAnswer::Ok;
+    case yx::MsgButtons::OkCancel:
+        return yes ? yx::MsgAnswer::Ok : yx::MsgAnswer::Cancel;
+    case yx::MsgButtons::RetryCancel:
+        return yes ? yx::MsgAnswer::Retry : yx::MsgAnswer::Cancel;
+    case yx::MsgButtons::YesNo:
+        return yes ? yx::MsgAnswer::Yes : yx::MsgAnswer::No;
+    case yx::MsgButtons::YesNoCancel:
+        return yes ? yx::MsgAnswer::Yes : yx::MsgAnswer::Cancel;
+    }
+    return yx::MsgAnswer::Ok;
+}
+
+} // namespace
+
+RecordingPrompt::RecordingPrompt() { yx::setPrompt(this); }
+
+RecordingPrompt::~RecordingPrompt() {
+    if (&yx::prompt() == this)
+        yx::setPrompt(nullptr);
+}
+
+bool RecordingPrompt::shown(const std::string& text) const {
+    for (const Message& m : messages)
+        if (m.text == text)
+            return true;
+    return false;
+}
+
+void RecordingPrompt::clear() {
+    messages.clear();
+    fileRequests.clear();
+    opened.clear();
+    programs.clear();
+    answers.clear();
+    fileAnswers.clear();
+}
+
+yx::MsgAnswer RecordingPrompt::message(const std::string& text, const std::string& caption, yx::MsgIcon icon,
+                                       yx::MsgButtons buttons, void* owner) {
+    messages.push_back({text, caption, icon, buttons, owner});
+    if (buttons == yx::MsgButtons::Ok)
+        return yx::MsgAnswer::Ok;
+    if (!answers.empty()) {
+        const yx::MsgAnswer a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+    return defaultFor(buttons, defaultYes);
+}
+
+std::optional<std::string> RecordingPrompt::chooseFile(const yx::FileChooserRequest& request, void*) {
+    fileRequests.push_back(request);
+    if (fileAnswers.empty())
+        return std::nullopt;
+    std::optional<std::string> a = fileAnswers.front();
+    fileAnswers.pop_front();
+    return a;
+}
+
+bool RecordingPrompt::openWithDesktop(const std::string& pathOrUrl) {
+    opened.push_back(pathOrUrl);
+    return openSucceeds;
+}
+
+int RecordingPrompt::runProgram(const std::vector<std::string>& argv, bool wait) {
+    programs.push_back({argv, wait});
+    return programResult;
+}
+
+} // namespace yxtest
