@@ -1,0 +1,92 @@
+#include "DlgSelectCert.h"
+
+#include "CertStore.h"
+#include "EncDialogIds.h"
+#include "EncDialogKit.h"
+
+#include <QDialogButtonBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+using namespace yx;
+using namespace yx::encdlg;
+
+CDlgSelectCert::CDlgSelectCert(CCertStore* store, const QString& title, QWidget* parent)
+    : QDialog(parent), m_store(store), m_title(title) {
+    setObjectName(QString::number(res::IDD_SELECT_CERT));
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    setWindowTitle(m_title);
+
+    m_list = withId(new QTreeWidget(this), res::IDC_SELCERT_LIST);
+    m_list->setRootIsDecorated(false);
+    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_list->setUniformRowHeights(true);
+    m_list->setIconSize(QSize(16, 16));
+    m_list->setHeaderLabels({QStringLiteral("颁发给"), QStringLiteral("颁发者"), QStringLiteral("预期目的"),
+                             QStringLiteral("好记的名字"), QStringLiteral("截止日期")});
+    for (int c = 0; c < 5; ++c)
+        m_list->setColumnWidth(c, 80);
+    m_list->header()->setStretchLastSection(true);
+
+    const QIcon icon = certRowIcon();
+    const int count = m_store ? m_store->GetCertCount() : 0;
+    for (int i = 0; i < count; ++i) {
+        CDigitalCertificate* cert = m_store->getCert(i);
+        auto* item = new QTreeWidgetItem(m_list);
+        item->setIcon(0, icon);
+        item->setText(0, certText(cert, &CDigitalCertificate::getDisplayName));
+        item->setText(1, certText(cert, &CDigitalCertificate::getIssuerCN));
+        item->setText(3, certText(cert, &CDigitalCertificate::getFriendlyName));
+        item->setText(4, certText(cert, &CDigitalCertificate::getValidToDate));
+        for (int c = 0; c < 5; ++c)
+            item->setToolTip(c, item->text(c));
+    }
+
+    m_view = sideButton(this, res::IDC_SELCERT_VIEW, QStringLiteral("查看证书..."));
+    m_view->setEnabled(false);
+    QDialogButtonBox* buttons = okCancelRow(this, QStringLiteral("确定"));
+    m_ok = buttons->findChild<QPushButton*>(QString::number(res::IDOK));
+    m_ok->setEnabled(false);
+
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(m_view);
+    bottom->addStretch(1);
+    bottom->addWidget(buttons);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_list, 1);
+    layout->addLayout(bottom);
+
+    connect(m_list, &QTreeWidget::currentItemChanged, this,
+            [this](QTreeWidgetItem* current, QTreeWidgetItem*) { onCurrentChanged(current); });
+    connect(m_list, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item, int) {
+        m_lastHit = m_list->indexOfTopLevelItem(item);
+        viewRow(m_lastHit);
+    });
+    connect(m_view, &QPushButton::clicked, this, &CDlgSelectCert::viewSelected);
+    setTabOrder(m_list, m_view);
+    resize(qMax(sizeHint().width(), 5 * 80 + 60), fontMetrics().height() * 18);
+}
+
+void CDlgSelectCert::onCurrentChanged(QTreeWidgetItem* current) {
+    const int row = current ? m_list->indexOfTopLevelItem(current) : -1;
+    m_selection = row;
+    m_lastHit = row;
+    const bool hit = row >= 0;
+    m_ok->setEnabled(hit);
+    m_view->setEnabled(hit);
+}
+
+void CDlgSelectCert::viewSelected() {
+    viewRow(m_selection);
+}
+
+void CDlgSelectCert::viewRow(int row) {
+    if (!m_store || row < 0)
+        return;
+    if (CDigitalCertificate* cert = m_store->getCert(row))
+        cert->Display();
+}

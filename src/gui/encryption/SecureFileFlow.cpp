@@ -1,0 +1,12 @@
+#include "SecureFileFlow.h"
+
+#include "dialogs/DlgSecureFileProp.h"
+
+namespace yx {
+
+void ShowSecureFileProperties(const QString& path, QWidget* parent) {
+    CDlgSecureFileProp dialog(path, parent);
+    dialog.exec();
+}
+
+} // namespace yx
