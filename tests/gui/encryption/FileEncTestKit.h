@@ -1,0 +1,87 @@
+// What the file-encryption flows need in the data root: a personal certificate with its key set
+// as the default encryption certificate, and other people's certificates as further recipients.
+#pragma once
+
+#include "CertStore.h"
+#include "DigitalCertificate.h"
+#include "Settings.h"
+#include "TestPki.h"
+
+#include <openssl/x509.h>
+
+#include <QByteArray>
+#include <QFile>
+#include <QString>
+#include <QtTest>
+
+#include <string>
+
+namespace yxtest {
+
+inline Bytes pkcs8Of(EVP_PKEY* key) {
+    PKCS8_PRIV_KEY_INFO* p8 = EVP_PKEY2PKCS8(key);
+    unsigned char* buf = nullptr;
+    const int n = i2d_PKCS8_PRIV_KEY_INFO(p8, &buf);
+    Bytes out(buf, buf + (n > 0 ? n : 0));
+    OPENSSL_free(buf);
+    PKCS8_PRIV_KEY_INFO_free(p8);
+    return out;
+}
+
+inline std::string thumbprintOf(X509* x) {
+    CDigitalCertificate cert(yx::CertContext::fromX509(x));
+    std::string t;
+    cert.getThumbPrint(t);
+    return t;
+}
+
+// A CA and the people of the tests. Call inside a data root (YAOXIA_HOME set).
+class FileEncPeople {
+public:
+    FileEncPeople() : m_ca("文件加密测试CA", 0) {}
+
+    // The user's own certificate, with key, in the personal store; made the default encryption
+    // certificate when `makeDefault`. Returns its thumbprint text.
+    std::string addOwnCertificate(const std::string& cn, const std::string& email, bool makeDefault = true) {
+        CertSpec spec;
+        spec.cn = cn;
+        spec.email = email;
+        spec.keyIndex = 1;
+        m_own = m_ca.issue(spec);
+        auto backend = yx::makeDiskStoreBackend("my");
+        if (!backend->add(m_own.der(), pkcs8Of(m_own.key.get()), std::nullopt, ""))
+            qFatal("cannot fill the personal store");
+        const std::string thumb = thumbprintOf(m_own.cert.get());
+        if (makeDefault && !yx::settings::WriteProfileString("DefaultEncCert", "CertHash", thumb))
+            qFatal("cannot write the default certificate");
+        return thumb;
+    }
+
+    // Someone else's certificate (no key) in the other-people store.
+    void addOtherPerson(const std::string& cn, const std::string& email, int keyIndex = 2) {
+        CertSpec spec;
+        spec.cn = cn;
+        spec.email = email;
+        spec.keyIndex = keyIndex;
+        const Issued other = m_ca.issue(spec);
+        auto backend = yx::makeDiskStoreBackend("other");
+        if (!backend->add(other.der(), {}, std::nullopt, ""))
+            qFatal("cannot fill the other-people store");
+    }
+
+private:
+    TestCa m_ca;
+    Issued m_own;
+};
+
+inline bool writeText(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+inline QByteArray readAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+} // namespace yxtest
