@@ -305,7 +305,14 @@ void CDlgLdapSearch::deleteResults() {
 
 void CDlgLdapSearch::setBusy(bool busy) {
     m_busy->setVisible(busy);
+    // Disabling the focused search button would push the focus on; it comes back afterwards.
+    if (busy)
+        m_refocusSearch = focusWidget() == m_searchButton; // also before the window is active
     m_searchButton->setEnabled(!busy);
+    if (!busy && m_refocusSearch) {
+        m_refocusSearch = false;
+        m_searchButton->setFocus(Qt::OtherFocusReason);
+    }
     if (busy)
         setCursor(Qt::BusyCursor);
     else

@@ -99,4 +99,5 @@ private:
     std::shared_ptr<Job> m_job; // the running search; its certificates go with it unless taken
     int m_generation = 0;
     bool m_listQuiet = false; // list changes the dialog makes itself, not the user
+    bool m_refocusSearch = false;
 };
