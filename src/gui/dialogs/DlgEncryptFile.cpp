@@ -120,12 +120,12 @@ CDlgEncryptFile::CDlgEncryptFile(CCertList* list, QWidget* parent) : QDialog(par
     connect(change, &QPushButton::clicked, this, &CDlgEncryptFile::changeDefault);
     connect(m_defaultView, &QPushButton::clicked, this, &CDlgEncryptFile::viewDefault);
     connect(m_otherView, &QPushButton::clicked, this, [this] { viewOtherRow(m_lastChanged); });
-    connect(m_otherList, &QTreeWidget::currentItemChanged, this,
-            [this](QTreeWidgetItem* current, QTreeWidgetItem*) {
-                m_lastChanged = current ? m_otherList->indexOfTopLevelItem(current) : -1;
-                m_lastHit = m_lastChanged;
-                m_otherView->setEnabled(m_lastChanged >= 0);
-            });
+    connect(m_otherList, &QTreeWidget::itemSelectionChanged, this, [this] {
+        const QList<QTreeWidgetItem*> selected = m_otherList->selectedItems();
+        m_lastChanged = selected.isEmpty() ? -1 : m_otherList->indexOfTopLevelItem(selected.first());
+        m_lastHit = m_lastChanged;
+        m_otherView->setEnabled(m_lastChanged >= 0);
+    });
     connect(m_otherList, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item, int) {
         m_lastHit = m_otherList->indexOfTopLevelItem(item);
         viewOtherRow(m_lastHit);

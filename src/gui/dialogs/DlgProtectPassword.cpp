@@ -26,6 +26,7 @@ CDlgProtectPassword::CDlgProtectPassword(QWidget* parent) : QDialog(parent) {
     form->addRow(QStringLiteral("确认密码："), m_confirm);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
+    layout->addSpacing(fontMetrics().height() / 2);
     layout->addWidget(okCancelRow(this, QStringLiteral("确定")));
     setTabOrder(m_password, m_confirm);
     m_password->setFocus();

@@ -60,19 +60,25 @@ CDlgSelectCert::CDlgSelectCert(CCertStore* store, const QString& title, QWidget*
     layout->addWidget(m_list, 1);
     layout->addLayout(bottom);
 
-    connect(m_list, &QTreeWidget::currentItemChanged, this,
-            [this](QTreeWidgetItem* current, QTreeWidgetItem*) { onCurrentChanged(current); });
+    // A click on empty space clears the selection without moving the current row: the buttons
+    // follow the selection.
+    connect(m_list, &QTreeWidget::itemSelectionChanged, this, [this] {
+        const QList<QTreeWidgetItem*> selected = m_list->selectedItems();
+        onSelectionChanged(selected.isEmpty() ? nullptr : selected.first());
+    });
     connect(m_list, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item, int) {
         m_lastHit = m_list->indexOfTopLevelItem(item);
         viewRow(m_lastHit);
     });
     connect(m_view, &QPushButton::clicked, this, &CDlgSelectCert::viewSelected);
     setTabOrder(m_list, m_view);
-    resize(qMax(sizeHint().width(), 5 * 80 + 60), fontMetrics().height() * 18);
+    // Wide enough that the stretched last column shows a whole date and time.
+    const int dateWidth = fontMetrics().horizontalAdvance(QStringLiteral("0000-00-00 00:00:00")) + 24;
+    resize(qMax(sizeHint().width(), 4 * 80 + dateWidth + 40), fontMetrics().height() * 18);
 }
 
-void CDlgSelectCert::onCurrentChanged(QTreeWidgetItem* current) {
-    const int row = current ? m_list->indexOfTopLevelItem(current) : -1;
+void CDlgSelectCert::onSelectionChanged(QTreeWidgetItem* item) {
+    const int row = item ? m_list->indexOfTopLevelItem(item) : -1;
     m_selection = row;
     m_lastHit = row;
     const bool hit = row >= 0;

@@ -19,7 +19,7 @@ public:
     int selection() const { return m_selection; }
 
 private:
-    void onCurrentChanged(QTreeWidgetItem* current);
+    void onSelectionChanged(QTreeWidgetItem* item);
     void viewSelected();
     void viewRow(int row);
 
