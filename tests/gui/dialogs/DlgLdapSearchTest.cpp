@@ -258,6 +258,19 @@ private slots:
         YX_EXPECT_ONE_MESSAGE(m_prompt, "目录查询失败!", "查找用户", MsgIcon::Warning, MsgButtons::Ok);
     }
 
+    void searchAllBFailsAFinds() {
+        m_dir->hosts[kHostA].certs = {m_zhang};
+        m_dir->hosts[kHostB].rc = 4;
+        CDlgLdapSearch dlg;
+        setUpDialog(dlg);
+        typeInto(&dlg, kName, QStringLiteral("张三"));
+        control<QCheckBox>(&dlg, kSearchAll)->setChecked(true);
+        search(dlg);
+        QCOMPARE(m_dir->calls().size(), size_t(2));
+        QVERIFY(m_prompt.messages.empty());
+        QCOMPARE(list(&dlg)->topLevelItemCount(), 1);
+    }
+
     void searchAllAppendsBothHosts() {
         m_dir->hosts[kHostA].certs = {m_zhang};
         m_dir->hosts[kHostB].certs = {m_zhang2, m_li};
