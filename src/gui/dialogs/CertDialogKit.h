@@ -48,8 +48,8 @@ QLineEdit* pathEdit(QWidget* parent, int id);
 // A small "..." (or other text) button beside a path field.
 QPushButton* browseButton(QWidget* parent, int id, const QString& text = QStringLiteral("..."));
 
-// "确定" (id 1, default) and "取消" (id 2); OK runs `accepted`-side logic through the dialog's
-// accept(), Cancel and Esc reject().
+// "确定" (id 1, the default button) and "取消" (id 2). OK calls the dialog's accept(), where its
+// checks run; Cancel and Esc call reject().
 QDialogButtonBox* okCancelButtons(QDialog* dialog, const QString& okText = QStringLiteral("确定"),
                                   const QString& cancelText = QStringLiteral("取消"));
 
