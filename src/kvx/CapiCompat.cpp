@@ -1,5 +1,7 @@
 #include "CapiCompat.h"
 
+#include "GbkText.h"
+
 #include <algorithm>
 #include <bit>
 #include <cstring>
@@ -7,6 +9,7 @@
 #include <openssl/params.h>
 #include <openssl/rand.h>
 #include <openssl/rsa.h>
+#include <optional>
 
 namespace yx::kvx::capi {
 namespace {
@@ -75,8 +78,13 @@ TripleDesKey deriveKeyFromMd5(const unsigned char hash[16]) {
 }
 
 bool derivePasswordKey(std::string_view password, TripleDesKey& key) {
+    std::optional<std::string> ansi = utf8ToGbk(password);
+    const std::string_view bytes = ansi ? std::string_view(*ansi) : password;
     unsigned char hash[16];
-    if (!md5(password.data(), password.size(), hash))
+    const bool hashed = md5(bytes.data(), bytes.size(), hash);
+    if (ansi)
+        OPENSSL_cleanse(ansi->data(), ansi->size());
+    if (!hashed)
         return false;
     key = deriveKeyFromMd5(hash);
     OPENSSL_cleanse(hash, sizeof hash);

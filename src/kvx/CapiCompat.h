@@ -39,7 +39,9 @@ void setOddParity(TripleDesKey& key);
 
 // CryptDeriveKey(CALG_3DES) over an MD5 hash value (16 bytes).
 TripleDesKey deriveKeyFromMd5(const unsigned char md5[16]);
-// MD5 of the password's bytes (no terminator), then the derivation above.
+// MD5 of the password's bytes (no terminator), then the derivation above. The password arrives
+// as UTF-8 and is hashed in GBK, the ANSI code page in which Windows builds hash it, so a
+// Chinese password opens files from both; a password GBK cannot express is hashed as UTF-8.
 bool derivePasswordKey(std::string_view password, TripleDesKey& key);
 // CryptGenKey(CALG_3DES): 24 random bytes with odd parity.
 bool generateSessionKey(TripleDesKey& key);

@@ -2,6 +2,7 @@
 // 3DES key derivation, SIMPLEBLOB wrapping in both directions, the 3DES stream over pieces and
 // the "hello" password check.
 #include "CapiCompat.h"
+#include "GbkText.h"
 #include "KvxTestSupport.h"
 #include "TripleDesStream.h"
 
@@ -21,7 +22,8 @@ TEST(CapiDeriveKey, MatchesTheBufferConstructionComputedWithOpenssl) {
     TempDir dir;
     for (const std::string& password :
          std::vector<std::string>{"a", "hello", "秘密口令123", std::string(100, 'x')}) {
-        const Bytes raw = expectedPasswordKey(password, dir.path());
+        // Windows builds hash the password's ANSI (GBK) bytes.
+        const Bytes raw = expectedPasswordKey(yx::utf8ToGbk(password).value(), dir.path());
         TripleDesKey key{};
         ASSERT_TRUE(capi::derivePasswordKey(password, key));
         EXPECT_EQ(hex(toBytes(key)), hex(withOddParity(raw))) << password;
@@ -29,6 +31,15 @@ TEST(CapiDeriveKey, MatchesTheBufferConstructionComputedWithOpenssl) {
         for (size_t i = 0; i < raw.size(); ++i)
             EXPECT_EQ(key[i] & 0xFE, raw[i] & 0xFE);
     }
+}
+
+TEST(CapiDeriveKey, PasswordOutsideGbkIsHashedAsUtf8) {
+    TempDir dir;
+    const std::string password = "key\xF0\x9F\x94\x91"; // U+1F511 has no GBK form
+    ASSERT_FALSE(yx::utf8ToGbk(password).has_value());
+    TripleDesKey key{};
+    ASSERT_TRUE(capi::derivePasswordKey(password, key));
+    EXPECT_EQ(hex(toBytes(key)), hex(withOddParity(expectedPasswordKey(password, dir.path()))));
 }
 
 TEST(CapiDeriveKey, EmptyPasswordAndDistinctPasswordsGiveDistinctKeys) {

@@ -9,25 +9,12 @@
 #include <filesystem>
 
 #include "GbkText.h"
+#include "ToolRunner.h"
 
 using namespace yxtest;
 using namespace kvxtest;
 
 namespace {
-
-const std::string kTool = std::string(YAOXIA_BINARY_DIR) + "/src/app/yaoxia-tool";
-
-struct ToolRun {
-    int status;
-    std::string out, err;
-};
-
-ToolRun tool(std::vector<std::string> args, const std::string& input = "") {
-    args.insert(args.begin(), kTool);
-    ToolRun r;
-    r.status = runCommandFull(args, &r.out, &r.err, input);
-    return r;
-}
 
 bool has(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;

@@ -2,6 +2,7 @@
 // suffixes are configured as directory hosts A and B in a temporary data root.
 #include "SlapdFixture.h"
 #include "TestPki.h"
+#include "ToolRunner.h"
 
 #include <cctype>
 #include <gtest/gtest.h>
@@ -11,36 +12,12 @@ using namespace yxtest;
 
 namespace {
 
-const std::string kTool = std::string(YAOXIA_BINARY_DIR) + "/src/app/yaoxia-tool";
 const std::string kNoMatch = "目录服务中不存在与搜索条件相符的项!";
 const std::string kFailed = "目录查询失败!";
 const std::string kNoCriteria = "必须输入查询条件!";
 
-struct ToolRun {
-    int status;
-    std::string out, err;
-};
-
-ToolRun tool(std::vector<std::string> args) {
-    args.insert(args.begin(), kTool);
-    ToolRun r;
-    r.status = runCommandFull(args, &r.out, &r.err);
-    return r;
-}
-
 std::vector<std::vector<std::string>> rows(const std::string& out) {
-    std::vector<std::vector<std::string>> result;
-    std::istringstream lines(out);
-    std::string line;
-    while (std::getline(lines, line)) {
-        std::vector<std::string> cols;
-        std::string col;
-        std::istringstream cells(line);
-        while (std::getline(cells, col, '\t'))
-            cols.push_back(col);
-        result.push_back(cols);
-    }
-    return result;
+    return toolRows(out);
 }
 
 bool has(const std::string& text, const std::string& part) {

@@ -1,6 +1,7 @@
 // yaoxia-tool's store, PFX and settings subcommands, run as the real executable against a
 // temporary data root: exit status = result code, the program's message on stderr.
 #include "TestPki.h"
+#include "ToolRunner.h"
 
 #include <gtest/gtest.h>
 #include <sstream>
@@ -9,35 +10,8 @@ using namespace yxtest;
 
 namespace {
 
-const std::string kTool = std::string(YAOXIA_BINARY_DIR) + "/src/app/yaoxia-tool";
-
-struct ToolRun {
-    int status;
-    std::string out, err;
-};
-
-ToolRun tool(std::vector<std::string> args, const std::string& input = "") {
-    args.insert(args.begin(), kTool);
-    ToolRun r;
-    r.status = runCommandFull(args, &r.out, &r.err, input);
-    return r;
-}
-
 std::vector<std::vector<std::string>> rows(const std::string& out) {
-    std::vector<std::vector<std::string>> result;
-    std::istringstream lines(out);
-    std::string line;
-    while (std::getline(lines, line)) {
-        std::vector<std::string> cols;
-        std::string col;
-        std::istringstream cells(line);
-        while (std::getline(cells, col, '\t'))
-            cols.push_back(col);
-        if (!line.empty() && line.back() == '\t')
-            cols.emplace_back();
-        result.push_back(cols);
-    }
-    return result;
+    return toolRows(out);
 }
 
 class ToolStores : public ::testing::Test {

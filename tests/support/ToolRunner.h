@@ -1,0 +1,20 @@
+// Runs the built yaoxia-tool as a separate process (the environment, YAOXIA_HOME included, is
+// inherited) and splits its tab-separated output.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace yxtest {
+
+struct ToolRun {
+    int status = -1;
+    std::string out, err;
+};
+
+ToolRun tool(std::vector<std::string> args, const std::string& input = "");
+
+// One vector of cells per output line; a trailing tab gives a trailing empty cell.
+std::vector<std::vector<std::string>> toolRows(const std::string& out);
+
+} // namespace yxtest
