@@ -100,7 +100,7 @@ TEST_F(ToolKvx, DecryptWithPasswordAndCertificateChoice) {
     // The password-derived key, computed with openssl dgst, is the session key.
     const Bytes file = readFile(files.file("doc.pdf.kvx"));
     EXPECT_EQ(unwrap(file, 0, me.key.get(), files.path()),
-              hex(withOddParity(expectedPasswordKey("秘密", files.path()))));
+              hex(withOddParity(expectedPasswordKey(yx::utf8ToGbk("秘密").value(), files.path()))));
 
     ToolRun noPw = tool({"decrypt", files.file("doc.pdf.kvx"), files.file("out")});
     EXPECT_EQ(noPw.status, 220);
