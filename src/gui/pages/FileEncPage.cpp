@@ -89,7 +89,8 @@ FileEncPage::FileEncPage(QWidget* parent) : Page(kPageFileEnc, res::IDD_FILE_ENC
     m_details->header()->resizeSection(0, 100);
     m_details->header()->resizeSection(1, 150);
     m_details->header()->resizeSection(2, 0);
-    for (QAbstractItemView* view : {static_cast<QAbstractItemView*>(m_icons), static_cast<QAbstractItemView*>(m_details)}) {
+    for (QAbstractItemView* view :
+         {static_cast<QAbstractItemView*>(m_icons), static_cast<QAbstractItemView*>(m_details)}) {
         view->setEditTriggers(QAbstractItemView::NoEditTriggers);
         view->setSelectionMode(QAbstractItemView::SingleSelection);
         view->setDragDropMode(QAbstractItemView::NoDragDrop);
@@ -107,7 +108,6 @@ FileEncPage::FileEncPage(QWidget* parent) : Page(kPageFileEnc, res::IDD_FILE_ENC
                 [this, view](const QPoint& pos) { showContextMenu(view, pos); });
         m_stack->addWidget(view);
     }
-    setAcceptDrops(true);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -185,10 +185,12 @@ void FileEncPage::setViewMode(ViewMode mode) {
         // Small icons run in rows, the list in columns; both wrap at the control's edge.
         m_icons->setFlow(mode == ViewMode::List ? QListView::TopToBottom : QListView::LeftToRight);
         m_icons->setWrapping(true);
-        m_icons->setGridSize(large ? QSize(fontMetrics().height() * 7, fontMetrics().height() * 5) : QSize());
+        m_icons->setGridSize(large ? QSize(fontMetrics().height() * 8, fontMetrics().height() * 5) : QSize());
         m_icons->setSpacing(large ? 0 : fontMetrics().height() / 4);
         m_icons->setMovement(QListView::Static);
+        // No moving of items; dropped files are the page's (the mode switch above resets both).
         m_icons->setDragDropMode(QAbstractItemView::NoDragDrop);
+        m_icons->viewport()->setAcceptDrops(true);
         m_stack->setCurrentWidget(m_icons);
     }
     setFocusProxy(currentView());

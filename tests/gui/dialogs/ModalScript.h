@@ -44,13 +44,13 @@ public:
     // Ids of the dialogs the steps ran on, in order (also "popup").
     QStringList seen;
 
-    // Waits (running the event loop) until every step has run or failed.
+    // Waits (running the event loop) until every step has run or one failed; true when all ran.
     bool waitFinished(int ms = 30000) {
         QElapsedTimer t;
         t.start();
         while (!finished() && t.elapsed() < ms)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        return finished();
+        return finished() && m_failure.isEmpty();
     }
 
 private:
