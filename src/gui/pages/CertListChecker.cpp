@@ -41,6 +41,10 @@ protected:
     }
 };
 
+QString progressText(int done, int total) {
+    return QStringLiteral("正在检查证书的吊销状态，请稍候……\n已检查 %1 / %2 张证书").arg(done).arg(total);
+}
+
 QString statusText(const std::string& status) {
     return QString::fromUtf8(status.data(), static_cast<qsizetype>(status.size()));
 }
@@ -99,8 +103,10 @@ void CertListChecker::run(QWidget* owner, const std::vector<CertContextPtr>& cer
     poll.setInterval(kPollMs);
     QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
         const int done = deliver();
-        if (progress)
+        if (progress && progress->value() != done) {
             progress->setValue(done);
+            progress->setLabelText(progressText(done, total));
+        }
         if (done == total)
             loop.quit();
     });
@@ -118,7 +124,7 @@ void CertListChecker::run(QWidget* owner, const std::vector<CertContextPtr>& cer
         QProgressDialog dialog(owner);
         dialog.setObjectName(QLatin1String(kProgressName));
         dialog.setWindowTitle(QStringLiteral("钥匣"));
-        dialog.setLabelText(QStringLiteral("正在检查证书的吊销状态，请稍候……"));
+        dialog.setLabelText(progressText(delivered, total));
         dialog.setCancelButton(nullptr);
         dialog.setRange(0, total);
         dialog.setValue(delivered);
@@ -128,6 +134,7 @@ void CertListChecker::run(QWidget* owner, const std::vector<CertContextPtr>& cer
         dialog.setWindowModality(Qt::ApplicationModal);
         dialog.setWindowFlag(Qt::WindowCloseButtonHint, false);
         dialog.setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+        dialog.setMinimumWidth(dialog.fontMetrics().height() * 24);
         HoldOpen holdOpen;
         dialog.installEventFilter(&holdOpen);
         progress = &dialog;

@@ -167,7 +167,7 @@ int CertListView::itemWidthForText() const {
             widest = std::max(widest, fm.horizontalAdvance(m_model->text(r, CertListModel::ColIssuedTo)));
     }
     const int em = m_list->fontMetrics().height();
-    return std::clamp(widest + kSmallIcon + em, 8 * em, 22 * em);
+    return std::clamp(widest + kSmallIcon + 2 * em, 8 * em, 22 * em);
 }
 
 void CertListView::configureListView(Mode mode) {
@@ -181,9 +181,10 @@ void CertListView::configureListView(Mode mode) {
         m_list->setWordWrap(true);
         m_list->setTextElideMode(Qt::ElideRight);
         m_list->setSpacing(0);
+        m_list->setUniformItemSizes(false); // names wrap onto a second line where they need it
         // Room for the icon and two lines of a holder's name, as icon views show it.
         m_list->setGridSize(
-            QSize(std::max(96, 7 * em), kLargeIcon + 2 * m_list->fontMetrics().lineSpacing() + 14));
+            QSize(std::max(110, 8 * em), kLargeIcon + 2 * m_list->fontMetrics().lineSpacing() + 16));
         break;
     case Mode::SmallIcons:
     case Mode::List:
@@ -194,6 +195,7 @@ void CertListView::configureListView(Mode mode) {
         m_list->setWordWrap(false);
         m_list->setTextElideMode(Qt::ElideRight);
         m_list->setSpacing(0);
+        m_list->setUniformItemSizes(true); // one line each: the first item's size fits all
         m_list->setGridSize(QSize(itemWidthForText(), std::max(kSmallIcon + 4, em + 4)));
         break;
     case Mode::Details:

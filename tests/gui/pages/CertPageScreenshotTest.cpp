@@ -64,6 +64,12 @@ private:
                 QVERIFY(QFileInfo(icons).size() > 2000);
             }();
         }
+        for (const auto& [id, suffix] : {std::pair{yx::res::ID_VIEW_SMALL_ICONS, "_smallicons"},
+                                         std::pair{yx::res::ID_VIEW_LIST, "_list"}}) {
+            page->onCommand(id);
+            QTest::qWait(20);
+            yxtest::saveScreenshot(page, name + QLatin1String(suffix));
+        }
         page->onCommand(yx::res::ID_VIEW_DETAILS);
         return page->grab().toImage();
     }
