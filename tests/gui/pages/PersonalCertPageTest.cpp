@@ -285,6 +285,25 @@ private slots:
         QCOMPARE(page->model()->text(4, 0), QStringLiteral("周杰"));
     }
 
+    void doubleClickOpensTheRowAndNothingOnEmptySpace() {
+        fillStore();
+        page->activate();
+        for (auto mode : {yx::res::ID_VIEW_LARGE_ICONS, yx::res::ID_VIEW_DETAILS}) {
+            page->onCommand(mode);
+            QAbstractItemView* view = page->listView()->currentView();
+            prompt->viewed.clear();
+            const QPoint row3 = view->visualRect(page->model()->index(3, 0)).center();
+            QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, row3); // the first click of the two
+            QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, row3);
+            QCOMPARE(prompt->viewed.size(), size_t(1));
+            QVERIFY(prompt->viewed[0] == certs[3].der());
+            const QPoint empty(view->viewport()->width() - 3, view->viewport()->height() - 3);
+            QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, empty);
+            QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, empty);
+            QCOMPARE(prompt->viewed.size(), size_t(1));
+        }
+    }
+
     void viewCommandsSwitchBetweenFourViews() {
         fillStore();
         page->activate();
