@@ -39,13 +39,17 @@ QString quoted(const QString& arg) {
     return needsQuotes ? QLatin1Char('"') + arg + QLatin1Char('"') : arg;
 }
 
-// Whether a certificate's address can be handed to xdg-email as a recipient: it must look like
-// an address and must not be read as one of xdg-email's options.
+// Whether a certificate's address can be handed to xdg-email as a recipient: one plain address
+// (xdg-email builds a mailto: link from it, so no characters that mean something there), which
+// cannot be taken for one of xdg-email's options either.
 bool usableAddress(const std::string& address) {
-    if (address.empty() || address.front() == '-' || address.find('@') == std::string::npos)
+    if (address.empty() || address.front() == '-' || std::count(address.begin(), address.end(), '@') != 1)
         return false;
-    return std::none_of(address.begin(), address.end(),
-                        [](char c) { return static_cast<unsigned char>(c) <= ' ' || c == 0x7F; });
+    return std::all_of(address.begin(), address.end(), [](char c) {
+        const auto u = static_cast<unsigned char>(c);
+        return (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z') || (u >= '0' && u <= '9') || c == '.' ||
+               c == '_' || c == '+' || c == '-' || c == '@';
+    });
 }
 
 std::string utf8(const QString& s) {

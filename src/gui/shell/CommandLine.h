@@ -46,8 +46,8 @@ int runCommandLine(const QStringList& args);
 int runCommandLineText(const QString& text);
 
 // The mail step of "/M": the argument vector of xdg-email that composes a message with the
-// encrypted file attached, addressed to the recipients (addresses that could be taken for an
-// option or are no address at all are left out).
+// encrypted file attached, addressed to the recipients (only plain addresses: one that could be
+// taken for an option or holds characters of a mailto: link is left out).
 std::vector<std::string> mailCommand(const QString& attachment, const std::vector<std::string>& recipients);
 // Starts it and waits for it; a mail program that cannot be started or found gets a message of
 // our own naming where the encrypted file is. True when the mail program took the message.

@@ -501,12 +501,15 @@ void CommandLineTest::mailProgramMissingOrUnconfigured() {
 }
 
 void CommandLineTest::mailRecipientsThatCouldBeOptionsAreLeftOut() {
+    // Only plain addresses reach xdg-email: nothing it could read as an option or that would
+    // add to the mailto: link it builds.
     const std::vector<std::string> argv =
-        mailCommand(QStringLiteral("/tmp/x y.kvx"), {"a@example.com", "--attach=/etc/passwd@x", "-b@c",
-                                                     "no-address", "c d@e.f", "", "z@example.org"});
+        mailCommand(QStringLiteral("/tmp/x y.kvx"),
+                    {"a@example.com", "--attach=/etc/passwd@x", "-b@c", "no-address", "c d@e.f", "",
+                     "x@y?attach=/etc/passwd", "p,q@r.s", "two@at@s", "z.y+tag@example.org"});
     const std::vector<std::string> expected = {
         "xdg-email", "--utf8",   "--subject",    "x y.kvx",       "--body",
-        " ",         "--attach", "/tmp/x y.kvx", "a@example.com", "z@example.org"};
+        " ",         "--attach", "/tmp/x y.kvx", "a@example.com", "z.y+tag@example.org"};
     QVERIFY(argv == expected);
 }
 
