@@ -199,6 +199,16 @@ void NavigationPanel::resizeEvent(QResizeEvent* event) {
     update(QRect(0, 0, decorationSize(LeftBar).width(), h));
     update(QRect(w - decorationSize(RightStrip).width(), 0, decorationSize(RightStrip).width(), h));
     update(QRect(0, 0, w, pageRect().top()));
+    // The first layout activates the first page; while the panel is still being shown, that
+    // waits until it is visible, so the page is really on screen when it is activated.
+    if (m_firstLayout && itemCount() > 0 && isVisible()) {
+        m_firstLayout = false;
+        showSelectedPage();
+    }
+}
+
+void NavigationPanel::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
     if (m_firstLayout && itemCount() > 0) {
         m_firstLayout = false;
         showSelectedPage();

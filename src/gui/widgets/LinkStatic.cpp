@@ -99,8 +99,7 @@ void LinkStatic::fitToText() {
         now.moveLeft(old.left() + (old.width() - wanted.width()) / 2);
     else if (align & Qt::AlignRight)
         now.moveRight(old.right());
-    setFixedSize(wanted);
-    move(now.topLeft());
+    setGeometry(now);
 }
 
 int LinkStatic::openUrl(const QString& url) {

@@ -39,9 +39,13 @@ ScopedGuiEnv::~ScopedGuiEnv() {
     restoreEnv("XDG_RUNTIME_DIR", m_oldRuntime);
 }
 
-QString ScopedGuiEnv::home() const { return root() + QStringLiteral("/home"); }
+QString ScopedGuiEnv::home() const {
+    return root() + QStringLiteral("/home");
+}
 
-QString ScopedGuiEnv::runtimeDir() const { return root() + QStringLiteral("/run"); }
+QString ScopedGuiEnv::runtimeDir() const {
+    return root() + QStringLiteral("/run");
+}
 
 QString saveScreenshot(QWidget* widget, const QString& name) {
     const QString dir = QString::fromLocal8Bit(qgetenv("YAOXIA_SCREENSHOT_DIR"));

@@ -23,7 +23,9 @@ yx::MsgAnswer defaultFor(yx::MsgButtons buttons, bool yes) {
 
 } // namespace
 
-RecordingPrompt::RecordingPrompt() { yx::setPrompt(this); }
+RecordingPrompt::RecordingPrompt() {
+    yx::setPrompt(this);
+}
 
 RecordingPrompt::~RecordingPrompt() {
     if (&yx::prompt() == this)

@@ -34,8 +34,8 @@ public:
     // --- What the program showed or asked for ---
     std::vector<Message> messages;
     std::vector<yx::FileChooserRequest> fileRequests;
-    std::vector<std::string> opened;       // openWithDesktop arguments
-    std::vector<ProgramStart> programs;    // runProgram calls
+    std::vector<std::string> opened;    // openWithDesktop arguments
+    std::vector<ProgramStart> programs; // runProgram calls
 
     // --- How the "user" and the "desktop" answer ---
     // Answers for questions (messages with more than one button), used in order; when the queue
@@ -44,8 +44,8 @@ public:
     bool defaultYes = true;
     // File-chooser answers in order; nullopt (or an empty queue) is a cancelled chooser.
     std::deque<std::optional<std::string>> fileAnswers;
-    bool openSucceeds = true;  // result of openWithDesktop
-    int programResult = 0;     // result of runProgram
+    bool openSucceeds = true; // result of openWithDesktop
+    int programResult = 0;    // result of runProgram
 
     // Convenience.
     void answer(yx::MsgAnswer a) { answers.push_back(a); }

@@ -1,0 +1,265 @@
+// One interactive instance per user session: the socket's name, the hand-over between two
+// starts (in this process and between two real processes of the program), leftover sockets,
+// and start-up with a command line.
+#include "shell/SingleInstance.h"
+#include "GuiTestEnv.h"
+#include "RecordingPrompt.h"
+#include "shell/Application.h"
+#include "shell/MainFrame.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QLocalSocket>
+#include <QProcess>
+#include <QTimer>
+#include <QtTest>
+
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+using namespace yx;
+
+namespace {
+
+bool acceptsConnections(const QString& name) {
+    QLocalSocket s;
+    s.connectToServer(name);
+    const bool ok = s.waitForConnected(300);
+    s.abort();
+    return ok;
+}
+
+bool waitUntilListening(const QString& name, int ms) {
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < ms) {
+        if (acceptsConnections(name))
+            return true;
+        QTest::qWait(100);
+    }
+    return false;
+}
+
+// A socket file nobody listens on, as a killed instance leaves behind.
+bool makeLeftoverSocket(const QString& path) {
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    if (fd < 0)
+        return false;
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    const QByteArray p = QFile::encodeName(path);
+    if (static_cast<size_t>(p.size()) >= sizeof(addr.sun_path)) {
+        ::close(fd);
+        return false;
+    }
+    memcpy(addr.sun_path, p.constData(), static_cast<size_t>(p.size()));
+    const bool ok = ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)) == 0;
+    ::close(fd);
+    return ok && QFileInfo::exists(path);
+}
+
+QProcess* startProgram(QObject* parent, const QStringList& args = {}) {
+    auto* p = new QProcess(parent);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    p->setProcessEnvironment(env); // YAOXIA_HOME and XDG_RUNTIME_DIR come from ScopedGuiEnv
+    p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    p->start(QStringLiteral(YAOXIA_APP_PATH), args);
+    return p;
+}
+
+void stop(QProcess* p) {
+    if (p->state() != QProcess::NotRunning) {
+        p->kill();
+        p->waitForFinished(5000);
+    }
+}
+
+} // namespace
+
+class SingleInstanceTest : public QObject {
+    Q_OBJECT
+private slots:
+    void nameIsPerUserAndPerDataRoot();
+    void nameFallsBackToTempWhenRuntimeFolderIsOpen();
+    void secondClaimHandsOverToTheFirst();
+    void leftoverSocketIsTakenOver();
+    void twoProcessesOfTheProgram();
+    void killedInstanceDoesNotBlockTheNextStart();
+    void commandLineSkipsTheSingleInstanceRule();
+    void interactiveStartHandsOverOrShowsTheFrame();
+};
+
+void SingleInstanceTest::nameIsPerUserAndPerDataRoot() {
+    yxtest::ScopedGuiEnv env;
+    const QString a = SingleInstance::serverName();
+    QCOMPARE(QFileInfo(a).absolutePath(), env.runtimeDir());
+    QVERIFY(QFileInfo(a).fileName().contains(QString::number(::getuid())));
+    QCOMPARE(SingleInstance::serverName(), a); // stable
+    {
+        yxtest::ScopedGuiEnv other; // another data root and runtime folder
+        QVERIFY(SingleInstance::serverName() != a);
+        qputenv("YAOXIA_HOME", QFile::encodeName(env.home()));
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(env.runtimeDir()));
+        QCOMPARE(SingleInstance::serverName(), a); // same environment, same instance
+    }
+    qputenv("YAOXIA_HOME", QFile::encodeName(env.root()));
+    QVERIFY(SingleInstance::serverName() != a);
+}
+
+void SingleInstanceTest::nameFallsBackToTempWhenRuntimeFolderIsOpen() {
+    yxtest::ScopedGuiEnv env;
+    QVERIFY(::chmod(QFile::encodeName(env.runtimeDir()).constData(), 0755) == 0);
+    QCOMPARE(QFileInfo(SingleInstance::serverName()).absolutePath(), QDir::tempPath());
+    qunsetenv("XDG_RUNTIME_DIR");
+    QCOMPARE(QFileInfo(SingleInstance::serverName()).absolutePath(), QDir::tempPath());
+}
+
+void SingleInstanceTest::secondClaimHandsOverToTheFirst() {
+    yxtest::ScopedGuiEnv env;
+    SingleInstance first;
+    QVERIFY(first.claim());
+    QVERIFY(first.isListening());
+    QSignalSpy asked(&first, &SingleInstance::activationRequested);
+    // A later start, as SingleInstance::claim() talks to the first (claim() itself would block
+    // this thread, which is the one that has to answer).
+    QLocalSocket second;
+    second.connectToServer(SingleInstance::serverName());
+    QVERIFY(second.waitForConnected(2000));
+    second.write(SingleInstance::activateRequest());
+    QVERIFY(second.waitForBytesWritten(2000));
+    QTRY_COMPARE(asked.count(), 1);
+    QTRY_VERIFY(second.bytesAvailable() > 0 || second.waitForReadyRead(100));
+    QCOMPARE(second.readAll(), SingleInstance::activateReply());
+
+    // A connection that asks nothing (a probe) activates nothing.
+    QVERIFY(acceptsConnections(SingleInstance::serverName()));
+    QTest::qWait(100);
+    QCOMPARE(asked.count(), 1);
+}
+
+void SingleInstanceTest::leftoverSocketIsTakenOver() {
+    yxtest::ScopedGuiEnv env;
+    const QString name = SingleInstance::serverName();
+    QVERIFY(makeLeftoverSocket(name));
+    QVERIFY(!acceptsConnections(name));
+    SingleInstance instance;
+    QVERIFY(instance.claim());
+    QVERIFY(instance.isListening());
+    QVERIFY(acceptsConnections(name));
+    // Only the owner may connect.
+    QFileInfo info(name);
+    QCOMPARE(info.ownerId(), ::getuid());
+}
+
+void SingleInstanceTest::twoProcessesOfTheProgram() {
+    yxtest::ScopedGuiEnv env;
+    const QString name = SingleInstance::serverName();
+    QProcess* first = startProgram(this);
+    QVERIFY(first->waitForStarted(5000));
+    QVERIFY2(waitUntilListening(name, 20000), "the first start listens");
+
+    QProcess* second = startProgram(this);
+    QVERIFY(second->waitForStarted(5000));
+    QVERIFY2(second->waitForFinished(20000), "the second start ends by itself");
+    QCOMPARE(second->exitStatus(), QProcess::NormalExit);
+    QCOMPARE(second->exitCode(), 0);
+    QCOMPARE(first->state(), QProcess::Running);
+
+    // The first instance answers activation requests: it is the one that took the hand-over.
+    QVERIFY(SingleInstance::notifyRunningInstance(name, 5000));
+
+    // A start with another data root is a separate instance.
+    {
+        yxtest::ScopedGuiEnv other;
+        QProcess* third = startProgram(this);
+        QVERIFY(third->waitForStarted(5000));
+        QVERIFY(waitUntilListening(SingleInstance::serverName(), 20000));
+        QCOMPARE(third->state(), QProcess::Running);
+        stop(third);
+    }
+    stop(first);
+}
+
+void SingleInstanceTest::killedInstanceDoesNotBlockTheNextStart() {
+    yxtest::ScopedGuiEnv env;
+    const QString name = SingleInstance::serverName();
+    QProcess* first = startProgram(this);
+    QVERIFY(waitUntilListening(name, 20000));
+    stop(first); // SIGKILL: the socket file stays
+    QVERIFY(QFileInfo::exists(name));
+    QVERIFY(!acceptsConnections(name));
+
+    QProcess* next = startProgram(this);
+    QVERIFY(waitUntilListening(name, 20000));
+    QTest::qWait(300);
+    QCOMPARE(next->state(), QProcess::Running);
+    stop(next);
+}
+
+void SingleInstanceTest::commandLineSkipsTheSingleInstanceRule() {
+    yxtest::ScopedGuiEnv env;
+    yxtest::RecordingPrompt prompt;
+    SingleInstance running;
+    QVERIFY(running.claim());
+    QSignalSpy asked(&running, &SingleInstance::activationRequested);
+
+    // Whatever the operation does, it runs in this process without a main window and without
+    // asking the running instance for anything. Dialogs it opens are cancelled.
+    QTimer closer;
+    connect(&closer, &QTimer::timeout, [] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* d = qobject_cast<QDialog*>(w); d && d->isVisible())
+                d->reject();
+    });
+    closer.start(50);
+    ShellApp app;
+    const std::optional<int> rc =
+        app.initInstance({QStringLiteral("/P"), env.root() + QStringLiteral("/missing.kvx")});
+    QVERIFY(rc.has_value());
+    QVERIFY(app.commandLineMode());
+    QVERIFY(app.frame() == nullptr);
+    QVERIFY(app.instance() == nullptr);
+    QTest::qWait(100);
+    QCOMPARE(asked.count(), 0);
+    QVERIFY(running.isListening());
+}
+
+void SingleInstanceTest::interactiveStartHandsOverOrShowsTheFrame() {
+    yxtest::ScopedGuiEnv env;
+    yxtest::RecordingPrompt prompt;
+    {
+        // Another instance runs: this start ends at once with success and shows nothing.
+        QProcess* first = startProgram(this);
+        QVERIFY(waitUntilListening(SingleInstance::serverName(), 20000));
+        ShellApp app;
+        const std::optional<int> rc = app.initInstance({});
+        QVERIFY(rc.has_value());
+        QCOMPARE(*rc, 0);
+        QVERIFY(app.frame() == nullptr);
+        QVERIFY(!app.commandLineMode());
+        stop(first);
+    }
+    // Alone: the frame is created and shown, and later starts bring it to the front.
+    ShellApp app;
+    const std::optional<int> rc = app.initInstance({});
+    QVERIFY(!rc.has_value());
+    QVERIFY(app.frame());
+    QVERIFY(app.frame()->isVisible());
+    QVERIFY(prompt.messages.empty());
+    app.frame()->showMinimized();
+    QProcess* later = startProgram(this);
+    // Keep the event loop running: this process has to answer the later start.
+    QTRY_VERIFY_WITH_TIMEOUT(later->state() == QProcess::NotRunning, 20000);
+    QCOMPARE(later->exitCode(), 0);
+    QTRY_VERIFY(!(app.frame()->windowState() & Qt::WindowMinimized));
+    QVERIFY(app.frame()->isVisible());
+}
+
+QTEST_MAIN(SingleInstanceTest)
+#include "SingleInstanceTest.moc"
