@@ -6,6 +6,7 @@
 #include "UserPrompt.h"
 #include "prompt/QtPrompt.h"
 #include "shell/CommandLine.h"
+#include "shell/FrameCommands.h"
 #include "shell/MainFrame.h"
 #include "shell/SingleInstance.h"
 
@@ -44,6 +45,7 @@ std::optional<int> ShellApp::initInstance(const QStringList& args) {
     if (!m_instance->claim())
         return 0; // the running instance has been asked to come to the front
     m_frame = std::make_unique<MainFrame>();
+    installFrameCommands(*m_frame);
     QObject::connect(m_instance.get(), &SingleInstance::activationRequested, m_frame.get(),
                      &MainFrame::bringToFront);
     m_frame->show();

@@ -17,6 +17,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
+#include <QShortcut>
 
 namespace yx {
 
@@ -54,6 +55,9 @@ MainFrame::MainFrame(const PageFactory& factory, QWidget* parent) : QMainWindow(
     buildMenuBar();
     buildPanel(factory);
     buildTray();
+    // F1 opens the help file, as the help menu does.
+    auto* help = new QShortcut(QKeySequence::HelpContents, this);
+    connect(help, &QShortcut::activated, this, [this] { onCommand(ID_HELP_CONTENTS); });
     resize(kInitialWidth, kInitialHeight);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());

@@ -1,0 +1,25 @@
+#include "FrameCommands.h"
+
+#include "ResourceIds.h"
+#include "dialogs/ConfigDialog.h"
+#include "dialogs/DlgChangeBackupPassword.h"
+#include "pages/Page.h"
+#include "shell/MainFrame.h"
+
+namespace yx {
+
+void installFrameCommands(MainFrame& frame) {
+    frame.setCommandHandler(res::ID_CONFIG, [&frame] {
+        // A new default site takes effect at once: the lifecycle page goes to it.
+        if (RunConfigDialog(CConfigDialog::UpdateTab, &frame) == QDialog::Accepted) {
+            if (Page* lifecycle = frame.page(kPageLifecycle))
+                lifecycle->onCommand(res::ID_BROWSER_HOME);
+        }
+    });
+    frame.setCommandHandler(res::ID_CHANGE_BACKUP_PASSWORD, [&frame] {
+        CDlgChangeBackupPassword dialog(&frame);
+        dialog.exec();
+    });
+}
+
+} // namespace yx
