@@ -73,7 +73,8 @@ void commonSetup(QAbstractItemView* view) {
     view->setDragDropMode(QAbstractItemView::NoDragDrop);
     view->setContextMenuPolicy(Qt::DefaultContextMenu);
     view->setFrameShape(QFrame::NoFrame);
-    view->viewport()->setAcceptDrops(true); // dropped files are taken by CertListView
+    view->setAcceptDrops(false); // dropped files go up to the CertListView around the views
+    view->viewport()->setAcceptDrops(false);
     view->setAutoFillBackground(true);
     QPalette pal = view->palette();
     pal.setColor(QPalette::Base, Qt::white);
@@ -98,6 +99,7 @@ QString droppedCertificate(const QMimeData* mime) {
 
 CertListView::CertListView(QWidget* parent) : QWidget(parent) {
     setObjectName(QString::number(res::IDC_CERT_LIST));
+    setAcceptDrops(true);
 
     m_list = new ReportingView<QListView>(this);
     m_list->setObjectName(QStringLiteral("iconView"));
@@ -133,7 +135,6 @@ CertListView::CertListView(QWidget* parent) : QWidget(parent) {
 
     for (QAbstractItemView* view :
          {static_cast<QAbstractItemView*>(m_list), static_cast<QAbstractItemView*>(m_details)}) {
-        view->viewport()->installEventFilter(this);
         connect(view, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
             if (index.isValid())
                 emit rowDoubleClicked(index.row());
@@ -205,7 +206,8 @@ void CertListView::configureListView(Mode mode) {
     m_list->setMovement(QListView::Static);
     m_list->setDragEnabled(false);
     m_list->setDragDropMode(QAbstractItemView::NoDragDrop);
-    m_list->viewport()->setAcceptDrops(true);
+    m_list->setAcceptDrops(false);
+    m_list->viewport()->setAcceptDrops(false);
 }
 
 void CertListView::setMode(Mode mode) {
@@ -293,40 +295,30 @@ void CertListView::viewMovedByKeyboard(int row) {
     emit currentMovedByKeyboard(row);
 }
 
-bool CertListView::eventFilter(QObject* watched, QEvent* event) {
-    if (watched != m_list->viewport() && watched != m_details->viewport())
-        return QWidget::eventFilter(watched, event);
-    switch (event->type()) {
-    case QEvent::DragEnter:
-    case QEvent::DragMove: {
-        auto* drag = static_cast<QDropEvent*>(event);
-        if (droppedCertificate(drag->mimeData()).isEmpty()) {
-            drag->ignore();
-        } else {
-            drag->setDropAction(Qt::CopyAction);
-            drag->accept();
-        }
-        return true;
+void CertListView::dragEnterEvent(QDragEnterEvent* event) {
+    if (droppedCertificate(event->mimeData()).isEmpty()) {
+        event->ignore();
+        return;
     }
-    case QEvent::DragLeave:
-        return true;
-    case QEvent::Drop: {
-        auto* drop = static_cast<QDropEvent*>(event);
-        const QString path = droppedCertificate(drop->mimeData());
-        if (path.isEmpty()) {
-            drop->ignore();
-            return true;
-        }
-        drop->setDropAction(Qt::CopyAction);
-        drop->accept();
-        // The import runs a modal dialog: let the drag source finish its drop first.
-        QMetaObject::invokeMethod(
-            this, [this, path] { emit fileDropped(path); }, Qt::QueuedConnection);
-        return true;
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+}
+
+void CertListView::dragMoveEvent(QDragMoveEvent* event) {
+    dragEnterEvent(static_cast<QDragEnterEvent*>(event));
+}
+
+void CertListView::dropEvent(QDropEvent* event) {
+    const QString path = droppedCertificate(event->mimeData());
+    if (path.isEmpty()) {
+        event->ignore();
+        return;
     }
-    default:
-        return QWidget::eventFilter(watched, event);
-    }
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    // The import runs a modal dialog: let the drag source finish its drop first.
+    QMetaObject::invokeMethod(
+        this, [this, path] { emit fileDropped(path); }, Qt::QueuedConnection);
 }
 
 } // namespace yx

@@ -61,7 +61,9 @@ signals:
     void fileDropped(const QString& path);
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void configureListView(Mode mode);

@@ -9,8 +9,10 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QMimeData>
 #include <QSignalSpy>
 #include <QTreeWidget>
+#include <QUrl>
 
 using namespace certpagetest;
 using Kind = Pki::Kind;
@@ -282,6 +284,33 @@ private slots:
         QCOMPARE(messageTexts(*prompt), QStringList{QStringLiteral("您确信删除您的证书吗？")});
         QCOMPARE(page->model()->rowCount(), 2);
         QCOMPARE(page->model()->text(1, 0), QStringLiteral("客户丙"));
+    }
+
+    void droppedCertificateFileIsImported() {
+        page->activate();
+        page->onCommand(yx::res::ID_VIEW_DETAILS);
+        auto cert = pki->make("拖进来的", Kind::NoCrl);
+        const QString path = u(yxtest::writeFile(files->path(), "friend.CRT", cert.pem()));
+        auto prefilled = std::make_shared<QString>();
+        onNextModal([prefilled](QDialog* d) {
+            *prefilled = field(d, 1011);
+            click(d, 1);
+        });
+        QWidget* viewport = page->listView()->currentView()->viewport();
+        QMimeData mime;
+        mime.setUrls({QUrl::fromLocalFile(path)});
+        QDragEnterEvent enter(viewport->rect().center(), Qt::CopyAction, &mime, Qt::LeftButton,
+                              Qt::NoModifier);
+        enter.ignore(); // only a taker accepts it
+        QApplication::sendEvent(viewport, &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(viewport->rect().center()), Qt::CopyAction, &mime, Qt::LeftButton,
+                        Qt::NoModifier);
+        QApplication::sendEvent(viewport, &drop);
+        QVERIFY(drop.isAccepted());
+        QTRY_COMPARE(*prefilled, path);
+        QTRY_COMPARE(messageTexts(*prompt), QStringList{QStringLiteral("导入证书成功!")});
+        QCOMPARE(page->model()->text(0, 0), QStringLiteral("拖进来的"));
     }
 
     void storeThatCannotOpenKeepsTheOldRows() {

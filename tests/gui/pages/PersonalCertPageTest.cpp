@@ -553,6 +553,7 @@ private slots:
         mime.setUrls({QUrl::fromLocalFile(path)});
         const QPoint at = viewport->rect().center();
         QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        enter.ignore(); // only a taker accepts it
         QApplication::sendEvent(viewport, &enter);
         QVERIFY(enter.isAccepted());
         QDropEvent drop(QPointF(at), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
@@ -567,8 +568,16 @@ private slots:
         const QString text = u(yxtest::writeFile(files->path(), "notes.txt", std::string("hello")));
         QMimeData other;
         other.setUrls({QUrl::fromLocalFile(text)});
+        page->onCommand(yx::res::ID_VIEW_DETAILS); // the details view passes drops on as well
+        viewport = page->listView()->currentView()->viewport();
         QDragEnterEvent refused(at, Qt::CopyAction, &other, Qt::LeftButton, Qt::NoModifier);
+        refused.ignore();
         QApplication::sendEvent(viewport, &refused);
+        QVERIFY(!refused.isAccepted());
+        QDragEnterEvent taken(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        taken.ignore();
+        QApplication::sendEvent(viewport, &taken);
+        QVERIFY(taken.isAccepted());
         QVERIFY(!refused.isAccepted());
     }
 
