@@ -239,7 +239,8 @@ int cmdExportCert(int argc, char** argv) {
     if (!cert)
         return 1;
     std::string path = args.at(2);
-    const std::string m = mark(*kind);
+    // The certificate export messages end in the half-width mark on every page.
+    const std::string m = "!";
     if (path.empty()) {
         say("文件名不能为空！", MsgIcon::Warning);
         return 1;

@@ -31,9 +31,9 @@ void CaCertPage::exportSelected(CDigitalCertificate& cert) {
         return;
     const QString path = withExtension(dialog.path(), QStringLiteral(".cer"));
     if (cert.ExportDerFile(certdlg::utf8(path).c_str()) == 0)
-        say("导出证书成功！", MsgIcon::Information);
+        say("导出证书成功!", MsgIcon::Information);
     else
-        say("导出失败！", MsgIcon::Error);
+        say("导出失败!", MsgIcon::Error);
 }
 
 void CaCertPage::importFromFile(const QString& prefilled) {

@@ -143,7 +143,7 @@ private slots:
         const QString dir = QString::fromStdString(files->path());
         answerNextDialog({{1011, dir + "/ca"}});
         page->onCommand(yx::res::ID_CERT_EXPORT);
-        QCOMPARE(messageTexts(*prompt), QStringList{QStringLiteral("导出证书成功！")});
+        QCOMPARE(messageTexts(*prompt), QStringList{QStringLiteral("导出证书成功!")});
         yxtest::Bytes expected;
         {
             CDigitalCertificate c(yx::CertContext::fromX509(pki->otherCa.cert()));
@@ -154,7 +154,7 @@ private slots:
         prompt->clear();
         answerNextDialog({{1011, dir + "/nowhere/x.cer"}});
         page->onCommand(yx::res::ID_CERT_EXPORT);
-        QCOMPARE(messageTexts(*prompt), QStringList{QStringLiteral("导出失败！")});
+        QCOMPARE(messageTexts(*prompt), QStringList{QStringLiteral("导出失败!")});
         QVERIFY(prompt->messages[0].icon == yx::MsgIcon::Error);
     }
 
