@@ -10,11 +10,11 @@ namespace yx {
 
 // Outcomes, as the certificate's CRL check maps them to status texts.
 enum class RevocationResult {
-    Good,          // "有效"
-    Revoked,       // "已吊销"
-    Offline,       // "未知": cache-only without a cached CRL, or the server does not answer
-    NoCheck,       // "无CRL": the certificate names no distribution point
-    Error,         // "错误": issuer not found, bad signature, CRL expired or junk
+    Good,    // "有效"
+    Revoked, // "已吊销"
+    Offline, // "未知": cache-only without a cached CRL, or the server does not answer
+    NoCheck, // "无CRL": the certificate names no distribution point
+    Error,   // "错误": issuer not found, bad signature, CRL expired or junk
 };
 
 // Checks one certificate. Uses the current RevocationSession when one is active.
