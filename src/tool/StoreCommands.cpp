@@ -10,8 +10,11 @@
 #include "ToolArgs.h"
 #include "UserPrompt.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <initializer_list>
 #include <memory>
+#include <set>
 #include <string>
 
 namespace yx::tool {
@@ -79,6 +82,36 @@ std::optional<std::string> passwordOption(const ToolArgs& args, const char* name
         std::fprintf(stderr, "yaoxia-tool: %s\n", error.c_str());
     return pw;
 }
+
+// A command on one certificate: "STORE INDEX ..." with the store among `allowed`.
+struct StoreSelection {
+    ToolArgs args;
+    StoreKind kind = StoreKind::My;
+    std::unique_ptr<CCertStore> store;
+    CDigitalCertificate* cert = nullptr;
+    int index = -1;
+};
+
+// 0 when the store and certificate were found; otherwise the exit status to return.
+int selectCertificate(int argc, char** argv, const char* usage, size_t positionals,
+                      std::initializer_list<StoreKind> allowed, const std::set<std::string>& flags,
+                      StoreSelection& sel) {
+    if (!sel.args.parse(argc, argv, 1, flags) || sel.args.count() != positionals)
+        return usageError(usage);
+    auto kind = parseStore(sel.args.at(0));
+    if (!kind || std::find(allowed.begin(), allowed.end(), *kind) == allowed.end())
+        return usageError(usage);
+    sel.kind = *kind;
+    sel.store = makeStore(*kind);
+    sel.cert = certAt(*sel.store, sel.args.at(1));
+    if (!sel.cert)
+        return 1;
+    sel.index = *parseIndex(sel.args.at(1));
+    return 0;
+}
+
+constexpr std::initializer_list<StoreKind> kAnyStore = {StoreKind::My, StoreKind::Other, StoreKind::Ca};
+constexpr std::initializer_list<StoreKind> kDeletableStores = {StoreKind::My, StoreKind::Other};
 
 bool endsWithNoCase(const std::string& s, const std::string& suffix) {
     if (s.size() < suffix.size())
@@ -227,18 +260,10 @@ int cmdImportCert(int argc, char** argv) {
 }
 
 int cmdExportCert(int argc, char** argv) {
-    const char* usage = "export-cert my|other|ca INDEX FILE";
-    ToolArgs args;
-    if (!args.parse(argc, argv, 1, {}) || args.count() != 3)
-        return usageError(usage);
-    auto kind = parseStore(args.at(0));
-    if (!kind)
-        return usageError(usage);
-    auto store = makeStore(*kind);
-    CDigitalCertificate* cert = certAt(*store, args.at(1));
-    if (!cert)
-        return 1;
-    std::string path = args.at(2);
+    StoreSelection sel;
+    if (int rc = selectCertificate(argc, argv, "export-cert my|other|ca INDEX FILE", 3, kAnyStore, {}, sel))
+        return rc;
+    std::string path = sel.args.at(2);
     // The certificate export messages end in the half-width mark on every page.
     const std::string m = "!";
     if (path.empty()) {
@@ -247,53 +272,32 @@ int cmdExportCert(int argc, char** argv) {
     }
     if (!endsWithNoCase(path, ".cer"))
         path += ".cer";
-    const int rc = cert->ExportDerFile(path.c_str());
+    const int rc = sel.cert->ExportDerFile(path.c_str());
     say(rc == 0 ? "导出证书成功" + m : "导出失败" + m, rc == 0 ? MsgIcon::Information : MsgIcon::Error);
     return rc;
 }
 
 int cmdRemove(int argc, char** argv) {
-    const char* usage = "remove my|other INDEX";
-    ToolArgs args;
-    if (!args.parse(argc, argv, 1, {}) || args.count() != 2)
-        return usageError(usage);
-    auto kind = parseStore(args.at(0));
-    if (!kind || *kind == StoreKind::Ca)
-        return usageError(usage);
-    auto store = makeStore(*kind);
-    if (!certAt(*store, args.at(1)))
-        return 1;
-    return store->Remove(*parseIndex(args.at(1))) ? 0 : 1;
+    StoreSelection sel;
+    if (int rc = selectCertificate(argc, argv, "remove my|other INDEX", 2, kDeletableStores, {}, sel))
+        return rc;
+    return sel.store->Remove(sel.index) ? 0 : 1;
 }
 
 int cmdRename(int argc, char** argv) {
-    const char* usage = "rename my|other|ca INDEX NAME";
-    ToolArgs args;
-    if (!args.parse(argc, argv, 1, {}) || args.count() != 3)
-        return usageError(usage);
-    auto kind = parseStore(args.at(0));
-    if (!kind)
-        return usageError(usage);
-    auto store = makeStore(*kind);
-    CDigitalCertificate* cert = certAt(*store, args.at(1));
-    if (!cert)
-        return 1;
-    std::string name = args.at(2);
-    return cert->setFriendlyName(name);
+    StoreSelection sel;
+    if (int rc = selectCertificate(argc, argv, "rename my|other|ca INDEX NAME", 3, kAnyStore, {}, sel))
+        return rc;
+    std::string name = sel.args.at(2);
+    return sel.cert->setFriendlyName(name);
 }
 
 int cmdCrlCheck(int argc, char** argv) {
-    const char* usage = "crl-check my|other INDEX";
-    ToolArgs args;
-    if (!args.parse(argc, argv, 1, {"online"}) || args.count() != 2)
-        return usageError(usage);
-    auto kind = parseStore(args.at(0));
-    if (!kind || *kind == StoreKind::Ca)
-        return usageError(usage);
-    auto store = makeStore(*kind);
-    CDigitalCertificate* cert = certAt(*store, args.at(1));
-    if (!cert)
-        return 1;
+    StoreSelection sel;
+    if (int rc =
+            selectCertificate(argc, argv, "crl-check my|other INDEX", 2, kDeletableStores, {"online"}, sel))
+        return rc;
+    CDigitalCertificate* cert = sel.cert;
     // The page's CRL check command always goes online.
     std::string status;
     const int rc = cert->CRLCheck(status, true);

@@ -112,6 +112,13 @@ TEST_F(ToolStores, CertificateImportRenameExportRemove) {
     ASSERT_EQ(ex.status, 0) << ex.err;
     EXPECT_EQ(readFile(files.file("wang.cer")), other.der());
 
+    // No distribution point: the online check reports "无CRL" with result 12.
+    ToolRun crl = tool({"crl-check", "other", "0"});
+    EXPECT_EQ(crl.status, 12);
+    EXPECT_EQ(crl.out, "无CRL\n");
+    EXPECT_EQ(tool({"crl-check", "ca", "0"}).status, 2) << "the CA page has no CRL check";
+    EXPECT_EQ(tool({"crl-check", "other", "7"}).status, 1);
+
     EXPECT_EQ(tool({"remove", "other", "0"}).status, 0);
     EXPECT_TRUE(rows(tool({"list", "other"}).out).empty());
     EXPECT_NE(tool({"remove", "ca", "0"}).status, 0) << "the CA store offers no delete";
