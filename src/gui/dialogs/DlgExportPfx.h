@@ -3,36 +3,23 @@
 #pragma once
 
 #include "DialogIds.h"
+#include "PfxFileDialog.h"
 
-#include <QDialog>
-#include <QString>
-
-class QLineEdit;
-
-class CDlgExportPfx : public QDialog {
+class CDlgExportPfx : public PfxFileDialog {
     Q_OBJECT
 public:
     static constexpr int IDD = yx::res::IDD_EXPORT_PFX;
 
     explicit CDlgExportPfx(QWidget* parent = nullptr);
 
-    // The values taken over when OK was last pressed.
-    const QString& path() const { return m_path; }
-    const QString& password() const { return m_password; }
-
 public slots:
     // Checks in order: path given, passwords equal, overwrite confirmed.
     void accept() override;
 
 private:
-    void onBrowse();
-    void takeOver();
-    void refresh();
+    void takeOverThird() override;
+    void refreshThird() override;
 
-    QLineEdit* m_pathEdit;
-    QLineEdit* m_passwordEdit;
     QLineEdit* m_confirmEdit;
-    QString m_path;
-    QString m_password;
     QString m_confirm;
 };

@@ -3,14 +3,11 @@
 #pragma once
 
 #include "DialogIds.h"
-
-#include <QDialog>
-#include <QString>
+#include "PfxFileDialog.h"
 
 class QComboBox;
-class QLineEdit;
 
-class CDlgImportPfx : public QDialog {
+class CDlgImportPfx : public PfxFileDialog {
     Q_OBJECT
 public:
     static constexpr int IDD = yx::res::IDD_IMPORT_PFX;
@@ -18,23 +15,16 @@ public:
 
     explicit CDlgImportPfx(QWidget* parent = nullptr);
 
-    // The values taken over when OK was pressed (UTF-8 for the store).
-    const QString& path() const { return m_path; }
-    const QString& password() const { return m_password; }
+    // The values taken over when OK was pressed (UTF-8 for the store); path() and password() too.
     const QString& provider() const { return m_provider; } // may be empty
 
 public slots:
     void accept() override;
 
 private:
-    void onBrowse();
-    void takeOver(); // controls -> accepted values
-    void refresh();  // accepted values -> controls
+    void takeOverThird() override;
+    void refreshThird() override;
 
-    QLineEdit* m_pathEdit;
-    QLineEdit* m_passwordEdit;
     QComboBox* m_providerList;
-    QString m_path;
-    QString m_password;
     QString m_provider;
 };
