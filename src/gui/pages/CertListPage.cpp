@@ -7,7 +7,10 @@
 #include "MenuResources.h"
 #include "ResourceIds.h"
 #include "Settings.h"
+#include "dialogs/CertDialogKit.h"
+#include "dialogs/DlgExportCert.h"
 #include "dialogs/DlgFriendlyName.h"
+#include "dialogs/DlgImportCert.h"
 
 #include <QAction>
 #include <QLineEdit>
@@ -266,6 +269,42 @@ void CertListPage::prefillPath(QWidget* dialog, int controlId, const QString& pa
 
 QString CertListPage::withExtension(const QString& path, const QString& ext) {
     return path.endsWith(ext, Qt::CaseInsensitive) ? path : path + ext;
+}
+
+void CertListPage::exportCertFile(CDigitalCertificate& cert, const CertFileTexts& texts) {
+    CDlgExportCert dialog(this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const QString path = withExtension(dialog.path(), QStringLiteral(".cer"));
+    if (cert.ExportDerFile(utf8(path).c_str()) == 0)
+        say(texts.exported, MsgIcon::Information);
+    else
+        say(texts.exportFailed, MsgIcon::Error);
+}
+
+void CertListPage::importCertFile(const QString& prefilled, const CertFileTexts& texts,
+                                  int (*importInto)(const char* file)) {
+    CDlgImportCert dialog(this);
+    prefillPath(&dialog, IDC_CERTDLG_PATH, prefilled);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const QString path = dialog.path();
+    if (texts.importNoPath && path.isEmpty()) {
+        say(texts.importNoPath, MsgIcon::Warning);
+        return;
+    }
+    if (texts.importBadPath && !certdlg::pathExists(path)) {
+        say(texts.importBadPath, MsgIcon::Error);
+        return;
+    }
+    const int rc = importInto(utf8(path).c_str());
+    if (rc == 0)
+        say(texts.imported, MsgIcon::Information);
+    else if (rc == 8)
+        say(texts.importBadFormat, MsgIcon::Error);
+    else
+        say(texts.importFailed, MsgIcon::Error);
+    loadList();
 }
 
 } // namespace yx

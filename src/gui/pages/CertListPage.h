@@ -36,6 +36,18 @@ public:
         int spaceMenu;          // context menu over empty space
     };
 
+    // The messages of the DER certificate file export and import, which differ between pages.
+    struct CertFileTexts {
+        const char* exported;
+        const char* exportFailed;
+        const char* imported;
+        const char* importBadFormat; // the store's 8
+        const char* importFailed;
+        // When set, the page checks the path the import dialog accepted once more.
+        const char* importNoPath = nullptr;
+        const char* importBadPath = nullptr;
+    };
+
     ~CertListPage() override;
 
     const Traits& traits() const { return m_traits; }
@@ -81,6 +93,12 @@ protected:
     static void prefillPath(QWidget* dialog, int controlId, const QString& path);
     // The export path with `ext` (".pfx", ".cer") appended unless it already ends so (any case).
     static QString withExtension(const QString& path, const QString& ext);
+
+    // Asks with the export dialog where to, appends ".cer" and writes `cert` there as DER.
+    void exportCertFile(CDigitalCertificate& cert, const CertFileTexts& texts);
+    // Asks with the import dialog (prefilled with `path`) for a certificate file, imports it with
+    // `importInto` (into a store of its own, returning the store's result) and reloads the list.
+    void importCertFile(const QString& path, const CertFileTexts& texts, int (*importInto)(const char* file));
 
 private:
     void setSelected(int row, bool mergeMenu);

@@ -2,9 +2,6 @@
 
 #include "CertStore.h"
 #include "ResourceIds.h"
-#include "dialogs/CertDialogKit.h"
-#include "dialogs/DlgExportCert.h"
-#include "dialogs/DlgImportCert.h"
 #include "dialogs/DlgLdapSearch.h"
 
 namespace yx {
@@ -19,45 +16,28 @@ const CertListPage::Traits kTraits = {
     /*rowOpsWithoutPos4=*/true, res::IDR_OTHER_SPACE,
 };
 
+// This page checks the path the import dialog accepted once more.
+const CertListPage::CertFileTexts kTexts = {
+    .exported = "导出证书成功!",
+    .exportFailed = "导出失败!",
+    .imported = "导入证书成功!",
+    .importBadFormat = "导入失败，文件格式错误!",
+    .importFailed = "导入失败!",
+    .importNoPath = "文件名不能为空!",
+    .importBadPath = "您所要导入的证书路径错误!",
+};
+
 } // namespace
 
 OtherPeopleCertPage::OtherPeopleCertPage(QWidget* parent)
     : CertListPage(kTraits, std::make_unique<COtherCertStore>(), parent) {}
 
 void OtherPeopleCertPage::exportSelected(CDigitalCertificate& cert) {
-    CDlgExportCert dialog(this);
-    if (dialog.exec() != QDialog::Accepted)
-        return;
-    const QString path = withExtension(dialog.path(), QStringLiteral(".cer"));
-    if (cert.ExportDerFile(certdlg::utf8(path).c_str()) == 0)
-        say("导出证书成功!", MsgIcon::Information);
-    else
-        say("导出失败!", MsgIcon::Error);
+    exportCertFile(cert, kTexts);
 }
 
 void OtherPeopleCertPage::importFromFile(const QString& prefilled) {
-    CDlgImportCert dialog(this);
-    prefillPath(&dialog, res::IDC_CERTDLG_PATH, prefilled);
-    if (dialog.exec() != QDialog::Accepted)
-        return;
-    const QString path = dialog.path();
-    if (path.isEmpty()) {
-        say("文件名不能为空!", MsgIcon::Warning);
-        return;
-    }
-    if (!certdlg::pathExists(path)) {
-        say("您所要导入的证书路径错误!", MsgIcon::Error);
-        return;
-    }
-    COtherCertStore target;
-    const int rc = target.ImportCert(certdlg::utf8(path).c_str());
-    if (rc == 0)
-        say("导入证书成功!", MsgIcon::Information);
-    else if (rc == 8)
-        say("导入失败，文件格式错误!", MsgIcon::Error);
-    else
-        say("导入失败!", MsgIcon::Error);
-    loadList();
+    importCertFile(prefilled, kTexts, [](const char* file) { return COtherCertStore().ImportCert(file); });
 }
 
 bool OtherPeopleCertPage::onPageCommand(int id) {
