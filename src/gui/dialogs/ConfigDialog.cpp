@@ -31,7 +31,7 @@ CConfigDialog::CConfigDialog(int initialTab, QWidget* parent) : QDialog(parent),
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_tabs);
-    layout->addWidget(okCancelRow(this, QStringLiteral("确定")));
+    layout->addWidget(okCancelButtons(this, QStringLiteral("确定")));
 
     const bool validTab = initialTab >= 0 && initialTab < m_tabs->count();
     m_tabs->setCurrentIndex(validTab ? initialTab : 0);

@@ -63,7 +63,7 @@ CDlgDecryptFile::CDlgDecryptFile(QWidget* parent) : QDialog(parent) {
     layout->addLayout(certRow);
     layout->addWidget(m_v1Label);
     layout->addStretch(1);
-    layout->addWidget(okCancelRow(this, QStringLiteral("解密")));
+    layout->addWidget(okCancelButtons(this, QStringLiteral("解密")));
 
     connect(sourceBrowse, &QPushButton::clicked, this, &CDlgDecryptFile::chooseSource);
     connect(targetBrowse, &QPushButton::clicked, this, &CDlgDecryptFile::chooseTarget);

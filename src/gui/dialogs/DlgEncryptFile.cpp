@@ -106,7 +106,7 @@ CDlgEncryptFile::CDlgEncryptFile(CCertList* list, QWidget* parent) : QDialog(par
     options->addSpacing(fontMetrics().height());
     options->addWidget(m_protectBox);
     options->addStretch(1);
-    QDialogButtonBox* buttons = okCancelRow(this, QStringLiteral("加密"));
+    QDialogButtonBox* buttons = okCancelButtons(this, QStringLiteral("加密"));
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(files);

@@ -24,7 +24,7 @@ CDlgEnterPassword::CDlgEnterPassword(QWidget* parent) : QDialog(parent) {
     layout->addWidget(label);
     layout->addWidget(m_password);
     layout->addSpacing(fontMetrics().height() / 2);
-    layout->addWidget(okCancelRow(this, QStringLiteral("确定")));
+    layout->addWidget(okCancelButtons(this, QStringLiteral("确定")));
     m_password->setFocus();
     fitDialog(this, 20);
 }

@@ -27,7 +27,7 @@ CDlgProtectPassword::CDlgProtectPassword(QWidget* parent) : QDialog(parent) {
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addSpacing(fontMetrics().height() / 2);
-    layout->addWidget(okCancelRow(this, QStringLiteral("确定")));
+    layout->addWidget(okCancelButtons(this, QStringLiteral("确定")));
     setTabOrder(m_password, m_confirm);
     m_password->setFocus();
     fitDialog(this, 20);

@@ -48,7 +48,7 @@ CDlgSelectCert::CDlgSelectCert(CCertStore* store, const QString& title, QWidget*
 
     m_view = sideButton(this, res::IDC_SELCERT_VIEW, QStringLiteral("查看证书..."));
     m_view->setEnabled(false);
-    QDialogButtonBox* buttons = okCancelRow(this, QStringLiteral("确定"));
+    QDialogButtonBox* buttons = okCancelButtons(this, QStringLiteral("确定"));
     m_ok = buttons->findChild<QPushButton*>(QString::number(res::IDOK));
     m_ok->setEnabled(false);
 

@@ -23,7 +23,7 @@ CRaSiteDialog::CRaSiteDialog(const QString& caption, const QString& url, const Q
     form->addRow(QStringLiteral("名  称"), m_nameEdit);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
-    layout->addWidget(okCancelRow(this, QStringLiteral("确定")));
+    layout->addWidget(okCancelButtons(this, QStringLiteral("确定")));
     setTabOrder(m_urlEdit, m_nameEdit);
     m_urlEdit->setFocus();
     fitDialog(this, 28);

@@ -1,0 +1,53 @@
+// Small pieces all dialogs share: control ids as object names, UTF-8 texts, message boxes and
+// file choosers through the prompt seam, the OK/Cancel row, side buttons, the certificate row
+// icon and the dialog's starting size. The certificate and file-encryption kits add their own.
+#pragma once
+
+#include "UserPrompt.h"
+
+#include <QString>
+
+#include <optional>
+#include <string>
+
+class QDialog;
+class QDialogButtonBox;
+class QIcon;
+class QPushButton;
+class QWidget;
+
+namespace yx::dlgkit {
+
+// Gives a control its resource id as object name ("1016"); returns the control.
+template <class W> W* withId(W* widget, int id) {
+    widget->setObjectName(QString::number(id));
+    return widget;
+}
+
+std::string utf8(const QString& text);
+QString qstr(const std::string& text);
+
+// A message box through the prompt seam, owned by `owner`.
+MsgAnswer say(QWidget* owner, const std::string& text, MsgIcon icon, MsgButtons buttons = MsgButtons::Ok,
+              const std::string& caption = kAppCaption);
+
+// A file chooser; the chosen full path, or nothing when the user cancelled. The dialogs ask their
+// own overwrite questions, so the chooser asks none.
+std::optional<QString> choosePath(QWidget* owner, bool save, const std::string& defaultSuffix,
+                                  const char* filter, const QString& initialPath = {});
+
+// A push button that is never the default, so Enter in a field reaches the dialog's OK.
+QPushButton* sideButton(QWidget* parent, int id, const QString& text);
+
+// OK (id 1, the default button) and Cancel (id 2). OK calls the dialog's accept(), where its
+// checks run; Cancel and Esc call reject().
+QDialogButtonBox* okCancelButtons(QDialog* dialog, const QString& okText = QStringLiteral("确定"),
+                                  const QString& cancelText = QStringLiteral("取消"));
+
+// The certificate icon of the 16 x 16 lists (icon resource 255).
+QIcon certRowIcon();
+
+// Sizes a dialog to its layout's natural size, at least `minEm` text heights wide.
+void fitDialog(QDialog* dialog, int minEm);
+
+} // namespace yx::dlgkit
