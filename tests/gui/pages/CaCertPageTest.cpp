@@ -9,49 +9,22 @@
 
 using namespace certpagetest;
 
-class CaCertPageTest : public QObject {
+class CaCertPageTest : public QObject, public PageTestBase<yx::CaCertPage> {
     Q_OBJECT
 
 private:
-    std::unique_ptr<yxtest::ScopedGuiEnv> env;
-    std::unique_ptr<ViewerPrompt> prompt;
-    std::unique_ptr<yxtest::TempDir> files;
-    std::unique_ptr<Pki> pki;
-    std::unique_ptr<TestMenuBar> bar;
-    std::unique_ptr<yx::CaCertPage> page;
-
-    QString opsMenuText() const {
-        return describe(bar->menuAt(yx::res::kMenuPosOperations)).join(QLatin1Char(','));
-    }
-    static QString join(const QStringList& l) { return l.join(QLatin1Char(',')); }
-
     const QString noSelectionOps = QStringLiteral("32782 导入,-,32778 刷新...,-,57670 帮助");
     const QString rowOps =
         QStringLiteral("32774 打开,-,32775 导出...,-,32778 刷新,-,32780 属性,-,57670 帮助");
 
 private slots:
     void init() {
-        env = std::make_unique<yxtest::ScopedGuiEnv>();
-        prompt = std::make_unique<ViewerPrompt>();
-        files = std::make_unique<yxtest::TempDir>();
-        pki = std::make_unique<Pki>(); // puts its root CA into the CA store
+        setUpEnv(); // the PKI puts its root CA into the CA store
         QCOMPARE(Pki::addCa(pki->otherCa.cert()), 0);
-        bar = std::make_unique<TestMenuBar>();
-        page = std::make_unique<yx::CaCertPage>();
-        page->setMenuBarHost(bar.get());
-        page->resize(780, 360);
-        page->show();
-        QVERIFY(QTest::qWaitForWindowExposed(page.get()));
+        makePage();
     }
 
-    void cleanup() {
-        page.reset();
-        bar.reset();
-        pki.reset();
-        files.reset();
-        prompt.reset();
-        env.reset();
-    }
+    void cleanup() { tearDown(); }
 
     void listsTheAuthoritiesWithoutStatus() {
         page->activate();

@@ -330,4 +330,51 @@ inline QStringList messageTexts(const RecordingPrompt& prompt) {
     return out;
 }
 
+// The set-up the page tests share: a GUI environment with its own data folder, a prompt that
+// keeps what the viewer was started on, a folder for files, the PKI (its root CA in the CA store),
+// a menu bar and the page under test. A test class derives from QObject and this.
+template <class PageT> class PageTestBase {
+protected:
+    // Everything but the page, in the order the page needs it.
+    void setUpEnv() {
+        env = std::make_unique<yxtest::ScopedGuiEnv>();
+        prompt = std::make_unique<ViewerPrompt>();
+        files = std::make_unique<yxtest::TempDir>();
+        pki = std::make_unique<Pki>();
+        bar = std::make_unique<TestMenuBar>();
+    }
+
+    // The page, writing into the menu bar, shown at a fixed size.
+    void makePage() {
+        page = std::make_unique<PageT>();
+        page->setMenuBarHost(bar.get());
+        page->resize(780, 360);
+        page->show();
+        QVERIFY(QTest::qWaitForWindowExposed(page.get()));
+    }
+
+    // In the reverse order of the set-up.
+    void tearDown() {
+        page.reset();
+        bar.reset();
+        pki.reset();
+        files.reset();
+        prompt.reset();
+        env.reset();
+    }
+
+    // The operation menu as merged into the menu bar, items joined by ",".
+    QString opsMenuText() const {
+        return describe(bar->menuAt(yx::res::kMenuPosOperations)).join(QLatin1Char(','));
+    }
+    static QString join(const QStringList& l) { return l.join(QLatin1Char(',')); }
+
+    std::unique_ptr<yxtest::ScopedGuiEnv> env;
+    std::unique_ptr<ViewerPrompt> prompt;
+    std::unique_ptr<yxtest::TempDir> files;
+    std::unique_ptr<Pki> pki;
+    std::unique_ptr<TestMenuBar> bar;
+    std::unique_ptr<PageT> page;
+};
+
 } // namespace certpagetest

@@ -17,16 +17,10 @@
 using namespace certpagetest;
 using Kind = Pki::Kind;
 
-class OtherPeopleCertPageTest : public QObject {
+class OtherPeopleCertPageTest : public QObject, public PageTestBase<yx::OtherPeopleCertPage> {
     Q_OBJECT
 
 private:
-    std::unique_ptr<yxtest::ScopedGuiEnv> env;
-    std::unique_ptr<ViewerPrompt> prompt;
-    std::unique_ptr<yxtest::TempDir> files;
-    std::unique_ptr<Pki> pki;
-    std::unique_ptr<TestMenuBar> bar;
-    std::unique_ptr<yx::OtherPeopleCertPage> page;
     std::vector<yxtest::Issued> certs;
 
     void fillStore() {
@@ -37,11 +31,6 @@ private:
         for (const auto& c : certs)
             QCOMPARE(Pki::addOther(c), 0);
     }
-
-    QString opsMenuText() const {
-        return describe(bar->menuAt(yx::res::kMenuPosOperations)).join(QLatin1Char(','));
-    }
-    static QString join(const QStringList& l) { return l.join(QLatin1Char(',')); }
 
     const QString noSelectionOps =
         QStringLiteral("[导入],  32782 从文件导入...,  32807 从LDAP导入...,-,32778 刷新...,-,57670 帮助");
@@ -80,27 +69,12 @@ private slots:
     }
 
     void init() {
-        env = std::make_unique<yxtest::ScopedGuiEnv>();
-        prompt = std::make_unique<ViewerPrompt>();
-        files = std::make_unique<yxtest::TempDir>();
-        pki = std::make_unique<Pki>();
-        bar = std::make_unique<TestMenuBar>();
+        setUpEnv();
         certs.clear();
-        page = std::make_unique<yx::OtherPeopleCertPage>();
-        page->setMenuBarHost(bar.get());
-        page->resize(780, 360);
-        page->show();
-        QVERIFY(QTest::qWaitForWindowExposed(page.get()));
+        makePage();
     }
 
-    void cleanup() {
-        page.reset();
-        bar.reset();
-        pki.reset();
-        files.reset();
-        prompt.reset();
-        env.reset();
-    }
+    void cleanup() { tearDown(); }
 
     void loadsWithStatusAndMergesItsMenus() {
         fillStore();

@@ -20,25 +20,11 @@
 using namespace certpagetest;
 using Kind = Pki::Kind;
 
-class PersonalCertPageTest : public QObject {
+class PersonalCertPageTest : public QObject, public PageTestBase<yx::PersonalCertPage> {
     Q_OBJECT
 
 private:
-    std::unique_ptr<yxtest::ScopedGuiEnv> env;
-    std::unique_ptr<ViewerPrompt> prompt;
-    std::unique_ptr<yxtest::TempDir> files;
-    std::unique_ptr<Pki> pki;
-    std::unique_ptr<TestMenuBar> bar;
-    std::unique_ptr<yx::PersonalCertPage> page;
     std::vector<yxtest::Issued> certs; // in store order: good, revoked, unknown, error, no CRL
-
-    void makePage() {
-        page = std::make_unique<yx::PersonalCertPage>();
-        page->setMenuBarHost(bar.get());
-        page->resize(780, 360);
-        page->show();
-        QVERIFY(QTest::qWaitForWindowExposed(page.get()));
-    }
 
     // Five certificates, one of each status, in the personal store.
     void fillStore() {
@@ -54,12 +40,6 @@ private:
             QCOMPARE(Pki::addPersonal(certs[i], files->path(), i == 0 ? "工作证书" : ""), 0);
     }
 
-    QString opsMenuText() const {
-        return describe(bar->menuAt(yx::res::kMenuPosOperations)).join(QLatin1Char(','));
-    }
-
-    static QString join(const QStringList& l) { return l.join(QLatin1Char(',')); }
-
     const QString noSelectionOps = QStringLiteral("32782 导入,-,32778 刷新...,-,57670 帮助");
     const QString rowOps = QStringLiteral(
         "32774 打开,-,32775 导出...,32776 删除...,32778 刷新,-,32779 CRL检查,32780 属性,-,57670 帮助");
@@ -71,23 +51,12 @@ private slots:
     }
 
     void init() {
-        env = std::make_unique<yxtest::ScopedGuiEnv>();
-        prompt = std::make_unique<ViewerPrompt>();
-        files = std::make_unique<yxtest::TempDir>();
-        pki = std::make_unique<Pki>();
-        bar = std::make_unique<TestMenuBar>();
+        setUpEnv();
         certs.clear();
         makePage();
     }
 
-    void cleanup() {
-        page.reset();
-        bar.reset();
-        pki.reset();
-        files.reset();
-        prompt.reset();
-        env.reset();
-    }
+    void cleanup() { tearDown(); }
 
     void listIsEmptyUntilActivatedAndStartsWithLargeIcons() {
         fillStore();
