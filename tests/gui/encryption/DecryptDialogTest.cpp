@@ -16,16 +16,10 @@
 using namespace enctest;
 using namespace yx;
 
-class DecryptDialogTest : public QObject {
+class DecryptDialogTest : public QObject, public EncTestBase {
     Q_OBJECT
 
-    std::unique_ptr<Pki> m_pki;
-    std::unique_ptr<yxtest::ScopedGuiEnv> m_env;
-    std::unique_ptr<ThreadNotingPrompt> m_prompt;
     Bytes m_original;
-
-    std::string dir() const { return s(m_env->root()); }
-    std::string path(const std::string& name) const { return dir() + "/" + name; }
 
     // report.doc encrypted for the given certificates into report.doc.kvx.
     std::string encrypted(const std::vector<const Issued*>& to, const std::string& password = "") {
@@ -54,18 +48,13 @@ private slots:
     }
 
     void init() {
-        m_env = std::make_unique<yxtest::ScopedGuiEnv>();
-        QVERIFY(m_env->isValid());
-        m_prompt = std::make_unique<ThreadNotingPrompt>();
+        QVERIFY(setUpEnv());
         importPersonal(m_pki->me, dir());
         importPersonal(m_pki->signer, dir());
         importOther(m_pki->alice, dir());
     }
 
-    void cleanup() {
-        m_prompt.reset();
-        m_env.reset();
-    }
+    void cleanup() { tearDown(); }
 
     // The box lists, in file order, the recipients the user holds; the target is proposed from
     // the source and the header's extension.

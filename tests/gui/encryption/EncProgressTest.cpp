@@ -16,15 +16,11 @@
 using namespace enctest;
 using namespace yx;
 
-class EncProgressTest : public QObject {
+class EncProgressTest : public QObject, public EncTestBase {
     Q_OBJECT
 
-    std::unique_ptr<Pki> m_pki;
-    std::unique_ptr<yxtest::ScopedGuiEnv> m_env;
-    std::unique_ptr<ThreadNotingPrompt> m_prompt;
     std::vector<std::unique_ptr<CDigitalCertificate>> m_certs;
 
-    std::string path(const char* name) const { return s(m_env->root()) + "/" + name; }
     CCertList* listOf(CCertList& list, std::vector<const Issued*> to) {
         for (const Issued* who : to) {
             m_certs.push_back(std::make_unique<CDigitalCertificate>(CertContext::fromX509(who->cert.get())));
@@ -77,15 +73,12 @@ private slots:
     void initTestCase() { m_pki = std::make_unique<Pki>(); }
 
     void init() {
-        m_env = std::make_unique<yxtest::ScopedGuiEnv>();
-        QVERIFY(m_env->isValid());
-        m_prompt = std::make_unique<ThreadNotingPrompt>();
-        importPersonal(m_pki->me, s(m_env->root()));
+        QVERIFY(setUpEnv());
+        importPersonal(m_pki->me, dir());
     }
 
     void cleanup() {
-        m_prompt.reset();
-        m_env.reset();
+        tearDown();
         m_certs.clear();
     }
 

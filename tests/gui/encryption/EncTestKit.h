@@ -25,6 +25,7 @@
 #include <openssl/x509v3.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 
 namespace enctest {
@@ -198,5 +199,31 @@ inline Bytes patternBytes(size_t n, unsigned seed = 7) {
 inline bool exists(const std::string& path) {
     return QFileInfo::exists(q(path));
 }
+
+// The set-up the encryption dialog tests share: the test PKI, made once in initTestCase(), and
+// for each test a data root of its own and a prompt that notes threads. A test class derives
+// from QObject and this.
+class EncTestBase {
+protected:
+    // A fresh data root and prompt; false when the data root could not be made.
+    bool setUpEnv() {
+        m_env = std::make_unique<yxtest::ScopedGuiEnv>();
+        if (!m_env->isValid())
+            return false;
+        m_prompt = std::make_unique<ThreadNotingPrompt>();
+        return true;
+    }
+    void tearDown() {
+        m_prompt.reset();
+        m_env.reset();
+    }
+
+    std::string dir() const { return s(m_env->root()); }
+    std::string path(const std::string& name) const { return dir() + "/" + name; }
+
+    std::unique_ptr<Pki> m_pki;
+    std::unique_ptr<yxtest::ScopedGuiEnv> m_env;
+    std::unique_ptr<ThreadNotingPrompt> m_prompt;
+};
 
 } // namespace enctest

@@ -41,15 +41,8 @@ std::vector<std::string> recipientNames(const std::string& file) {
 
 } // namespace
 
-class EncryptDialogTest : public QObject {
+class EncryptDialogTest : public QObject, public EncTestBase {
     Q_OBJECT
-
-    std::unique_ptr<Pki> m_pki;
-    std::unique_ptr<yxtest::ScopedGuiEnv> m_env;
-    std::unique_ptr<ThreadNotingPrompt> m_prompt;
-
-    std::string dir() const { return s(m_env->root()); }
-    std::string path(const std::string& name) const { return dir() + "/" + name; }
 
     // A shown encrypt dialog over `list`.
     std::unique_ptr<CDlgEncryptFile> shownDialog(CCertList& list, const QString& source = {}) {
@@ -66,9 +59,7 @@ private slots:
     void initTestCase() { m_pki = std::make_unique<Pki>(); }
 
     void init() {
-        m_env = std::make_unique<yxtest::ScopedGuiEnv>();
-        QVERIFY(m_env->isValid());
-        m_prompt = std::make_unique<ThreadNotingPrompt>();
+        QVERIFY(setUpEnv());
         importPersonal(m_pki->me, dir(), "我的加密证书");
         importPersonal(m_pki->signer, dir());
         importOther(m_pki->alice, dir());
@@ -76,10 +67,7 @@ private slots:
         setDefaultCert(thumbOf(m_pki->me));
     }
 
-    void cleanup() {
-        m_prompt.reset();
-        m_env.reset();
-    }
+    void cleanup() { tearDown(); }
 
     void initialisation_fillsFieldsListAndDefault() {
         CCertList list;
