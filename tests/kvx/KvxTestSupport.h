@@ -64,15 +64,7 @@ public:
     yx::MsgAnswer answer = yx::MsgAnswer::Cancel;
 };
 
-inline Bytes pkcs8Der(EVP_PKEY* key) {
-    PKCS8_PRIV_KEY_INFO* p8 = EVP_PKEY2PKCS8(key);
-    unsigned char* buf = nullptr;
-    const int n = i2d_PKCS8_PRIV_KEY_INFO(p8, &buf);
-    Bytes out(buf, buf + (n > 0 ? n : 0));
-    OPENSSL_free(buf);
-    PKCS8_PRIV_KEY_INFO_free(p8);
-    return out;
-}
+using yxtest::pkcs8Der;
 
 // Puts a certificate (with its key for the personal store) into the store "my" or "other".
 inline void addToStore(const std::string& store, const yxtest::Issued& who, bool withKey = true) {

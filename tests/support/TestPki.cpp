@@ -219,6 +219,16 @@ Bytes TestCa::forgedCrlDer(EVP_PKEY* wrongKey) const {
     return out;
 }
 
+Bytes pkcs8Der(EVP_PKEY* key) {
+    PKCS8_PRIV_KEY_INFO* p8 = EVP_PKEY2PKCS8(key);
+    unsigned char* buf = nullptr;
+    const int n = i2d_PKCS8_PRIV_KEY_INFO(p8, &buf);
+    Bytes out(buf, buf + (n > 0 ? n : 0));
+    OPENSSL_free(buf);
+    PKCS8_PRIV_KEY_INFO_free(p8);
+    return out;
+}
+
 Bytes makePfx(EVP_PKEY* key, X509* cert, const std::vector<X509*>& chain, const std::string& password,
               PfxKind kind, const std::optional<std::string>& friendlyName) {
     yx::X509StackPtr ca(sk_X509_new_null());

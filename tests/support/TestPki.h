@@ -73,6 +73,9 @@ enum class PfxKind {
 Bytes makePfx(EVP_PKEY* key, X509* cert, const std::vector<X509*>& chain, const std::string& password,
               PfxKind kind, const std::optional<std::string>& friendlyName = std::nullopt);
 
+// The private key as unencrypted PKCS#8 DER, as the store backends keep it.
+Bytes pkcs8Der(EVP_PKEY* key);
+
 // Files and folders.
 std::string writeFile(const std::string& dir, const std::string& name, const Bytes& bytes);
 std::string writeFile(const std::string& dir, const std::string& name, const std::string& text);

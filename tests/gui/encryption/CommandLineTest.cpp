@@ -104,17 +104,6 @@ QString encryptedFile(const QString& dir, const QString& name) {
                : QString();
 }
 
-bool staysWithoutDialog(int ms = 300) {
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < ms) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        if (QApplication::activeModalWidget())
-            return false;
-    }
-    return true;
-}
-
 } // namespace
 
 class CommandLineTest : public QObject {

@@ -9,7 +9,9 @@
 
 #include <openssl/x509.h>
 
+#include <QApplication>
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QString>
 #include <QtTest>
@@ -17,16 +19,6 @@
 #include <string>
 
 namespace yxtest {
-
-inline Bytes pkcs8Of(EVP_PKEY* key) {
-    PKCS8_PRIV_KEY_INFO* p8 = EVP_PKEY2PKCS8(key);
-    unsigned char* buf = nullptr;
-    const int n = i2d_PKCS8_PRIV_KEY_INFO(p8, &buf);
-    Bytes out(buf, buf + (n > 0 ? n : 0));
-    OPENSSL_free(buf);
-    PKCS8_PRIV_KEY_INFO_free(p8);
-    return out;
-}
 
 inline std::string thumbprintOf(X509* x) {
     CDigitalCertificate cert(yx::CertContext::fromX509(x));
@@ -49,7 +41,7 @@ public:
         spec.keyIndex = 1;
         m_own = m_ca.issue(spec);
         auto backend = yx::makeDiskStoreBackend("my");
-        if (!backend->add(m_own.der(), pkcs8Of(m_own.key.get()), std::nullopt, ""))
+        if (!backend->add(m_own.der(), pkcs8Der(m_own.key.get()), std::nullopt, ""))
             qFatal("cannot fill the personal store");
         const std::string thumb = thumbprintOf(m_own.cert.get());
         if (makeDefault && !yx::settings::WriteProfileString("DefaultEncCert", "CertHash", thumb))
@@ -82,6 +74,18 @@ inline bool writeText(const QString& path, const QByteArray& bytes) {
 inline QByteArray readAll(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// No modal dialog comes up within a while.
+inline bool staysWithoutDialog(int ms = 300) {
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < ms) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        if (QApplication::activeModalWidget())
+            return false;
+    }
+    return true;
 }
 
 } // namespace yxtest

@@ -104,18 +104,6 @@ bool dropOn(QWidget* target, const QList<QUrl>& urls) {
     return drop.isAccepted();
 }
 
-// No modal dialog comes up within a while.
-bool staysWithoutDialog(int ms = 300) {
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < ms) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        if (QApplication::activeModalWidget())
-            return false;
-    }
-    return true;
-}
-
 auto cancelDialog = [](QDialog* d) { d->reject(); };
 
 } // namespace
