@@ -10,6 +10,7 @@
 #include "MenuResources.h"
 #include "RecordingPrompt.h"
 #include "ResourceIds.h"
+#include "Revocation.h"
 #include "Settings.h"
 #include "TestPki.h"
 #include "pages/CertListModel.h"
@@ -305,6 +306,12 @@ struct Pki {
     std::string crlUrl, forgedUrl, deadUrl;
     std::vector<yx::X509Ptr> revoked;
 };
+
+// Checks against the silent address wait for the timeouts; these keep the tests quick.
+inline void shortRevocationTimeouts() {
+    yx::revocationOptions().connectTimeoutMs = 1000;
+    yx::revocationOptions().totalTimeoutMs = 2000;
+}
 
 inline void setOnlineChecks(bool on) {
     yx::settings::WriteProfileString("Common", "SartOnlineCRLCheck", on ? "1" : "0");

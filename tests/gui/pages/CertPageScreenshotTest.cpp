@@ -81,8 +81,7 @@ private slots:
         files = std::make_unique<yxtest::TempDir>();
         pki = std::make_unique<Pki>();
         bar = std::make_unique<TestMenuBar>();
-        yx::revocationOptions().connectTimeoutMs = 1000;
-        yx::revocationOptions().totalTimeoutMs = 2000;
+        shortRevocationTimeouts();
         setOnlineChecks(true);
     }
 

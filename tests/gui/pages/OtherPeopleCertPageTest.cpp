@@ -63,10 +63,7 @@ private:
     }
 
 private slots:
-    void initTestCase() {
-        yx::revocationOptions().connectTimeoutMs = 1000;
-        yx::revocationOptions().totalTimeoutMs = 2000;
-    }
+    void initTestCase() { shortRevocationTimeouts(); }
 
     void init() {
         setUpEnv();

@@ -45,10 +45,7 @@ private:
         "32774 打开,-,32775 导出...,32776 删除...,32778 刷新,-,32779 CRL检查,32780 属性,-,57670 帮助");
 
 private slots:
-    void initTestCase() {
-        yx::revocationOptions().connectTimeoutMs = 1000;
-        yx::revocationOptions().totalTimeoutMs = 2000;
-    }
+    void initTestCase() { shortRevocationTimeouts(); }
 
     void init() {
         setUpEnv();
