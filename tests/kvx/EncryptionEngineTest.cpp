@@ -415,6 +415,22 @@ TEST_F(EngineMalformed, RecordsOfCertificatesTheUserLacks) {
     EXPECT_EQ(prompt.texts(), std::vector<std::string>{"寻找证书私钥失败！"});
 }
 
+TEST_F(EngineMalformed, FileEmptiedAfterItsHeadWasRead) {
+    // The head was read when the run was prepared; the file is empty by the time the run starts.
+    DecryptJob job;
+    const std::string f = yxtest::writeFile(files.path(), "emptied.kvx", good);
+    ASSERT_EQ(prepareDecrypt({f, files.file("emptied-out"), "pw", "", false, nullptr}, job), 0);
+    yxtest::writeFile(files.path(), "emptied.kvx", Bytes{});
+    const size_t before = filesIn(files.path());
+    prompt.shown.clear();
+    EXPECT_EQ(CEncryptionEngine(nullptr, nullptr).decrypt(job), 210);
+    ASSERT_EQ(prompt.shown.size(), 1u);
+    EXPECT_EQ(prompt.shown[0].text, "加密文件内容为空!"); // half-width "!"
+    EXPECT_EQ(prompt.shown[0].caption, "钥匣");
+    EXPECT_EQ(prompt.shown[0].icon, yx::MsgIcon::Error);
+    EXPECT_EQ(filesIn(files.path()), before) << "nothing written";
+}
+
 TEST_F(EngineMalformed, TruncatedOrDamagedPayload) {
     EXPECT_EQ(run(Bytes(good.begin(), good.end() - 3)), 203);
     EXPECT_EQ(prompt.texts(), std::vector<std::string>{"加解密函数调用错误！"});

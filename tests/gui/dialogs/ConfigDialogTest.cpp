@@ -18,6 +18,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -96,6 +97,16 @@ QComboBox* siteCombo(QWidget* dialog) {
     return control<QComboBox>(dialog, res::IDC_RA_SITE_LIST);
 }
 
+// The text of the label that names `id` (its buddy), or "<no label>".
+QString labelOf(QWidget* dialog, int id) {
+    QWidget* field = dialog->findChild<QWidget*>(QString::number(id));
+    for (QLabel* label : dialog->findChildren<QLabel*>()) {
+        if (field && label->buddy() == field)
+            return label->text();
+    }
+    return QStringLiteral("<no label>");
+}
+
 QStringList comboTexts(QComboBox* combo) {
     QStringList texts;
     for (int i = 0; i < combo->count(); ++i)
@@ -112,6 +123,7 @@ private slots:
     void cleanup();
 
     void tabsAndTheirPages();
+    void labelsOfTheSiteFields();
     void pagesShowTheStoredSettings();
     void okWritesEverySettingInTheFixedOrder();
     void okRewritesTheCurrentValues();
@@ -172,6 +184,15 @@ void ConfigDialogTest::tabsAndTheirPages() {
     QVERIFY(tabs->widget(2)->isVisible());
     QVERIFY(!tabs->widget(0)->isVisible());
     QVERIFY(tabs->widget(2)->isAncestorOf(QApplication::focusWidget()));
+}
+
+void ConfigDialogTest::labelsOfTheSiteFields() {
+    CConfigDialog dialog;
+    QCOMPARE(labelOf(&dialog, res::IDC_RA_SITE_LIST), QStringLiteral("缺省的证书注册服务中心站点"));
+    CRaSiteDialog site(QStringLiteral("添加定制的RA网站"), QString(), QString(), &dialog);
+    QCOMPARE(site.objectName(), QStringLiteral("180"));
+    QCOMPARE(labelOf(&site, res::IDC_RA_SITE_URL), QStringLiteral("蓝岸注册网站"));
+    QCOMPARE(labelOf(&site, res::IDC_RA_SITE_NAME), QStringLiteral("名  称")); // two blanks
 }
 
 void ConfigDialogTest::pagesShowTheStoredSettings() {
