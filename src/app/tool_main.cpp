@@ -1,3 +1,5 @@
 #include "ToolMain.h"
 
-int main(int argc, char** argv) { return yx::tool::run(argc, argv); }
+int main(int argc, char** argv) {
+    return yx::tool::run(argc, argv);
+}

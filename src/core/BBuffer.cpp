@@ -5,13 +5,17 @@
 
 CBBuffer::CBBuffer() : m_data(nullptr), m_size(0), m_owns(true) {}
 
-CBBuffer::CBBuffer(int size) : m_data(nullptr), m_size(0), m_owns(true) { resize(size); }
+CBBuffer::CBBuffer(int size) : m_data(nullptr), m_size(0), m_owns(true) {
+    resize(size);
+}
 
 CBBuffer::CBBuffer(unsigned char* data, int size, bool owns) : m_data(data), m_size(size), m_owns(owns) {
     m_capacity = 0; // unknown: foreign storage is never written past its size
 }
 
-CBBuffer::~CBBuffer() { Free(); }
+CBBuffer::~CBBuffer() {
+    Free();
+}
 
 CBBuffer::CBBuffer(const CBBuffer& other) : m_data(nullptr), m_size(0), m_owns(true) {
     AttachBuffer(reinterpret_cast<const char*>(other.m_data), other.m_size);
@@ -90,7 +94,9 @@ int CBBuffer::Attachstr(const char* text) {
     return len;
 }
 
-void CBBuffer::Attach(CBBuffer& other) { AttachBuffer(reinterpret_cast<const char*>(other.m_data), other.m_size); }
+void CBBuffer::Attach(CBBuffer& other) {
+    AttachBuffer(reinterpret_cast<const char*>(other.m_data), other.m_size);
+}
 
 int CBBuffer::Dump(FILE* stream) {
     if (m_size > 0)

@@ -22,13 +22,13 @@ public:
 };
 
 struct CertContext {
-    X509Ptr x509;                     // parsed certificate
-    std::vector<unsigned char> der;   // its DER bytes, exactly as stored
+    X509Ptr x509;                            // parsed certificate
+    std::vector<unsigned char> der;          // its DER bytes, exactly as stored
     std::optional<std::string> friendlyName; // UTF-8; nullopt = property absent
-    std::string providerName;         // key provider ("CSP") name recorded at import; empty = none
-    std::string keyPath;              // private key file (PKCS#8 PEM, mode 0600); empty = no key
-    std::weak_ptr<CertPropertySink> store; // the store that holds this entry, if any
-    std::string entryId;              // the entry's name in that store
+    std::string providerName;                // key provider ("CSP") name recorded at import; empty = none
+    std::string keyPath;                     // private key file (PKCS#8 PEM, mode 0600); empty = no key
+    std::weak_ptr<CertPropertySink> store;   // the store that holds this entry, if any
+    std::string entryId;                     // the entry's name in that store
 
     // A context from DER bytes; null when the bytes are no certificate (trailing bytes refused).
     static std::shared_ptr<CertContext> fromDer(const unsigned char* data, size_t len);

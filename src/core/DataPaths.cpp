@@ -30,18 +30,30 @@ std::string underRootOr(const char* sub, const char* xdgVar, const char* xdgDefa
 
 } // namespace
 
-std::string configDir() { return underRootOr("config", "XDG_CONFIG_HOME", ".config"); }
-std::string dataDir() { return underRootOr("data", "XDG_DATA_HOME", ".local/share"); }
-std::string cacheDir() { return underRootOr("cache", "XDG_CACHE_HOME", ".cache"); }
-std::string logDir() { return underRootOr("log", "XDG_STATE_HOME", ".local/state"); }
+std::string configDir() {
+    return underRootOr("config", "XDG_CONFIG_HOME", ".config");
+}
+std::string dataDir() {
+    return underRootOr("data", "XDG_DATA_HOME", ".local/share");
+}
+std::string cacheDir() {
+    return underRootOr("cache", "XDG_CACHE_HOME", ".cache");
+}
+std::string logDir() {
+    return underRootOr("log", "XDG_STATE_HOME", ".local/state");
+}
 
 std::string tempDir() {
     std::string t = env("TMPDIR");
     return t.empty() ? std::string("/tmp") : t;
 }
 
-std::string storeDir(const std::string& storeName) { return dataDir() + "/stores/" + storeName; }
-std::string crlCacheDir() { return cacheDir() + "/crl"; }
+std::string storeDir(const std::string& storeName) {
+    return dataDir() + "/stores/" + storeName;
+}
+std::string crlCacheDir() {
+    return cacheDir() + "/crl";
+}
 
 bool ensureDir(const std::string& path) {
     if (path.empty())

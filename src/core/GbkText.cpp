@@ -51,9 +51,17 @@ std::optional<std::string> convert(const char* to, const char* from, std::string
 
 } // namespace
 
-std::optional<std::string> utf8ToGbk(std::string_view utf8) { return convert("GBK", "UTF-8", utf8, false); }
-std::optional<std::string> gbkToUtf8(std::string_view gbk) { return convert("UTF-8", "GB18030", gbk, false); }
-std::string utf8ToGbkLossy(std::string_view utf8) { return convert("GBK", "UTF-8", utf8, true).value_or(""); }
-std::string gbkToUtf8Lossy(std::string_view gbk) { return convert("UTF-8", "GB18030", gbk, true).value_or(""); }
+std::optional<std::string> utf8ToGbk(std::string_view utf8) {
+    return convert("GBK", "UTF-8", utf8, false);
+}
+std::optional<std::string> gbkToUtf8(std::string_view gbk) {
+    return convert("UTF-8", "GB18030", gbk, false);
+}
+std::string utf8ToGbkLossy(std::string_view utf8) {
+    return convert("GBK", "UTF-8", utf8, true).value_or("");
+}
+std::string gbkToUtf8Lossy(std::string_view gbk) {
+    return convert("UTF-8", "GB18030", gbk, true).value_or("");
+}
 
 } // namespace yx

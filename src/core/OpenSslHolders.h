@@ -36,7 +36,9 @@ using DistPointsPtr = std::unique_ptr<CRL_DIST_POINTS, OsslDeleter<CRL_DIST_POIN
 using GeneralNamesPtr = std::unique_ptr<GENERAL_NAMES, OsslDeleter<GENERAL_NAMES_free>>;
 using Asn1BitStringPtr = std::unique_ptr<ASN1_BIT_STRING, OsslDeleter<ASN1_BIT_STRING_free>>;
 
-inline void freeX509Stack(STACK_OF(X509) * s) { sk_X509_pop_free(s, X509_free); }
+inline void freeX509Stack(STACK_OF(X509) * s) {
+    sk_X509_pop_free(s, X509_free);
+}
 using X509StackPtr = std::unique_ptr<STACK_OF(X509), OsslDeleter<freeX509Stack>>;
 
 } // namespace yx

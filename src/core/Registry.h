@@ -14,7 +14,8 @@ enum class Hive { CurrentUser };
 // Key paths use "\" as separator, e.g. "Software\\KavexCorp\\岚川数字钥匣\\Common". Names compare
 // without regard to ASCII letter case, as on Windows; they are kept as first written.
 std::optional<std::string> readString(Hive hive, const std::string& keyPath, const std::string& valueName);
-bool writeString(Hive hive, const std::string& keyPath, const std::string& valueName, const std::string& value);
+bool writeString(Hive hive, const std::string& keyPath, const std::string& valueName,
+                 const std::string& value);
 bool keyExists(Hive hive, const std::string& keyPath);
 bool createKey(Hive hive, const std::string& keyPath);
 bool deleteValue(Hive hive, const std::string& keyPath, const std::string& valueName);

@@ -2,7 +2,13 @@
 // log folder; nothing of it reaches the user.
 #pragma once
 
-enum SEC_LOG_TYPE { SEC_LOG_NONE = 0, SEC_LOG_ERROR = 1, SEC_LOG_WARN = 2, SEC_LOG_INFO = 3, SEC_LOG_DEBUG = 4 };
+enum SEC_LOG_TYPE {
+    SEC_LOG_NONE = 0,
+    SEC_LOG_ERROR = 1,
+    SEC_LOG_WARN = 2,
+    SEC_LOG_INFO = 3,
+    SEC_LOG_DEBUG = 4
+};
 
 class CSecLog {
 public:

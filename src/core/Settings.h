@@ -11,14 +11,15 @@ void SetRegistryKey(const std::string& companyKey);
 void SetProfileName(const std::string& profileName);
 std::string profileRoot(); // "Software\KavexCorp\岚川数字钥匣"
 
-std::string GetProfileString(const std::string& section, const std::string& entry, const std::string& def = "");
+std::string GetProfileString(const std::string& section, const std::string& entry,
+                             const std::string& def = "");
 bool WriteProfileString(const std::string& section, const std::string& entry, const std::string& value);
 
 // The named settings with their defaults.
-bool onlineCrlCheck();             // "Common"/"SartOnlineCRLCheck" == 1 (default "0")
-bool startUpCheckNew();            // "UpdateConfig"/"StartUpCheckNew" == 1 (default "")
-std::string defaultEncCertHash();  // "DefaultEncCert"/"CertHash" (default "")
-std::string defaultRaSiteKey();    // "ServiceURL"/"Default" (default "")
+bool onlineCrlCheck();            // "Common"/"SartOnlineCRLCheck" == 1 (default "0")
+bool startUpCheckNew();           // "UpdateConfig"/"StartUpCheckNew" == 1 (default "")
+std::string defaultEncCertHash(); // "DefaultEncCert"/"CertHash" (default "")
+std::string defaultRaSiteKey();   // "ServiceURL"/"Default" (default "")
 // The switch-like settings are written "1" or "0" and read as text-to-integer == 1.
 bool isOn(const std::string& value);
 

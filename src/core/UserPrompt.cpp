@@ -3,8 +3,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <spawn.h>
-#include <thread>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 extern char** environ;
@@ -15,8 +15,12 @@ ConsolePrompt g_console;
 UserPrompt* g_current = nullptr;
 } // namespace
 
-UserPrompt& prompt() { return g_current ? *g_current : g_console; }
-void setPrompt(UserPrompt* p) { g_current = p; }
+UserPrompt& prompt() {
+    return g_current ? *g_current : g_console;
+}
+void setPrompt(UserPrompt* p) {
+    g_current = p;
+}
 
 MsgAnswer showMessage(const std::string& text, MsgIcon icon, MsgButtons buttons, void* owner,
                       const std::string& caption) {
@@ -53,8 +57,8 @@ int spawnProgram(const std::vector<std::string>& argv, bool wait) {
     return -1;
 }
 
-MsgAnswer ConsolePrompt::message(const std::string& text, const std::string& caption, MsgIcon, MsgButtons buttons,
-                                 void*) {
+MsgAnswer ConsolePrompt::message(const std::string& text, const std::string& caption, MsgIcon,
+                                 MsgButtons buttons, void*) {
     (void)caption;
     std::fprintf(stderr, "%s\n", text.c_str());
     switch (buttons) {
@@ -71,12 +75,16 @@ MsgAnswer ConsolePrompt::message(const std::string& text, const std::string& cap
     return MsgAnswer::Ok;
 }
 
-std::optional<std::string> ConsolePrompt::chooseFile(const FileChooserRequest&, void*) { return std::nullopt; }
+std::optional<std::string> ConsolePrompt::chooseFile(const FileChooserRequest&, void*) {
+    return std::nullopt;
+}
 
 bool ConsolePrompt::openWithDesktop(const std::string& pathOrUrl) {
     return spawnProgram({"xdg-open", pathOrUrl}, true) == 0;
 }
 
-int ConsolePrompt::runProgram(const std::vector<std::string>& argv, bool wait) { return spawnProgram(argv, wait); }
+int ConsolePrompt::runProgram(const std::vector<std::string>& argv, bool wait) {
+    return spawnProgram(argv, wait);
+}
 
 } // namespace yx

@@ -17,11 +17,11 @@ enum class MsgAnswer { Ok, Cancel, Yes, No, Retry };
 inline constexpr const char* kAppCaption = "钥匣";
 
 struct FileChooserRequest {
-    bool save = false;          // save dialog (else open)
-    std::string title;          // window title, may be empty
-    std::string filter;         // MFC-style filter "PFX 文件(*.pfx)|*.pfx|所有文件(*.*)|*.*||"
-    std::string initialPath;    // preselected file or folder
-    std::string defaultSuffix;  // appended by the chooser when the name has none (without dot)
+    bool save = false;         // save dialog (else open)
+    std::string title;         // window title, may be empty
+    std::string filter;        // MFC-style filter "PFX 文件(*.pfx)|*.pfx|所有文件(*.*)|*.*||"
+    std::string initialPath;   // preselected file or folder
+    std::string defaultSuffix; // appended by the chooser when the name has none (without dot)
     bool overwritePrompt = false;
 };
 
@@ -34,7 +34,8 @@ public:
                               MsgButtons buttons, void* owner = nullptr) = 0;
 
     // The chosen path, or nullopt when the user cancelled.
-    virtual std::optional<std::string> chooseFile(const FileChooserRequest& request, void* owner = nullptr) = 0;
+    virtual std::optional<std::string> chooseFile(const FileChooserRequest& request,
+                                                  void* owner = nullptr) = 0;
 
     // Asks the desktop to open a file or URL with its associated application (xdg-open).
     // False when no application could be started for it.

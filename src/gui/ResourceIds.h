@@ -114,12 +114,12 @@ inline constexpr int IDB_NAV_SECURE_MAIL = 200;
 inline constexpr int IDB_NAV_FILE_ENC = 141;
 
 // ---- Icons ----
-inline constexpr int IDI_MAINFRAME = 153;  // program icon (window, tray, about box)
-inline constexpr int IDI_CERT_SMALL = 255; // certificate, 16 x 16 lists
-inline constexpr int IDI_CERT_LARGE = 257; // certificate, 32 x 32 lists
-inline constexpr int IDI_FILE_ENCRYPT = 235;      // file encryption page: "文件加密"
-inline constexpr int IDI_FILE_DECRYPT = 237;      // file encryption page: "文件解密"
-inline constexpr int IDI_DEFAULT_ENC_CERT = 263;  // file encryption page: "设置默认加密证书"
+inline constexpr int IDI_MAINFRAME = 153;        // program icon (window, tray, about box)
+inline constexpr int IDI_CERT_SMALL = 255;       // certificate, 16 x 16 lists
+inline constexpr int IDI_CERT_LARGE = 257;       // certificate, 32 x 32 lists
+inline constexpr int IDI_FILE_ENCRYPT = 235;     // file encryption page: "文件加密"
+inline constexpr int IDI_FILE_DECRYPT = 237;     // file encryption page: "文件解密"
+inline constexpr int IDI_DEFAULT_ENC_CERT = 263; // file encryption page: "设置默认加密证书"
 
 // ---- Private notifications ----
 // The tray icon's id in its notifications to the frame.

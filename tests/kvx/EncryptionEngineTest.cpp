@@ -183,7 +183,8 @@ TEST_F(Engine, PasswordAndSeveralRecipientsAgainstOpenssl) {
         ASSERT_EQ(encrypt(src, dst, {alice.cert.get(), carol.cert.get(), bob.cert.get()}, "口令pw"), 0);
         const std::string keyHex = verifyWithOpenssl(dst, plain, ".doc", {&alice, &carol, &bob}, true);
         // The session key is the one the password derives, computed here with openssl dgst.
-        EXPECT_EQ(keyHex, hex(withOddParity(expectedPasswordKey(yx::utf8ToGbk("口令pw").value(), files.path()))));
+        EXPECT_EQ(keyHex,
+                  hex(withOddParity(expectedPasswordKey(yx::utf8ToGbk("口令pw").value(), files.path()))));
 
         // Each recipient the user holds can decrypt; the password is checked as well.
         for (const Issued* who : {&alice, &bob}) {

@@ -1,9 +1,9 @@
 #include "TestPki.h"
 
 #include <array>
-#include <cstdlib>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
@@ -43,11 +43,13 @@ void addExt(X509* cert, X509* issuer, int nid, const std::string& value) {
 }
 
 std::string kuText(int bits) {
-    static const std::pair<int, const char*> names[] = {
-        {KU_DIGITAL_SIGNATURE, "digitalSignature"}, {KU_NON_REPUDIATION, "nonRepudiation"},
-        {KU_KEY_ENCIPHERMENT, "keyEncipherment"},   {KU_DATA_ENCIPHERMENT, "dataEncipherment"},
-        {KU_KEY_AGREEMENT, "keyAgreement"},         {KU_KEY_CERT_SIGN, "keyCertSign"},
-        {KU_CRL_SIGN, "cRLSign"}};
+    static const std::pair<int, const char*> names[] = {{KU_DIGITAL_SIGNATURE, "digitalSignature"},
+                                                        {KU_NON_REPUDIATION, "nonRepudiation"},
+                                                        {KU_KEY_ENCIPHERMENT, "keyEncipherment"},
+                                                        {KU_DATA_ENCIPHERMENT, "dataEncipherment"},
+                                                        {KU_KEY_AGREEMENT, "keyAgreement"},
+                                                        {KU_KEY_CERT_SIGN, "keyCertSign"},
+                                                        {KU_CRL_SIGN, "cRLSign"}};
     std::string out = "critical";
     for (auto& [bit, name] : names)
         if (bits & bit)
@@ -83,7 +85,9 @@ yx::EvpPkeyPtr pooledKey(int index, int bits) {
     return yx::EvpPkeyPtr(slot.get());
 }
 
-Bytes Issued::der() const { return toDer(cert.get()); }
+Bytes Issued::der() const {
+    return toDer(cert.get());
+}
 
 std::string Issued::pem() const {
     yx::BioPtr bio(BIO_new(BIO_s_mem()));
@@ -113,7 +117,9 @@ TestCa::TestCa(const std::string& cn, int keyIndex) {
     check(X509_sign(c, m_key.get(), EVP_sha256()) > 0, "CA sign");
 }
 
-Bytes TestCa::der() const { return toDer(m_cert.get()); }
+Bytes TestCa::der() const {
+    return toDer(m_cert.get());
+}
 
 Issued TestCa::issue(const CertSpec& spec) {
     Issued out;

@@ -17,8 +17,8 @@ yx::EvpPkeyPtr pooledKey(int index = 0, int bits = 2048);
 yx::EvpPkeyPtr freshKey(int bits = 2048);
 
 struct CertSpec {
-    std::string cn = "测试用户";       // UTF-8; empty = no CN
-    std::string email;                // emailAddress in the subject and rfc822Name in subjectAltName
+    std::string cn = "测试用户"; // UTF-8; empty = no CN
+    std::string email;           // emailAddress in the subject and rfc822Name in subjectAltName
     std::string org = "岚川测试";
     int keyUsage = -1;                // KU_* bits (KU_DIGITAL_SIGNATURE ...); -1 = no extension
     std::vector<std::string> crlUrls; // CRL distribution points
@@ -26,7 +26,7 @@ struct CertSpec {
     long notBeforeOffset = -86400;    // seconds from now
     long notAfterOffset = 365L * 86400;
     bool isCa = false;
-    int keyIndex = 1;                 // pooled key to use; -1 = a fresh one
+    int keyIndex = 1; // pooled key to use; -1 = a fresh one
     int keyBits = 2048;
     // DER content octets of the serial (two's complement, as encoded); takes precedence over
     // `serial`. OpenSSL refuses redundant padding, so only minimal encodings make a certificate.
@@ -66,9 +66,9 @@ private:
 };
 
 enum class PfxKind {
-    Legacy,     // RC2-40 certificates, 3DES key, SHA-1 MAC (needs the legacy provider)
-    TripleDes,  // 3DES for both, SHA-1 MAC
-    Modern,     // AES-256-CBC with PBKDF2, SHA-256 MAC (OpenSSL 3's default)
+    Legacy,    // RC2-40 certificates, 3DES key, SHA-1 MAC (needs the legacy provider)
+    TripleDes, // 3DES for both, SHA-1 MAC
+    Modern,    // AES-256-CBC with PBKDF2, SHA-256 MAC (OpenSSL 3's default)
 };
 Bytes makePfx(EVP_PKEY* key, X509* cert, const std::vector<X509*>& chain, const std::string& password,
               PfxKind kind, const std::optional<std::string>& friendlyName = std::nullopt);
@@ -105,7 +105,8 @@ private:
 };
 
 // Runs a command by argument vector; returns exit status and captures stdout.
-int runCommand(const std::vector<std::string>& argv, std::string* out = nullptr, const std::string& stdinText = "");
+int runCommand(const std::vector<std::string>& argv, std::string* out = nullptr,
+               const std::string& stdinText = "");
 // As runCommand, capturing standard error too.
 int runCommandFull(const std::vector<std::string>& argv, std::string* out, std::string* err,
                    const std::string& stdinText = "");
