@@ -17,6 +17,9 @@ export YAOXIA_HOME="$RUNTIME/home"
 mkdir -p "$YAOXIA_HOME"
 
 status=0
+if command -v git >/dev/null 2>&1 && [ -d "$ROOT/.git" ]; then
+    "$ROOT/scripts/check-format.sh" || status=1
+fi
 ctest --test-dir "$BUILD_DIR" --output-on-failure -j "$(nproc)" --timeout 600 || status=1
 
 if [ "${SKIP_FUZZ:-0}" != 1 ]; then
