@@ -97,6 +97,14 @@ std::string Issued::pem() const {
     return std::string(data, static_cast<size_t>(n));
 }
 
+std::string Issued::keyPem() const {
+    yx::BioPtr bio(BIO_new(BIO_s_mem()));
+    PEM_write_bio_PrivateKey(bio.get(), key.get(), nullptr, nullptr, 0, nullptr, nullptr);
+    char* data = nullptr;
+    const long n = BIO_get_mem_data(bio.get(), &data);
+    return std::string(data, static_cast<size_t>(n));
+}
+
 TestCa::TestCa(const std::string& cn, int keyIndex) {
     m_key = pooledKey(keyIndex);
     m_cert.reset(X509_new());

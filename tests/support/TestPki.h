@@ -44,6 +44,7 @@ struct Issued {
     yx::EvpPkeyPtr key;
     Bytes der() const;
     std::string pem() const;
+    std::string keyPem() const; // the private key, unencrypted PKCS#8 PEM
 };
 
 class TestCa {

@@ -145,6 +145,8 @@ void CDlgChangeBackupPassword::accept() {
         return;
     default:
         say(this, "备份失败！", yx::MsgIcon::Error);
+        if (rc == yx::rc::kLegacyUnavailable)
+            say(this, yx::legacyProviderMessage(), yx::MsgIcon::Error);
         return;
     }
 }

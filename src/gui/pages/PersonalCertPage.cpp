@@ -1,6 +1,7 @@
 #include "PersonalCertPage.h"
 
 #include "CertStore.h"
+#include "PfxFile.h"
 #include "ResourceIds.h"
 #include "dialogs/CertDialogKit.h"
 #include "dialogs/DlgExportPfx.h"
@@ -69,6 +70,9 @@ void PersonalCertPage::importFromFile(const QString& prefilled) {
         break;
     default:
         say("导入失败！", MsgIcon::Error);
+        // An old PFX on a machine without OpenSSL's legacy module: say why, so the user can act.
+        if (rc == yx::rc::kLegacyUnavailable)
+            say(yx::legacyProviderMessage(), MsgIcon::Error);
         break;
     }
     loadList();
