@@ -1,7 +1,9 @@
 // Pictures of the main window on each page and of the about box, for a person to look at.
+#include "CertStore.h"
 #include "GuiTestEnv.h"
 #include "RecordingPrompt.h"
 #include "ResourceIds.h"
+#include "TestPki.h"
 #include "pages/Page.h"
 #include "shell/MainFrame.h"
 #include "shell/NavigationPanel.h"
@@ -18,13 +20,47 @@ class ScreenshotTest : public QObject {
     Q_OBJECT
 private slots:
     void mainWindowOnEachPage();
+    void certificatePagesInDetailsView();
     void initialWindowSize();
     void aboutBox();
 };
 
+namespace {
+
+// A few certificates in each store, so the pictures show the certificate pages in use.
+void fillStores() {
+    yxtest::TestCa ca;
+    yxtest::TempDir files;
+    const char* mine[] = {"张伟", "张伟（加密）"};
+    int key = 1;
+    for (const char* cn : mine) {
+        yxtest::CertSpec spec;
+        spec.cn = cn;
+        spec.email = "zhangwei@example.cn";
+        spec.keyIndex = key++;
+        const auto me = ca.issue(spec);
+        const auto pfx = yxtest::writeFile(
+            files.path(), "me.pfx",
+            yxtest::makePfx(me.key.get(), me.cert.get(), {ca.cert()}, "pw", yxtest::PfxKind::TripleDes));
+        CMyCertStore my;
+        QCOMPARE(my.ImportP12("", pfx.c_str(), "pw"), 0);
+    }
+    const char* others[] = {"李娜", "王芳", "Alice Chen"};
+    for (const char* cn : others) {
+        yxtest::CertSpec spec;
+        spec.cn = cn;
+        const auto cert = yxtest::writeFile(files.path(), "o.cer", ca.issue(spec).der());
+        COtherCertStore other;
+        QCOMPARE(other.ImportCert(cert.c_str()), 0);
+    }
+}
+
+} // namespace
+
 void ScreenshotTest::mainWindowOnEachPage() {
     yxtest::ScopedGuiEnv env;
     yxtest::RecordingPrompt prompt;
+    fillStores();
     MainFrame frame;
     frame.resize(760, 540);
     frame.show();
@@ -49,6 +85,24 @@ void ScreenshotTest::mainWindowOnEachPage() {
                             .lightness() < 90;
             QVERIFY2(titleInk, "the page title is drawn");
         }
+    }
+}
+
+void ScreenshotTest::certificatePagesInDetailsView() {
+    yxtest::ScopedGuiEnv env;
+    yxtest::RecordingPrompt prompt;
+    fillStores();
+    MainFrame frame;
+    frame.resize(860, 540);
+    frame.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&frame));
+    NavigationPanel* panel = frame.panel();
+    for (int i : {kPagePersonal, kPageOtherPeople}) {
+        QTest::mouseClick(panel, Qt::LeftButton, {}, panel->itemRect(i).center());
+        // The view command from the menu bar reaches the current page.
+        QVERIFY(frame.onCommand(res::ID_VIEW_DETAILS));
+        QCoreApplication::processEvents();
+        yxtest::saveScreenshot(&frame, QStringLiteral("mainframe-page%1-details").arg(i));
     }
 }
 
