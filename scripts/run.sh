@@ -3,7 +3,8 @@
 set -eu
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 "$ROOT/scripts/install-deps.sh"
-"$ROOT/scripts/build.sh"
+# Only the programs: the tests and benchmarks build with scripts/test.sh.
+"$ROOT/scripts/build.sh" -DYAOXIA_BUILD_TESTS=OFF -DYAOXIA_BUILD_BENCH=OFF
 BIN="$ROOT/build/src/app"
 if [ -x "$BIN/yaoxia" ] && { [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ] || [ -n "${QT_QPA_PLATFORM:-}" ]; }; then
     exec "$BIN/yaoxia" "$@"
