@@ -115,11 +115,11 @@ int main(int argc, char** argv) {
     std::printf("making %d certificates...\n", kCerts);
     std::vector<yxtest::Issued> issued;
     std::vector<X509*> revoked;
-    yxtest::CertSpec spec;
-    spec.crlUrls = {server.url("/ca.crl")};
+    yxtest::CertProfile profile;
+    profile.crlUrls = {server.url("/ca.crl")};
     for (int i = 0; i < kCerts; ++i) {
-        spec.cn = "证书持有人" + std::to_string(i);
-        issued.push_back(ca.issue(spec));
+        profile.cn = "证书持有人" + std::to_string(i);
+        issued.push_back(ca.issue(profile));
         if (i % 50 == 0)
             revoked.push_back(issued.back().cert.get());
     }

@@ -77,10 +77,10 @@ int main() {
     std::printf("making %d certificates...\n", kCerts);
     std::vector<yxtest::Issued> issued;
     std::vector<X509*> revoked;
-    yxtest::CertSpec spec;
-    spec.crlUrls = {server.url("/ca.crl")};
+    yxtest::CertProfile profile;
+    profile.crlUrls = {server.url("/ca.crl")};
     for (int i = 0; i < kCerts; ++i) {
-        issued.push_back(ca.issue(spec));
+        issued.push_back(ca.issue(profile));
         if (i % 50 == 0)
             revoked.push_back(issued.back().cert.get());
     }

@@ -25,18 +25,6 @@ int usageError(const char* usage) {
     return 2;
 }
 
-// Reads --password when given; nullopt (after saying why) when its source cannot be read.
-std::optional<std::string> passwordOption(const ToolArgs& args) {
-    auto spec = args.option("password");
-    if (!spec)
-        return std::string();
-    std::string error;
-    auto pw = readPassword(*spec, error);
-    if (!pw)
-        std::fprintf(stderr, "yaoxia-tool: %s\n", error.c_str());
-    return pw;
-}
-
 std::string withoutSpaces(std::string s) {
     std::erase(s, ' ');
     return s;
@@ -74,7 +62,7 @@ int cmdEncrypt(int argc, char** argv) {
         showMessage("您所指定的文件不存在！", MsgIcon::Error);
         return kFileIo;
     }
-    auto password = passwordOption(args);
+    auto password = passwordOption(args, "password");
     if (!password)
         return 2;
 
@@ -133,7 +121,7 @@ int cmdDecrypt(int argc, char** argv) {
         showMessage("您所指定的文件不存在！", MsgIcon::Error);
         return kFileIo;
     }
-    auto password = passwordOption(args);
+    auto password = passwordOption(args, "password");
     if (!password)
         return 2;
     request.password = *password;

@@ -72,17 +72,6 @@ CDigitalCertificate* certAt(CCertStore& store, const std::string& indexText) {
     return store.getCert(*index);
 }
 
-std::optional<std::string> passwordOption(const ToolArgs& args, const char* name) {
-    auto spec = args.option(name);
-    if (!spec)
-        return std::string(); // an empty password is a valid PFX password
-    std::string error;
-    auto pw = readPassword(*spec, error);
-    if (!pw)
-        std::fprintf(stderr, "yaoxia-tool: %s\n", error.c_str());
-    return pw;
-}
-
 // A command on one certificate: "STORE INDEX ..." with the store among `allowed`.
 struct StoreSelection {
     ToolArgs args;

@@ -54,7 +54,7 @@ std::vector<std::string> ToolArgs::all(const std::string& name) const {
     return out;
 }
 
-std::optional<std::string> readPassword(const std::string& spec, std::string& error) {
+std::optional<std::string> readPassword(const std::string& source, std::string& error) {
     auto firstLine = [](std::istream& in) -> std::optional<std::string> {
         std::string line;
         if (!std::getline(in, line))
@@ -63,24 +63,24 @@ std::optional<std::string> readPassword(const std::string& spec, std::string& er
             line.pop_back();
         return line;
     };
-    if (spec.rfind("pass:", 0) == 0)
-        return spec.substr(5);
-    if (spec.rfind("env:", 0) == 0) {
-        const char* v = std::getenv(spec.substr(4).c_str());
+    if (source.rfind("pass:", 0) == 0)
+        return source.substr(5);
+    if (source.rfind("env:", 0) == 0) {
+        const char* v = std::getenv(source.substr(4).c_str());
         if (!v) {
-            error = "environment variable " + spec.substr(4) + " is not set";
+            error = "environment variable " + source.substr(4) + " is not set";
             return std::nullopt;
         }
         return std::string(v);
     }
-    if (spec.rfind("file:", 0) == 0) {
-        std::ifstream f(spec.substr(5));
+    if (source.rfind("file:", 0) == 0) {
+        std::ifstream f(source.substr(5));
         auto line = f ? firstLine(f) : std::nullopt;
         if (!line)
-            error = "cannot read a password from " + spec.substr(5);
+            error = "cannot read a password from " + source.substr(5);
         return line;
     }
-    if (spec == "stdin") {
+    if (source == "stdin") {
         auto line = firstLine(std::cin);
         if (!line)
             error = "no password on standard input";
@@ -88,6 +88,17 @@ std::optional<std::string> readPassword(const std::string& spec, std::string& er
     }
     error = "password source must be pass:TEXT, env:VAR, file:PATH or stdin";
     return std::nullopt;
+}
+
+std::optional<std::string> passwordOption(const ToolArgs& args, const char* name) {
+    auto source = args.option(name);
+    if (!source)
+        return std::string();
+    std::string error;
+    auto pw = readPassword(*source, error);
+    if (!pw)
+        std::fprintf(stderr, "yaoxia-tool: %s\n", error.c_str());
+    return pw;
 }
 
 std::optional<int> parseIndex(const std::string& text) {

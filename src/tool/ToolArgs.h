@@ -32,7 +32,12 @@ private:
 
 // Password sources as the openssl tool takes them: pass:TEXT, env:VAR, file:PATH (first line),
 // stdin (next line of standard input, so two passwords can both come from stdin in order).
-std::optional<std::string> readPassword(const std::string& spec, std::string& error);
+std::optional<std::string> readPassword(const std::string& source, std::string& error);
+
+// The password named by option `name` (e.g. "password"): empty when the option is absent (an
+// empty password is a valid one); nullopt, after saying why on stderr, when its source cannot
+// be read.
+std::optional<std::string> passwordOption(const ToolArgs& args, const char* name);
 
 // Parses a non-negative decimal index; nullopt for anything else.
 std::optional<int> parseIndex(const std::string& text);

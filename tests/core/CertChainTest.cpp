@@ -36,24 +36,24 @@ void reissue(Issued& cert, X509* issuer, EVP_PKEY* issuerKey) {
 
 // A CA issued by `root`, with a subject key identifier so its own certificates can point at it.
 Issued intermediate(TestCa& root, const std::string& cn, long notAfterOffset = 5L * 365 * 86400) {
-    CertSpec spec;
-    spec.cn = cn;
-    spec.isCa = true;
-    spec.keyUsage = KU_KEY_CERT_SIGN | KU_CRL_SIGN;
-    spec.keyIndex = 2;
-    spec.notAfterOffset = notAfterOffset;
-    Issued ca = root.issue(spec);
+    CertProfile profile;
+    profile.cn = cn;
+    profile.isCa = true;
+    profile.keyUsage = KU_KEY_CERT_SIGN | KU_CRL_SIGN;
+    profile.keyIndex = 2;
+    profile.notAfterOffset = notAfterOffset;
+    Issued ca = root.issue(profile);
     addExt(ca.cert.get(), ca.cert.get(), NID_subject_key_identifier, "hash");
     EXPECT_GT(X509_sign(ca.cert.get(), root.key(), EVP_sha256()), 0);
     return ca;
 }
 
 Issued userCert(TestCa& ca, const std::string& cn = "张三") {
-    CertSpec spec;
-    spec.cn = cn;
-    spec.email = "zhangsan@example.cn";
-    spec.keyUsage = KU_DIGITAL_SIGNATURE | KU_KEY_ENCIPHERMENT;
-    return ca.issue(spec);
+    CertProfile profile;
+    profile.cn = cn;
+    profile.email = "zhangsan@example.cn";
+    profile.keyUsage = KU_DIGITAL_SIGNATURE | KU_KEY_ENCIPHERMENT;
+    return ca.issue(profile);
 }
 
 std::string cnOf(X509* cert) {
@@ -225,10 +225,10 @@ TEST(CertChain, EndEntityCertificateAsIssuerIsNoCa) {
     Issued holder = userCert(ca, "王五");
     addExt(holder.cert.get(), holder.cert.get(), NID_subject_key_identifier, "hash");
     ASSERT_GT(X509_sign(holder.cert.get(), ca.key(), EVP_sha256()), 0);
-    CertSpec spec;
-    spec.cn = "赵六";
-    spec.keyIndex = 3;
-    Issued sub = ca.issue(spec);
+    CertProfile profile;
+    profile.cn = "赵六";
+    profile.keyIndex = 3;
+    Issued sub = ca.issue(profile);
     reissue(sub, holder.cert.get(), holder.key.get());
 
     yx::ChainCandidates cands;

@@ -34,7 +34,7 @@ struct Pki {
 
     Pki() {
         EXPECT_TRUE(yx::ensureLegacyProvider());
-        CertSpec ca;
+        CertProfile ca;
         ca.cn = "钥匣测试中级CA";
         ca.isCa = true;
         ca.keyUsage = KU_KEY_CERT_SIGN | KU_CRL_SIGN;
@@ -47,7 +47,7 @@ struct Pki {
             many.push_back(person("用户" + std::to_string(i), "", -1, 1));
     }
     Issued person(const std::string& cn, const std::string& email, int ku, int keyIndex) {
-        CertSpec s;
+        CertProfile s;
         s.cn = cn;
         s.email = email;
         s.keyUsage = ku;

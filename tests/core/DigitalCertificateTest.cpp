@@ -15,7 +15,7 @@
 #include <memory>
 #include <openssl/evp.h>
 
-using yxtest::CertSpec;
+using yxtest::CertProfile;
 using yxtest::Issued;
 using yxtest::TestCa;
 
@@ -32,8 +32,8 @@ CertPtr certOf(const Issued& issued) {
     return std::make_unique<CDigitalCertificate>(yx::CertContext::fromX509(issued.cert.get()));
 }
 
-CertPtr issue(const CertSpec& spec) {
-    return certOf(ca().issue(spec));
+CertPtr issue(const CertProfile& profile) {
+    return certOf(ca().issue(profile));
 }
 
 std::string info(CDigitalCertificate& cert, const char* key) {
@@ -117,20 +117,20 @@ TEST(CertInfo, VersionOneCertificateReadsV1) {
 }
 
 TEST(CertInfo, NamesInX500TextWithChineseValues) {
-    CertSpec spec;
-    spec.cn = "张三";
-    spec.email = "a@b.c";
-    auto cert = issue(spec);
+    CertProfile profile;
+    profile.cn = "张三";
+    profile.email = "a@b.c";
+    auto cert = issue(profile);
     EXPECT_EQ(info(*cert, "SubjectName"), "C=CN, O=岚川测试, CN=张三, E=a@b.c");
     EXPECT_EQ(info(*cert, "IssuerName"), "C=CN, O=岚川测试, CN=钥匣测试根CA");
     std::string s;
     EXPECT_EQ(cert->getSubjectName(s), 0);
     EXPECT_EQ(s, "C=CN, O=岚川测试, CN=张三, E=a@b.c");
 
-    spec.cn = "Zhang, San";
-    spec.email.clear();
-    spec.extraSubject = {{"OU", "研发部"}, {"1.2.3.4", "x"}};
-    EXPECT_EQ(info(*issue(spec), "SubjectName"),
+    profile.cn = "Zhang, San";
+    profile.email.clear();
+    profile.extraSubject = {{"OU", "研发部"}, {"1.2.3.4", "x"}};
+    EXPECT_EQ(info(*issue(profile), "SubjectName"),
               "C=CN, O=岚川测试, CN=\"Zhang, San\", OU=研发部, OID.1.2.3.4=x");
 }
 
@@ -141,11 +141,11 @@ TEST(CertInfo, LongNamesAreCutAt1023BytesOnACharacterBoundary) {
     bool cutMidCharacter = false;
     // Three CN lengths: one of them puts byte 1023 inside a three-byte character.
     for (int cnLength : {10, 11, 12}) {
-        CertSpec spec;
-        spec.cn = std::string(static_cast<size_t>(cnLength), 'a');
+        CertProfile profile;
+        profile.cn = std::string(static_cast<size_t>(cnLength), 'a');
         for (int i = 0; i < 7; ++i)
-            spec.extraSubject.push_back({"OU", ou});
-        auto issued = ca().issue(spec);
+            profile.extraSubject.push_back({"OU", ou});
+        auto issued = ca().issue(profile);
         const std::string full = yx::x500NameText(X509_get_subject_name(issued.cert.get()));
         ASSERT_GT(full.size(), 1100u);
         const std::string name = info(*certOf(issued), "SubjectName");
@@ -166,11 +166,11 @@ TEST(CertInfo, SerialNumberTextFromTheEncodedContentOctets) {
         {{0x12, 0x34, 0x56, 0x78, 0x9a}, "123456789a"},
     };
     for (const auto& [content, text] : cases) {
-        CertSpec spec;
-        spec.serialContent = content;
-        EXPECT_EQ(info(*issue(spec), "SerialNumber"), text);
+        CertProfile profile;
+        profile.serialContent = content;
+        EXPECT_EQ(info(*issue(profile), "SerialNumber"), text);
     }
-    CertSpec counter;
+    CertProfile counter;
     counter.serial = {0x03, 0xe8};
     std::string s;
     auto cert = issue(counter);
@@ -179,22 +179,22 @@ TEST(CertInfo, SerialNumberTextFromTheEncodedContentOctets) {
 }
 
 TEST(CertInfo, EmailComesFromTheAltNameBeforeTheNameAttribute) {
-    CertSpec spec;
-    spec.altEmail = "san@lanchuan.cn";
-    spec.nameEmail = "name@lanchuan.cn";
-    EXPECT_EQ(info(*issue(spec), "SubjectEmail"), "san@lanchuan.cn");
+    CertProfile profile;
+    profile.altEmail = "san@lanchuan.cn";
+    profile.nameEmail = "name@lanchuan.cn";
+    EXPECT_EQ(info(*issue(profile), "SubjectEmail"), "san@lanchuan.cn");
 
-    spec.altEmail.clear();
-    EXPECT_EQ(info(*issue(spec), "SubjectEmail"), "name@lanchuan.cn");
+    profile.altEmail.clear();
+    EXPECT_EQ(info(*issue(profile), "SubjectEmail"), "name@lanchuan.cn");
 
-    spec.nameEmail.clear();
-    auto none = issue(spec);
+    profile.nameEmail.clear();
+    auto none = issue(profile);
     std::string v = "old";
     EXPECT_EQ(none->getEmail(v), 0);
     EXPECT_EQ(v, "");
 
-    spec.issuerAltEmail = "ca@lanchuan.cn";
-    auto withIssuerAlt = issue(spec);
+    profile.issuerAltEmail = "ca@lanchuan.cn";
+    auto withIssuerAlt = issue(profile);
     EXPECT_EQ(info(*withIssuerAlt, "IssuerEmail"), "ca@lanchuan.cn");
     EXPECT_EQ(info(*withIssuerAlt, "SubjectEmail"), "");
     EXPECT_EQ(info(*none, "IssuerEmail"), "");
@@ -215,13 +215,13 @@ TEST(CertInfo, DisplayNameFallsBackWhenThereIsNoCommonName) {
         {"", "", {{"L", "北京"}}, "", "", "CN"}, // first attribute of the name (C=CN)
     };
     for (const auto& c : cases) {
-        CertSpec spec;
-        spec.cn = c.cn;
-        spec.org = c.org;
-        spec.extraSubject = c.extra;
-        spec.altEmail = c.altEmail;
-        spec.nameEmail = c.nameEmail;
-        auto cert = issue(spec);
+        CertProfile profile;
+        profile.cn = c.cn;
+        profile.org = c.org;
+        profile.extraSubject = c.extra;
+        profile.altEmail = c.altEmail;
+        profile.nameEmail = c.nameEmail;
+        auto cert = issue(profile);
         std::string display;
         EXPECT_EQ(cert->getDisplayName(display), 0);
         EXPECT_EQ(display, c.display);
@@ -257,10 +257,10 @@ TEST(CertInfo, ThumbprintEqualsTheOpenSslFingerprint) {
 }
 
 TEST(CertInfo, DatesAreLocalTimeText) {
-    CertSpec spec;
-    spec.notBeforeOffset = -3 * 86400 - 4321;
-    spec.notAfterOffset = 200L * 86400 + 77;
-    auto issued = ca().issue(spec);
+    CertProfile profile;
+    profile.notBeforeOffset = -3 * 86400 - 4321;
+    profile.notAfterOffset = 200L * 86400 + 77;
+    auto issued = ca().issue(profile);
     auto cert = certOf(issued);
     yx::Asn1TimePtr epoch(ASN1_TIME_set(nullptr, 0));
     auto epochOf = [&](const ASN1_TIME* t) {
@@ -296,15 +296,15 @@ TEST(CertInfo, DatesAreLocalTimeText) {
 }
 
 TEST(CertValidity, StrictlyBetweenStartAndEnd) {
-    CertSpec spec;
-    spec.notBeforeOffset = -86400;
-    spec.notAfterOffset = 86400;
-    EXPECT_EQ(issue(spec)->isLocalTimeValid(), 1);
-    spec.notAfterOffset = -1;
-    EXPECT_EQ(issue(spec)->isLocalTimeValid(), 0);
-    spec.notBeforeOffset = 120;
-    spec.notAfterOffset = 86400;
-    EXPECT_EQ(issue(spec)->isLocalTimeValid(), 0);
+    CertProfile profile;
+    profile.notBeforeOffset = -86400;
+    profile.notAfterOffset = 86400;
+    EXPECT_EQ(issue(profile)->isLocalTimeValid(), 1);
+    profile.notAfterOffset = -1;
+    EXPECT_EQ(issue(profile)->isLocalTimeValid(), 0);
+    profile.notBeforeOffset = 120;
+    profile.notAfterOffset = 86400;
+    EXPECT_EQ(issue(profile)->isLocalTimeValid(), 0);
 }
 
 TEST(CertKeyUsage, BitsDecideAndAMissingExtensionAllowsEverything) {
@@ -320,9 +320,9 @@ TEST(CertKeyUsage, BitsDecideAndAMissingExtensionAllowsEverything) {
         {KU_DATA_ENCIPHERMENT | KU_KEY_AGREEMENT, 0, 0},
     };
     for (const auto& c : cases) {
-        CertSpec spec;
-        spec.keyUsage = c.ku;
-        auto cert = issue(spec);
+        CertProfile profile;
+        profile.keyUsage = c.ku;
+        auto cert = issue(profile);
         EXPECT_EQ(cert->isCryptUse(), c.crypt) << c.ku;
         EXPECT_EQ(cert->isSignUse(), c.sign) << c.ku;
     }
@@ -408,11 +408,12 @@ TEST(CertEncoding, Base64AndPemNeedRoomForTheirNul) {
 }
 
 TEST(CertEncoding, CertificatesBeyondTheWorkAreaAreRefusedAsText) {
-    CertSpec spec;
+    CertProfile profile;
     for (int i = 0; i < 40; ++i)
-        spec.crlUrls.push_back("http://crl.lanchuan.example/very/long/path/to/the/revocation/list/number/" +
-                               std::to_string(i) + ".crl");
-    auto issued = ca().issue(spec);
+        profile.crlUrls.push_back(
+            "http://crl.lanchuan.example/very/long/path/to/the/revocation/list/number/" + std::to_string(i) +
+            ".crl");
+    auto issued = ca().issue(profile);
     const auto der = issued.der();
     ASSERT_GT(der.size(), 3072u);
     auto cert = certOf(issued);
@@ -619,9 +620,9 @@ TEST(CertRevocation, CheckAlwaysSetsAStatusAndLogsFailures) {
 
     // A distribution point, never fetched, cache only: some failure status, never an empty one,
     // and the logged code is the one that belongs to it.
-    CertSpec spec;
-    spec.crlUrls = {"http://127.0.0.1:9/never.crl"};
-    auto withCdp = issue(spec);
+    CertProfile profile;
+    profile.crlUrls = {"http://127.0.0.1:9/never.crl"};
+    auto withCdp = issue(profile);
     status.clear();
     const int rc = withCdp->CRLCheck(status, false);
     EXPECT_NE(rc, 0);

@@ -20,7 +20,7 @@ struct Certs {
     std::vector<Issued> people;
     Certs() {
         for (int i = 0; i < 4; ++i) {
-            CertSpec s;
+            CertProfile s;
             s.cn = "后端用户" + std::to_string(i);
             s.keyIndex = 1 + i % 2;
             people.push_back(ca.issue(s));

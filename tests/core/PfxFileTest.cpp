@@ -18,11 +18,11 @@ struct Pki {
     Issued other;
     Pki() : ca("钥匣测试根CA", 0) {
         ensureLegacyProviderForTests();
-        CertSpec s;
+        CertProfile s;
         s.cn = "张三";
         s.email = "zhangsan@example.com";
         user = ca.issue(s);
-        CertSpec o;
+        CertProfile o;
         o.cn = "李四";
         o.keyIndex = 2;
         other = ca.issue(o);

@@ -44,9 +44,9 @@ TEST(WithoutLegacyProvider, OldPfxGives14AndNewerKindsStillWork) {
     EXPECT_FALSE(yx::ensureLegacyProvider());
 
     TestCa ca;
-    CertSpec spec;
-    spec.cn = "旧文件用户";
-    Issued user = ca.issue(spec);
+    CertProfile profile;
+    profile.cn = "旧文件用户";
+    Issued user = ca.issue(profile);
     TempDir dir;
     const std::string certPem = writeFile(dir.path(), "c.pem", user.pem());
     const std::string keyPem = writeFile(dir.path(), "k.pem", pemOfKey(user.key.get()));

@@ -31,9 +31,9 @@ struct CountedContact : CContact {
 };
 
 std::unique_ptr<CDigitalCertificate> makeCert(yxtest::TestCa& ca, const std::string& cn) {
-    yxtest::CertSpec spec;
-    spec.cn = cn;
-    const auto der = ca.issue(spec).der();
+    yxtest::CertProfile profile;
+    profile.cn = cn;
+    const auto der = ca.issue(profile).der();
     return std::make_unique<CDigitalCertificate>(reinterpret_cast<const char*>(der.data()),
                                                  static_cast<int>(der.size()), CDigitalCertificate::DER);
 }

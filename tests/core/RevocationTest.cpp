@@ -91,9 +91,9 @@ protected:
     void TearDown() override { yx::revocationOptions() = m_saved; }
 
     yxtest::Issued issueWith(std::vector<std::string> urls) {
-        yxtest::CertSpec spec;
-        spec.crlUrls = std::move(urls);
-        return ca.issue(spec);
+        yxtest::CertProfile profile;
+        profile.crlUrls = std::move(urls);
+        return ca.issue(profile);
     }
     static void shortTimeOuts() {
         yx::revocationOptions().connectTimeoutMs = 300;
@@ -240,11 +240,11 @@ TEST_F(Revocation, IssuerIsAlsoFoundInThePersonalStoreAndTheSystemTrustFolder) {
     ASSERT_EQ(my.ImportP12(nullptr, pfx.c_str(), "pw"), 0);
     trust.add(system.cert());
 
-    yxtest::CertSpec spec;
-    spec.crlUrls = {server.url("/personal.crl")};
-    auto viaPersonal = personal.issue(spec);
-    spec.crlUrls = {server.url("/system.crl")};
-    auto viaSystem = system.issue(spec);
+    yxtest::CertProfile profile;
+    profile.crlUrls = {server.url("/personal.crl")};
+    auto viaPersonal = personal.issue(profile);
+    profile.crlUrls = {server.url("/system.crl")};
+    auto viaSystem = system.issue(profile);
     server.setBody("/personal.crl", personal.crlDer({viaPersonal.cert.get()}));
     server.setBody("/system.crl", system.crlDer({}));
     yx::RevocationSession load;
@@ -254,9 +254,9 @@ TEST_F(Revocation, IssuerIsAlsoFoundInThePersonalStoreAndTheSystemTrustFolder) {
 
 TEST_F(Revocation, UnknownIssuerIsAnErrorWithoutAnyFetch) {
     yxtest::TestCa stranger("陌生CA", 2);
-    yxtest::CertSpec spec;
-    spec.crlUrls = {server.url("/stranger.crl")};
-    auto cert = stranger.issue(spec);
+    yxtest::CertProfile profile;
+    profile.crlUrls = {server.url("/stranger.crl")};
+    auto cert = stranger.issue(profile);
     server.setBody("/stranger.crl", stranger.crlDer({}));
     EXPECT_EQ(check(cert, true), RevocationResult::Error);
     EXPECT_EQ(check(cert, false), RevocationResult::Error);
@@ -266,9 +266,9 @@ TEST_F(Revocation, UnknownIssuerIsAnErrorWithoutAnyFetch) {
 TEST_F(Revocation, SameNameButOtherKeyIsNoIssuer) {
     // Same subject as the trusted CA, other key: the authority key identifier tells them apart.
     yxtest::TestCa twin("钥匣测试根CA", 2);
-    yxtest::CertSpec spec;
-    spec.crlUrls = {server.url("/twin.crl")};
-    auto cert = twin.issue(spec);
+    yxtest::CertProfile profile;
+    profile.crlUrls = {server.url("/twin.crl")};
+    auto cert = twin.issue(profile);
     server.setBody("/twin.crl", twin.crlDer({}));
     EXPECT_EQ(check(cert, true), RevocationResult::Error);
 }
@@ -391,10 +391,10 @@ TEST_F(Revocation, OversizedAnswerIsRefused) {
 
 TEST(CrlDistributionPoints, KeepsHttpUrlsInOrderWithoutDuplicates) {
     yxtest::TestCa ca;
-    yxtest::CertSpec spec;
-    spec.crlUrls = {"ldap://dir.example.test/cn=CA", "HTTP://a.example.test/ca.crl", "file:///etc/ca.crl",
-                    "https://b.example.test/ca.crl", "HTTP://a.example.test/ca.crl", "http://"};
-    auto cert = ca.issue(spec);
+    yxtest::CertProfile profile;
+    profile.crlUrls = {"ldap://dir.example.test/cn=CA", "HTTP://a.example.test/ca.crl", "file:///etc/ca.crl",
+                       "https://b.example.test/ca.crl", "HTTP://a.example.test/ca.crl", "http://"};
+    auto cert = ca.issue(profile);
     EXPECT_EQ(yx::crlDistributionUrls(cert.cert.get()),
               (std::vector<std::string>{"HTTP://a.example.test/ca.crl", "https://b.example.test/ca.crl"}));
     EXPECT_TRUE(yx::crlDistributionUrls(ca.cert()).empty());

@@ -129,37 +129,37 @@ Bytes TestCa::der() const {
     return toDer(m_cert.get());
 }
 
-Issued TestCa::issue(const CertSpec& spec) {
+Issued TestCa::issue(const CertProfile& profile) {
     Issued out;
-    out.key = spec.keyIndex < 0 ? freshKey(spec.keyBits) : pooledKey(spec.keyIndex, spec.keyBits);
+    out.key = profile.keyIndex < 0 ? freshKey(profile.keyBits) : pooledKey(profile.keyIndex, profile.keyBits);
     out.cert.reset(X509_new());
     X509* c = out.cert.get();
     X509_set_version(c, 2);
-    if (!spec.serialContent.empty()) {
-        check(spec.serialContent.size() < 128, "serial content length");
-        Bytes tlv{V_ASN1_INTEGER, static_cast<unsigned char>(spec.serialContent.size())};
-        tlv.insert(tlv.end(), spec.serialContent.begin(), spec.serialContent.end());
+    if (!profile.serialContent.empty()) {
+        check(profile.serialContent.size() < 128, "serial content length");
+        Bytes tlv{V_ASN1_INTEGER, static_cast<unsigned char>(profile.serialContent.size())};
+        tlv.insert(tlv.end(), profile.serialContent.begin(), profile.serialContent.end());
         const unsigned char* p = tlv.data();
         yx::Asn1IntegerPtr serial(d2i_ASN1_INTEGER(nullptr, &p, static_cast<long>(tlv.size())));
         check(serial != nullptr, "serial content");
         X509_set_serialNumber(c, serial.get());
-    } else if (spec.serial.empty()) {
+    } else if (profile.serial.empty()) {
         ASN1_INTEGER_set(X509_get_serialNumber(c), m_nextSerial++);
     } else {
         // Raw content octets, so tests can make serials with redundant sign bytes.
         ASN1_INTEGER* serial = X509_get_serialNumber(c);
-        ASN1_STRING_set(serial, spec.serial.data(), static_cast<int>(spec.serial.size()));
+        ASN1_STRING_set(serial, profile.serial.data(), static_cast<int>(profile.serial.size()));
         // Content octets as given (magnitude of a positive INTEGER); tests of sign-byte handling
         // work on the serial-text function with raw bytes.
         serial->type = V_ASN1_INTEGER;
     }
     X509_NAME* name = X509_get_subject_name(c);
     addNameEntry(name, "C", "CN");
-    addNameEntry(name, "O", spec.org);
-    addNameEntry(name, "CN", spec.cn);
-    addNameEntry(name, "emailAddress", spec.email);
-    addNameEntry(name, "emailAddress", spec.nameEmail);
-    for (const auto& [field, value] : spec.extraSubject) {
+    addNameEntry(name, "O", profile.org);
+    addNameEntry(name, "CN", profile.cn);
+    addNameEntry(name, "emailAddress", profile.email);
+    addNameEntry(name, "emailAddress", profile.nameEmail);
+    for (const auto& [field, value] : profile.extraSubject) {
         const bool join = !field.empty() && field[0] == '+';
         const std::string f = join ? field.substr(1) : field;
         check(X509_NAME_add_entry_by_txt(name, f.c_str(), MBSTRING_UTF8,
@@ -168,22 +168,22 @@ Issued TestCa::issue(const CertSpec& spec) {
               "extra name entry");
     }
     X509_set_issuer_name(c, X509_get_subject_name(m_cert.get()));
-    X509_gmtime_adj(X509_getm_notBefore(c), spec.notBeforeOffset);
-    X509_gmtime_adj(X509_getm_notAfter(c), spec.notAfterOffset);
+    X509_gmtime_adj(X509_getm_notBefore(c), profile.notBeforeOffset);
+    X509_gmtime_adj(X509_getm_notAfter(c), profile.notAfterOffset);
     X509_set_pubkey(c, out.key.get());
-    if (spec.isCa)
+    if (profile.isCa)
         addExt(c, m_cert.get(), NID_basic_constraints, "critical,CA:TRUE");
-    if (spec.keyUsage >= 0)
-        addExt(c, m_cert.get(), NID_key_usage, kuText(spec.keyUsage));
-    if (!spec.email.empty())
-        addExt(c, m_cert.get(), NID_subject_alt_name, "email:" + spec.email);
-    else if (!spec.altEmail.empty())
-        addExt(c, m_cert.get(), NID_subject_alt_name, "email:" + spec.altEmail);
-    if (!spec.issuerAltEmail.empty())
-        addExt(c, m_cert.get(), NID_issuer_alt_name, "email:" + spec.issuerAltEmail);
-    if (!spec.crlUrls.empty()) {
+    if (profile.keyUsage >= 0)
+        addExt(c, m_cert.get(), NID_key_usage, kuText(profile.keyUsage));
+    if (!profile.email.empty())
+        addExt(c, m_cert.get(), NID_subject_alt_name, "email:" + profile.email);
+    else if (!profile.altEmail.empty())
+        addExt(c, m_cert.get(), NID_subject_alt_name, "email:" + profile.altEmail);
+    if (!profile.issuerAltEmail.empty())
+        addExt(c, m_cert.get(), NID_issuer_alt_name, "email:" + profile.issuerAltEmail);
+    if (!profile.crlUrls.empty()) {
         std::string v;
-        for (const auto& u : spec.crlUrls)
+        for (const auto& u : profile.crlUrls)
             v += (v.empty() ? "URI:" : ",URI:") + u;
         addExt(c, m_cert.get(), NID_crl_distribution_points, v);
     }

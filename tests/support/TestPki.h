@@ -16,7 +16,7 @@ using Bytes = std::vector<unsigned char>;
 yx::EvpPkeyPtr pooledKey(int index = 0, int bits = 2048);
 yx::EvpPkeyPtr freshKey(int bits = 2048);
 
-struct CertSpec {
+struct CertProfile {
     std::string cn = "测试用户"; // UTF-8; empty = no CN
     std::string email;           // emailAddress in the subject and rfc822Name in subjectAltName
     std::string org = "岚川测试";
@@ -50,7 +50,7 @@ struct Issued {
 class TestCa {
 public:
     explicit TestCa(const std::string& cn = "钥匣测试根CA", int keyIndex = 0);
-    Issued issue(const CertSpec& spec);
+    Issued issue(const CertProfile& profile);
     X509* cert() const { return m_cert.get(); }
     EVP_PKEY* key() const { return m_key.get(); }
     Bytes der() const;

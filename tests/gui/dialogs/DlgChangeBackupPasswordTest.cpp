@@ -48,7 +48,7 @@ class DlgChangeBackupPasswordTest : public QObject {
     ScopedGuiEnv m_env;
     RecordingPrompt m_prompt;
     TestCa m_ca;
-    Issued m_user = m_ca.issue(CertSpec{});
+    Issued m_user = m_ca.issue(CertProfile{});
     QString m_source; // protected with "旧口令"
 
     QString file(const QString& name) const { return m_env.root() + QLatin1Char('/') + name; }

@@ -50,12 +50,12 @@ class DlgLdapResultTest : public QObject {
 
 private slots:
     void initTestCase() {
-        CertSpec spec;
-        spec.email = "zhang@example.cn";
-        spec.cn = "张三";
+        CertProfile profile;
+        profile.email = "zhang@example.cn";
+        profile.cn = "张三";
         for (int i = 0; i < 2; ++i) {
-            spec.notAfterOffset = (i + 1) * 200L * 86400;
-            const Bytes der = m_ca.issue(spec).der();
+            profile.notAfterOffset = (i + 1) * 200L * 86400;
+            const Bytes der = m_ca.issue(profile).der();
             m_owned.push_back(std::make_unique<CDigitalCertificate>(reinterpret_cast<const char*>(der.data()),
                                                                     static_cast<int>(der.size()),
                                                                     CDigitalCertificate::DER));

@@ -92,15 +92,15 @@ private slots:
     void initTestCase() {
         QVERIFY(yx::settings::WriteProfileString("Directory", "HostA", kHostA));
         QVERIFY(yx::settings::WriteProfileString("Directory", "HostB", kHostB));
-        CertSpec spec;
-        spec.cn = "张三";
-        spec.email = "zhang@example.cn";
-        m_zhang = m_ca.issue(spec).der();
-        spec.keyIndex = 2;
-        m_zhang2 = m_ca.issue(spec).der();
-        spec.cn = "李四";
-        spec.email = "li@example.cn";
-        m_li = m_ca.issue(spec).der();
+        CertProfile profile;
+        profile.cn = "张三";
+        profile.email = "zhang@example.cn";
+        m_zhang = m_ca.issue(profile).der();
+        profile.keyIndex = 2;
+        m_zhang2 = m_ca.issue(profile).der();
+        profile.cn = "李四";
+        profile.email = "li@example.cn";
+        m_li = m_ca.issue(profile).der();
     }
 
     void init() {

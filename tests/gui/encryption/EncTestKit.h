@@ -120,14 +120,14 @@ struct Pki {
     Issued stranger; // nobody holds it
 
     Pki() {
-        me = ca.issue(spec("张三", "zhangsan@example.cn", KU_KEY_ENCIPHERMENT | KU_DIGITAL_SIGNATURE, 1));
-        signer = ca.issue(spec("张三签名", "", KU_DIGITAL_SIGNATURE, 2));
-        alice = ca.issue(spec("李四", "lisi@example.cn", KU_KEY_ENCIPHERMENT, 3));
-        bob = ca.issue(spec("王五", "", KU_KEY_ENCIPHERMENT, 4));
-        stranger = ca.issue(spec("赵六", "", KU_KEY_ENCIPHERMENT, 5));
+        me = ca.issue(profile("张三", "zhangsan@example.cn", KU_KEY_ENCIPHERMENT | KU_DIGITAL_SIGNATURE, 1));
+        signer = ca.issue(profile("张三签名", "", KU_DIGITAL_SIGNATURE, 2));
+        alice = ca.issue(profile("李四", "lisi@example.cn", KU_KEY_ENCIPHERMENT, 3));
+        bob = ca.issue(profile("王五", "", KU_KEY_ENCIPHERMENT, 4));
+        stranger = ca.issue(profile("赵六", "", KU_KEY_ENCIPHERMENT, 5));
     }
-    static yxtest::CertSpec spec(const std::string& cn, const std::string& email, int ku, int key) {
-        yxtest::CertSpec sp;
+    static yxtest::CertProfile profile(const std::string& cn, const std::string& email, int ku, int key) {
+        yxtest::CertProfile sp;
         sp.cn = cn;
         sp.email = email;
         sp.keyUsage = ku;

@@ -35,11 +35,11 @@ public:
     // The user's own certificate, with key, in the personal store; made the default encryption
     // certificate when `makeDefault`. Returns its thumbprint text.
     std::string addOwnCertificate(const std::string& cn, const std::string& email, bool makeDefault = true) {
-        CertSpec spec;
-        spec.cn = cn;
-        spec.email = email;
-        spec.keyIndex = 1;
-        m_own = m_ca.issue(spec);
+        CertProfile profile;
+        profile.cn = cn;
+        profile.email = email;
+        profile.keyIndex = 1;
+        m_own = m_ca.issue(profile);
         auto backend = yx::makeDiskStoreBackend("my");
         if (!backend->add(m_own.der(), pkcs8Der(m_own.key.get()), std::nullopt, ""))
             qFatal("cannot fill the personal store");
@@ -51,11 +51,11 @@ public:
 
     // Someone else's certificate (no key) in the other-people store.
     void addOtherPerson(const std::string& cn, const std::string& email, int keyIndex = 2) {
-        CertSpec spec;
-        spec.cn = cn;
-        spec.email = email;
-        spec.keyIndex = keyIndex;
-        const Issued other = m_ca.issue(spec);
+        CertProfile profile;
+        profile.cn = cn;
+        profile.email = email;
+        profile.keyIndex = keyIndex;
+        const Issued other = m_ca.issue(profile);
         auto backend = yx::makeDiskStoreBackend("other");
         if (!backend->add(other.der(), {}, std::nullopt, ""))
             qFatal("cannot fill the other-people store");

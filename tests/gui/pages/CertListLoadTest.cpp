@@ -70,11 +70,11 @@ private slots:
     void onlineLoadPaintsShowsProgressAndRefusesCommands() {
         // A CRL server that never answers: the first check waits for the time-out.
         pki->server.setMode("/silent.crl", yxtest::HttpTestServer::Mode::Silent);
-        yxtest::CertSpec spec;
-        spec.crlUrls = {pki->server.url("/silent.crl")};
+        yxtest::CertProfile profile;
+        profile.crlUrls = {pki->server.url("/silent.crl")};
         for (int i = 0; i < 12; ++i) {
-            spec.cn = "慢速" + std::to_string(i);
-            QCOMPARE(Pki::addOther(pki->ca.issue(spec)), 0);
+            profile.cn = "慢速" + std::to_string(i);
+            QCOMPARE(Pki::addOther(pki->ca.issue(profile)), 0);
         }
         setOnlineChecks(true);
 
@@ -162,11 +162,11 @@ private slots:
 
     void cacheOnlyLoadIsInstantWithoutDialog() {
         pki->server.setMode("/silent.crl", yxtest::HttpTestServer::Mode::Silent);
-        yxtest::CertSpec spec;
-        spec.crlUrls = {pki->server.url("/silent.crl")};
+        yxtest::CertProfile profile;
+        profile.crlUrls = {pki->server.url("/silent.crl")};
         for (int i = 0; i < 30; ++i) {
-            spec.cn = "缓存" + std::to_string(i);
-            auto cert = pki->ca.issue(spec);
+            profile.cn = "缓存" + std::to_string(i);
+            auto cert = pki->ca.issue(profile);
             QCOMPARE(Pki::addPersonal(cert, env->root().toStdString()), 0);
         }
         setOnlineChecks(false);

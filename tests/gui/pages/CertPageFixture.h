@@ -241,26 +241,26 @@ struct Pki {
 
     yxtest::Issued make(const std::string& cn, Kind kind, const std::string& email = "",
                         long daysLeft = 365) {
-        yxtest::CertSpec spec;
-        spec.cn = cn;
-        spec.email = email;
-        spec.notAfterOffset = daysLeft * 86400;
-        spec.keyUsage = KU_DIGITAL_SIGNATURE | KU_KEY_ENCIPHERMENT;
+        yxtest::CertProfile profile;
+        profile.cn = cn;
+        profile.email = email;
+        profile.notAfterOffset = daysLeft * 86400;
+        profile.keyUsage = KU_DIGITAL_SIGNATURE | KU_KEY_ENCIPHERMENT;
         switch (kind) {
         case Kind::Good:
         case Kind::Revoked:
-            spec.crlUrls = {crlUrl};
+            profile.crlUrls = {crlUrl};
             break;
         case Kind::Unknown:
-            spec.crlUrls = {deadUrl};
+            profile.crlUrls = {deadUrl};
             break;
         case Kind::Error:
-            spec.crlUrls = {forgedUrl};
+            profile.crlUrls = {forgedUrl};
             break;
         case Kind::NoCrl:
             break;
         }
-        yxtest::Issued issued = ca.issue(spec);
+        yxtest::Issued issued = ca.issue(profile);
         if (kind == Kind::Revoked)
             revoked.push_back(yx::X509Ptr(X509_dup(issued.cert.get())));
         return issued;

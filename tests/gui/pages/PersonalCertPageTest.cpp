@@ -28,12 +28,12 @@ private:
 
     // Five certificates, one of each status, in the personal store.
     void fillStore() {
-        const std::pair<const char*, Kind> spec[] = {{"张伟", Kind::Good},
-                                                     {"李娜", Kind::Revoked},
-                                                     {"王芳", Kind::Unknown},
-                                                     {"刘洋", Kind::Error},
-                                                     {"陈静", Kind::NoCrl}};
-        for (const auto& [cn, kind] : spec)
+        const std::pair<const char*, Kind> profile[] = {{"张伟", Kind::Good},
+                                                        {"李娜", Kind::Revoked},
+                                                        {"王芳", Kind::Unknown},
+                                                        {"刘洋", Kind::Error},
+                                                        {"陈静", Kind::NoCrl}};
+        for (const auto& [cn, kind] : profile)
             certs.push_back(pki->make(cn, kind));
         pki->publish();
         for (size_t i = 0; i < certs.size(); ++i)

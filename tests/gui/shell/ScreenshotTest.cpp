@@ -34,11 +34,11 @@ void fillStores() {
     const char* mine[] = {"张伟", "张伟（加密）"};
     int key = 1;
     for (const char* cn : mine) {
-        yxtest::CertSpec spec;
-        spec.cn = cn;
-        spec.email = "zhangwei@example.cn";
-        spec.keyIndex = key++;
-        const auto me = ca.issue(spec);
+        yxtest::CertProfile profile;
+        profile.cn = cn;
+        profile.email = "zhangwei@example.cn";
+        profile.keyIndex = key++;
+        const auto me = ca.issue(profile);
         const auto pfx = yxtest::writeFile(
             files.path(), "me.pfx",
             yxtest::makePfx(me.key.get(), me.cert.get(), {ca.cert()}, "pw", yxtest::PfxKind::TripleDes));
@@ -47,9 +47,9 @@ void fillStores() {
     }
     const char* others[] = {"李娜", "王芳", "Alice Chen"};
     for (const char* cn : others) {
-        yxtest::CertSpec spec;
-        spec.cn = cn;
-        const auto cert = yxtest::writeFile(files.path(), "o.cer", ca.issue(spec).der());
+        yxtest::CertProfile profile;
+        profile.cn = cn;
+        const auto cert = yxtest::writeFile(files.path(), "o.cer", ca.issue(profile).der());
         COtherCertStore other;
         QCOMPARE(other.ImportCert(cert.c_str()), 0);
     }

@@ -123,7 +123,7 @@ void CertViewerTest::initTestCase() {
     yx::setPrompt(&m_prompt);
     m_ca = std::make_unique<TestCa>();
 
-    CertSpec midSpec;
+    CertProfile midSpec;
     midSpec.cn = "钥匣测试二级CA";
     midSpec.isCa = true;
     midSpec.keyUsage = KU_KEY_CERT_SIGN | KU_CRL_SIGN;
@@ -132,7 +132,7 @@ void CertViewerTest::initTestCase() {
     addExt(m_mid.cert.get(), m_mid.cert.get(), NID_subject_key_identifier, "hash");
     QVERIFY(X509_sign(m_mid.cert.get(), m_ca->key(), EVP_sha256()) > 0);
 
-    CertSpec userSpec;
+    CertProfile userSpec;
     userSpec.cn = "张三丰";
     userSpec.email = "zhangsanfeng@example.cn";
     userSpec.keyUsage = KU_DIGITAL_SIGNATURE | KU_KEY_ENCIPHERMENT;
@@ -334,9 +334,9 @@ void CertViewerTest::pathTabShowsTheChainFromTheCaStore() {
 
 void CertViewerTest::unknownIssuerAndExpiryAreReported() {
     TestCa stranger("不认识的CA", 4);
-    CertSpec spec;
-    spec.cn = "李四";
-    Issued orphan = stranger.issue(spec);
+    CertProfile profile;
+    profile.cn = "李四";
+    Issued orphan = stranger.issue(profile);
     yx::viewer::CertViewerDialog dialog(contextOf(orphan.cert.get()));
     QCOMPARE(labelText(dialog.tabs()->widget(0), "statusText"),
              QStringLiteral("无法验证该证书：找不到它的颁发者证书。"));
@@ -351,10 +351,10 @@ void CertViewerTest::unknownIssuerAndExpiryAreReported() {
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
     screenshot(&dialog, QStringLiteral("viewer-path-missing-issuer.png"));
 
-    spec.cn = "王五";
-    spec.notBeforeOffset = -3 * 86400;
-    spec.notAfterOffset = -60;
-    Issued expired = m_ca->issue(spec);
+    profile.cn = "王五";
+    profile.notBeforeOffset = -3 * 86400;
+    profile.notAfterOffset = -60;
+    Issued expired = m_ca->issue(profile);
     yx::viewer::CertViewerDialog expiredDialog(contextOf(expired.cert.get()));
     QCOMPARE(labelText(expiredDialog.tabs()->widget(0), "statusText"), QStringLiteral("该证书已过期。"));
     QCOMPARE(expiredDialog.findChild<QPlainTextEdit*>(QStringLiteral("pathStatus"))->toPlainText(),
