@@ -8,6 +8,7 @@
 #include <ctime>
 #include <fcntl.h>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -31,6 +32,11 @@ std::string currentLogPath() {
     return yx::paths::logDir() + "/yaoxia.log";
 }
 
+} // namespace
+
+namespace {
+// Size at which the log file is rotated.
+constexpr off_t kMaxLogBytes = 1 << 20;
 } // namespace
 
 CSecLog::CSecLog() : m_level(SEC_LOG_ERROR) {}
@@ -73,8 +79,14 @@ void CSecLog::Log(SEC_LOG_TYPE level, int line, const char* file, const char* fo
     const std::string dir = yx::paths::logDir();
     if (yx::paths::ensureDir(dir)) {
         // O_APPEND and a single write() keep lines of several processes whole.
-        const int fd = ::open((dir + "/yaoxia.log").c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
+        const std::string path = dir + "/yaoxia.log";
+        const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
         if (fd >= 0) {
+            // Every list load logs diagnostics per certificate, so the file is kept bounded: past
+            // the limit it becomes yaoxia.log.1 (replacing the previous one) and a new file starts.
+            struct stat st {};
+            if (::fstat(fd, &st) == 0 && st.st_size >= kMaxLogBytes)
+                ::rename(path.c_str(), (path + ".1").c_str());
             ssize_t w;
             do {
                 w = ::write(fd, text.data(), text.size());

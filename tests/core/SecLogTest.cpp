@@ -110,3 +110,19 @@ TEST(SecLog, AnUnwritableLogFolderIsIgnoredQuietly) {
     EXPECT_EQ(errno, EDOM);
     EXPECT_EQ(yxtest::readFile(root.path() + "/log").size(), std::string("not a folder").size());
 }
+
+TEST(SecLog, FullFileIsRotatedSoTheLogStaysBounded) {
+    ScopedDataRoot root;
+    CSecLog log;
+    log.Log(SEC_LOG_ERROR, 1, "DigitalCertificate", "first");
+    const std::string path = CSecLog::logFilePath();
+    // Grow the file past its limit as many list loads would.
+    yxtest::writeFile(root.path() + "/log", "yaoxia.log", std::string((1 << 20) + 10, 'x'));
+    log.Log(SEC_LOG_ERROR, 2, "DigitalCertificate", "crosses the limit");
+    log.Log(SEC_LOG_ERROR, 3, "DigitalCertificate", "after rotation");
+    const auto old = yxtest::readFile(path + ".1");
+    EXPECT_GE(old.size(), static_cast<size_t>(1 << 20));
+    const auto lines = logLines();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NE(lines[0].find("after rotation"), std::string::npos);
+}
