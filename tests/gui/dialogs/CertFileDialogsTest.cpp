@@ -38,6 +38,31 @@ void touch(const QString& path) {
     f.write("x");
 }
 
+// Stops the test when a shared check below has failed, as a QCOMPARE in the test itself would.
+#define YX_CHECK(call)                                                                                       \
+    do {                                                                                                     \
+        call;                                                                                                \
+        if (QTest::currentTestFailed())                                                                      \
+            return;                                                                                          \
+    } while (0)
+
+// Id, objectName, caption and static texts every dialog here is checked for.
+void checkFrame(QWidget* dlg, int idd, int id, const char* title, std::initializer_list<const char*> labels) {
+    QCOMPARE(idd, id);
+    QCOMPARE(dlg->objectName(), QString::number(id));
+    QCOMPARE(dlg->windowTitle(), QString::fromUtf8(title));
+    for (const char* label : labels)
+        QVERIFY2(hasLabel(dlg, QString::fromUtf8(label)), label);
+}
+
+void checkChooser(const yx::FileChooserRequest& req, bool save, const char* ext) {
+    const QString upper = QString::fromLatin1(ext).toUpper();
+    QCOMPARE(req.save, save);
+    QVERIFY(!req.overwritePrompt); // the chooser itself never asks
+    QCOMPARE(q(req.filter), QStringLiteral("%1 Files (*.%2)|*.%2||").arg(upper, QLatin1String(ext)));
+    QCOMPARE(q(req.defaultSuffix), QString::fromLatin1(ext));
+}
+
 } // namespace
 
 class CertFileDialogsTest : public QObject {
@@ -48,6 +73,35 @@ class CertFileDialogsTest : public QObject {
 
     QString file(const QString& name) const { return m_env.root() + QLatin1Char('/') + name; }
 
+    // OK refused with exactly this one message; the dialog stays open.
+    void okRefused(QDialog* dlg, const char* text, MsgIcon icon, MsgButtons buttons = MsgButtons::Ok) {
+        clickId(dlg, res::IDOK);
+        QCOMPARE(m_prompt.messages.size(), size_t(1));
+        QCOMPARE(q(m_prompt.messages[0].text), QString::fromUtf8(text));
+        QCOMPARE(q(m_prompt.messages[0].caption), QStringLiteral("钥匣"));
+        QVERIFY(m_prompt.messages[0].icon == icon);
+        QVERIFY(m_prompt.messages[0].buttons == buttons);
+        QVERIFY(dlg->isVisible());
+    }
+
+    // OK taken, after `messages` messages since the prompt was cleared.
+    void okAccepted(QDialog* dlg, size_t messages = 0) {
+        clickId(dlg, res::IDOK);
+        QCOMPARE(m_prompt.messages.size(), messages);
+        QCOMPARE(dlg->result(), int(QDialog::Accepted));
+    }
+
+    // The overwrite question: No keeps the dialog open, Yes takes the existing path.
+    void overwriteNoThenYes(QDialog* dlg) {
+        m_prompt.clear();
+        m_prompt.answer(MsgAnswer::No);
+        YX_CHECK(okRefused(dlg, "您所指定的文件已经存在，要覆盖它吗？", MsgIcon::Warning, MsgButtons::YesNo));
+        QCOMPARE(dlg->result(), int(QDialog::Rejected));
+        m_prompt.clear();
+        m_prompt.answer(MsgAnswer::Yes);
+        okAccepted(dlg, 1);
+    }
+
 private slots:
     void init() { m_prompt.clear(); }
 
@@ -55,12 +109,8 @@ private slots:
 
     void importPfxLayout() {
         CDlgImportPfx dlg;
-        QCOMPARE(CDlgImportPfx::IDD, 160);
-        QCOMPARE(dlg.objectName(), QStringLiteral("160"));
-        QCOMPARE(dlg.windowTitle(), QStringLiteral("导入证书"));
-        QVERIFY(hasLabel(&dlg, QStringLiteral("请选择要导入的个人证书文件（.PFX）：")));
-        QVERIFY(hasLabel(&dlg, QStringLiteral("保护口令：")));
-        QVERIFY(hasLabel(&dlg, QStringLiteral("选择导入设备：")));
+        YX_CHECK(checkFrame(&dlg, CDlgImportPfx::IDD, 160, "导入证书",
+                            {"请选择要导入的个人证书文件（.PFX）：", "保护口令：", "选择导入设备："}));
         QCOMPARE(control<QPushButton>(&dlg, res::IDOK)->text(), QStringLiteral("确定"));
         QCOMPARE(control<QPushButton>(&dlg, res::IDCANCEL)->text(), QStringLiteral("取消"));
         QCOMPARE(control<QPushButton>(&dlg, 1003)->text(), QStringLiteral("..."));
@@ -111,12 +161,8 @@ private slots:
         clickId(&dlg, 1003);
 
         QCOMPARE(m_prompt.fileRequests.size(), size_t(1));
-        const yx::FileChooserRequest& req = m_prompt.fileRequests[0];
-        QVERIFY(!req.save);
-        QCOMPARE(q(req.filter), QStringLiteral("PFX Files (*.pfx)|*.pfx||"));
-        QCOMPARE(q(req.defaultSuffix), QStringLiteral("pfx"));
-        QVERIFY(!req.overwritePrompt);
-        QVERIFY(req.initialPath.empty());
+        YX_CHECK(checkChooser(m_prompt.fileRequests[0], false, "pfx"));
+        QVERIFY(m_prompt.fileRequests[0].initialPath.empty());
 
         QCOMPARE(textOf(&dlg, 1016), file(QStringLiteral("备份.pfx")));
         QCOMPARE(textOf(&dlg, 1015), QString()); // back to the value the dialog opened with
@@ -147,12 +193,8 @@ private slots:
 
     void exportPfxLayout() {
         CDlgExportPfx dlg;
-        QCOMPARE(CDlgExportPfx::IDD, 158);
-        QCOMPARE(dlg.objectName(), QStringLiteral("158"));
-        QCOMPARE(dlg.windowTitle(), QStringLiteral("导出证书"));
-        QVERIFY(hasLabel(&dlg, QStringLiteral("请选择要导出的个人证书文件（.PFX）：")));
-        QVERIFY(hasLabel(&dlg, QStringLiteral("密码:")));
-        QVERIFY(hasLabel(&dlg, QStringLiteral("确认密码:")));
+        YX_CHECK(checkFrame(&dlg, CDlgExportPfx::IDD, 158, "导出证书",
+                            {"请选择要导出的个人证书文件（.PFX）：", "密码:", "确认密码:"}));
         QCOMPARE(textOf(&dlg, 1011), QString());
         QCOMPARE(control<QLineEdit>(&dlg, 1012)->echoMode(), QLineEdit::Password);
         QCOMPARE(control<QLineEdit>(&dlg, 1013)->echoMode(), QLineEdit::Password);
@@ -166,9 +208,7 @@ private slots:
         // The passwords differ too, but the path is checked first.
         typeInto(&dlg, 1012, QStringLiteral("a"));
         typeInto(&dlg, 1013, QStringLiteral("b"));
-        clickId(&dlg, res::IDOK);
-        YX_EXPECT_ONE_MESSAGE(m_prompt, "文件名不能为空！", "钥匣", MsgIcon::Warning, MsgButtons::Ok);
-        QVERIFY(dlg.isVisible());
+        YX_CHECK(okRefused(&dlg, "文件名不能为空！", MsgIcon::Warning));
         QCOMPARE(dlg.result(), int(QDialog::Rejected));
     }
 
@@ -178,19 +218,14 @@ private slots:
         typeInto(&dlg, 1011, file(QStringLiteral("new.pfx")));
         typeInto(&dlg, 1012, QStringLiteral("Secret"));
         typeInto(&dlg, 1013, QStringLiteral("secret"));
-        clickId(&dlg, res::IDOK);
-        YX_EXPECT_ONE_MESSAGE(m_prompt, "密码不相同，请确保密码相同！", "钥匣", MsgIcon::Error,
-                              MsgButtons::Ok);
-        QVERIFY(dlg.isVisible());
+        okRefused(&dlg, "密码不相同，请确保密码相同！", MsgIcon::Error);
     }
 
     void exportPfxEmptyPasswordsToNewPath() {
         CDlgExportPfx dlg;
         dlg.show();
         typeInto(&dlg, 1011, file(QStringLiteral("new")));
-        clickId(&dlg, res::IDOK);
-        QVERIFY(m_prompt.messages.empty()); // no question for a path that does not exist
-        QCOMPARE(dlg.result(), int(QDialog::Accepted));
+        YX_CHECK(okAccepted(&dlg)); // no question for a path that does not exist
         QCOMPARE(dlg.path(), file(QStringLiteral("new")));
         QCOMPARE(dlg.password(), QString());
     }
@@ -203,19 +238,7 @@ private slots:
         typeInto(&dlg, 1011, existing);
         typeInto(&dlg, 1012, QStringLiteral("p"));
         typeInto(&dlg, 1013, QStringLiteral("p"));
-
-        m_prompt.answer(MsgAnswer::No);
-        clickId(&dlg, res::IDOK);
-        YX_EXPECT_ONE_MESSAGE(m_prompt, "您所指定的文件已经存在，要覆盖它吗？", "钥匣", MsgIcon::Warning,
-                              MsgButtons::YesNo);
-        QVERIFY(dlg.isVisible());
-        QCOMPARE(dlg.result(), int(QDialog::Rejected));
-
-        m_prompt.clear();
-        m_prompt.answer(MsgAnswer::Yes);
-        clickId(&dlg, res::IDOK);
-        QCOMPARE(m_prompt.messages.size(), size_t(1));
-        QCOMPARE(dlg.result(), int(QDialog::Accepted));
+        YX_CHECK(overwriteNoThenYes(&dlg));
         QCOMPARE(dlg.path(), existing);
         QCOMPARE(dlg.password(), QStringLiteral("p"));
     }
@@ -226,9 +249,7 @@ private slots:
         CDlgExportPfx dlg;
         dlg.show();
         typeInto(&dlg, 1011, file(QStringLiteral("x")));
-        clickId(&dlg, res::IDOK);
-        QVERIFY(m_prompt.messages.empty());
-        QCOMPARE(dlg.result(), int(QDialog::Accepted));
+        YX_CHECK(okAccepted(&dlg));
     }
 
     void exportPfxChooserResetsPasswords() {
@@ -240,11 +261,7 @@ private slots:
         clickId(&dlg, 1003);
 
         QCOMPARE(m_prompt.fileRequests.size(), size_t(1));
-        const yx::FileChooserRequest& req = m_prompt.fileRequests[0];
-        QVERIFY(req.save);
-        QVERIFY(!req.overwritePrompt); // the chooser itself never asks
-        QCOMPARE(q(req.filter), QStringLiteral("PFX Files (*.pfx)|*.pfx||"));
-        QCOMPARE(q(req.defaultSuffix), QStringLiteral("pfx"));
+        YX_CHECK(checkChooser(m_prompt.fileRequests[0], true, "pfx"));
         QCOMPARE(textOf(&dlg, 1011), file(QStringLiteral("out.pfx")));
         QCOMPARE(textOf(&dlg, 1012), QString());
         QCOMPARE(textOf(&dlg, 1013), QString());
@@ -274,10 +291,7 @@ private slots:
 
     void importCertLayout() {
         CDlgImportCert dlg;
-        QCOMPARE(CDlgImportCert::IDD, 174);
-        QCOMPARE(dlg.objectName(), QStringLiteral("174"));
-        QCOMPARE(dlg.windowTitle(), QStringLiteral("导入证书"));
-        QVERIFY(hasLabel(&dlg, QStringLiteral("请选择要导入的证书:")));
+        YX_CHECK(checkFrame(&dlg, CDlgImportCert::IDD, 174, "导入证书", {"请选择要导入的证书:"}));
         QCOMPARE(textOf(&dlg, 1011), QString());
         QCOMPARE(control<QPushButton>(&dlg, 1003)->text(), QStringLiteral("..."));
         dlg.show();
@@ -287,22 +301,16 @@ private slots:
     void importCertChecksInOrder() {
         CDlgImportCert dlg;
         dlg.show();
-        clickId(&dlg, res::IDOK);
-        YX_EXPECT_ONE_MESSAGE(m_prompt, "文件名不能为空!", "钥匣", MsgIcon::Warning, MsgButtons::Ok);
-        QVERIFY(dlg.isVisible());
+        YX_CHECK(okRefused(&dlg, "文件名不能为空!", MsgIcon::Warning));
 
         m_prompt.clear();
         typeInto(&dlg, 1011, file(QStringLiteral("没有.cer")));
-        clickId(&dlg, res::IDOK);
-        YX_EXPECT_ONE_MESSAGE(m_prompt, "您所要导入的证书路径错误!", "钥匣", MsgIcon::Error, MsgButtons::Ok);
-        QVERIFY(dlg.isVisible());
+        YX_CHECK(okRefused(&dlg, "您所要导入的证书路径错误!", MsgIcon::Error));
 
         m_prompt.clear();
         touch(file(QStringLiteral("有.cer")));
         typeInto(&dlg, 1011, file(QStringLiteral("有.cer")));
-        clickId(&dlg, res::IDOK);
-        QVERIFY(m_prompt.messages.empty());
-        QCOMPARE(dlg.result(), int(QDialog::Accepted));
+        YX_CHECK(okAccepted(&dlg));
         QCOMPARE(dlg.path(), file(QStringLiteral("有.cer")));
     }
 
@@ -312,9 +320,7 @@ private slots:
         m_prompt.chooseFileAnswer(utf8(file(QStringLiteral("ca.cer"))));
         clickId(&dlg, 1003);
         QCOMPARE(m_prompt.fileRequests.size(), size_t(1));
-        QVERIFY(!m_prompt.fileRequests[0].save);
-        QCOMPARE(q(m_prompt.fileRequests[0].filter), QStringLiteral("CER Files (*.cer)|*.cer||"));
-        QCOMPARE(q(m_prompt.fileRequests[0].defaultSuffix), QStringLiteral("cer"));
+        YX_CHECK(checkChooser(m_prompt.fileRequests[0], false, "cer"));
         QCOMPARE(textOf(&dlg, 1011), file(QStringLiteral("ca.cer")));
     }
 
@@ -322,10 +328,7 @@ private slots:
 
     void exportCertLayout() {
         CDlgExportCert dlg;
-        QCOMPARE(CDlgExportCert::IDD, 173);
-        QCOMPARE(dlg.objectName(), QStringLiteral("173"));
-        QCOMPARE(dlg.windowTitle(), QStringLiteral("导出证书"));
-        QVERIFY(hasLabel(&dlg, QStringLiteral("证书导出为:")));
+        YX_CHECK(checkFrame(&dlg, CDlgExportCert::IDD, 173, "导出证书", {"证书导出为:"}));
         dlg.show();
         saveScreenshot(&dlg, QStringLiteral("DlgExportCert"));
     }
@@ -333,25 +336,12 @@ private slots:
     void exportCertChecksInOrder() {
         CDlgExportCert dlg;
         dlg.show();
-        clickId(&dlg, res::IDOK);
-        YX_EXPECT_ONE_MESSAGE(m_prompt, "文件名不能为空！", "钥匣", MsgIcon::Warning, MsgButtons::Ok);
-        QVERIFY(dlg.isVisible());
+        YX_CHECK(okRefused(&dlg, "文件名不能为空！", MsgIcon::Warning));
 
         const QString existing = file(QStringLiteral("张三.cer"));
         touch(existing);
         typeInto(&dlg, 1011, existing);
-        m_prompt.clear();
-        m_prompt.answer(MsgAnswer::No);
-        clickId(&dlg, res::IDOK);
-        YX_EXPECT_ONE_MESSAGE(m_prompt, "您所指定的文件已经存在，要覆盖它吗？", "钥匣", MsgIcon::Warning,
-                              MsgButtons::YesNo);
-        QVERIFY(dlg.isVisible());
-
-        m_prompt.clear();
-        m_prompt.answer(MsgAnswer::Yes);
-        clickId(&dlg, res::IDOK);
-        QCOMPARE(m_prompt.messages.size(), size_t(1));
-        QCOMPARE(dlg.result(), int(QDialog::Accepted));
+        YX_CHECK(overwriteNoThenYes(&dlg));
         QCOMPARE(dlg.path(), existing);
     }
 
@@ -360,9 +350,7 @@ private slots:
         CDlgExportCert dlg;
         dlg.show();
         typeInto(&dlg, 1011, file(QStringLiteral("y"))); // "y.cer" exists, "y" does not
-        clickId(&dlg, res::IDOK);
-        QVERIFY(m_prompt.messages.empty());
-        QCOMPARE(dlg.result(), int(QDialog::Accepted));
+        YX_CHECK(okAccepted(&dlg));
     }
 
     void exportCertChooser() {
@@ -374,10 +362,7 @@ private slots:
         m_prompt.chooseFileAnswer(utf8(file(QStringLiteral("out.cer"))));
         clickId(&dlg, 1003);
         QCOMPARE(m_prompt.fileRequests.size(), size_t(2));
-        QVERIFY(m_prompt.fileRequests[1].save);
-        QVERIFY(!m_prompt.fileRequests[1].overwritePrompt);
-        QCOMPARE(q(m_prompt.fileRequests[1].filter), QStringLiteral("CER Files (*.cer)|*.cer||"));
-        QCOMPARE(q(m_prompt.fileRequests[1].defaultSuffix), QStringLiteral("cer"));
+        YX_CHECK(checkChooser(m_prompt.fileRequests[1], true, "cer"));
         QCOMPARE(textOf(&dlg, 1011), file(QStringLiteral("out.cer")));
     }
 
@@ -385,10 +370,7 @@ private slots:
 
     void friendlyName() {
         CDlgFriendlyName dlg(QStringLiteral("工作证书"));
-        QCOMPARE(CDlgFriendlyName::IDD, 159);
-        QCOMPARE(dlg.objectName(), QStringLiteral("159"));
-        QCOMPARE(dlg.windowTitle(), QStringLiteral("证书属性"));
-        QVERIFY(hasLabel(&dlg, QStringLiteral("好记的名字")));
+        YX_CHECK(checkFrame(&dlg, CDlgFriendlyName::IDD, 159, "证书属性", {"好记的名字"}));
         QCOMPARE(textOf(&dlg, 1013), QStringLiteral("工作证书"));
         dlg.show();
         saveScreenshot(&dlg, QStringLiteral("DlgFriendlyName"));
