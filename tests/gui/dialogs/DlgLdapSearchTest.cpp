@@ -75,6 +75,20 @@ class DlgLdapSearchTest : public QObject {
         QTRY_VERIFY(!dlg.isSearching());
     }
 
+    // The dialog set up with a name typed in; `run` also searches and waits for the results.
+    void openWithName(CDlgLdapSearch& dlg, const QString& name, bool run = false) {
+        setUpDialog(dlg);
+        typeInto(&dlg, kName, name);
+        if (run)
+            search(dlg);
+    }
+
+    // Whether "view" and OK can be pressed.
+    void checkButtons(QWidget* dlg, bool view, bool ok) {
+        QCOMPARE(enabled(dlg, kView), view);
+        QCOMPARE(enabled(dlg, kOk), ok);
+    }
+
     // Presses the mouse over row `row` of the list (-1: empty space below the rows).
     void clickRow(QWidget* dlg, int row, Qt::MouseButton button = Qt::LeftButton) {
         QTreeWidget* tree = list(dlg);
@@ -133,8 +147,7 @@ private slots:
         QCOMPARE(control<QPushButton>(&dlg, kView)->text(), QStringLiteral("查看"));
         QCOMPARE(control<QPushButton>(&dlg, kOk)->text(), QStringLiteral("添加"));
         QCOMPARE(control<QPushButton>(&dlg, kCancel)->text(), QStringLiteral("取消"));
-        QVERIFY(!enabled(&dlg, kView));
-        QVERIFY(!enabled(&dlg, kOk));
+        checkButtons(&dlg, false, false);
         QCOMPARE(dlg.selectedIndex(), -1);
         QVERIFY(!dlg.GetSelectedCert());
 
@@ -188,16 +201,14 @@ private slots:
         QCOMPARE(tree->topLevelItem(1)->text(0), QStringLiteral("李四"));
         QCOMPARE(tree->topLevelItem(1)->text(1), QStringLiteral("li@example.cn"));
         QVERIFY(!tree->topLevelItem(0)->icon(0).isNull());
-        QVERIFY(!enabled(&dlg, kView));
-        QVERIFY(!enabled(&dlg, kOk));
+        checkButtons(&dlg, false, false);
         saveScreenshot(&dlg, QStringLiteral("DlgLdapSearch-results"));
     }
 
     void selectedServerIsSearched() {
         m_dir->hosts[kHostB].certs = {m_li};
         CDlgLdapSearch dlg;
-        setUpDialog(dlg);
-        typeInto(&dlg, kName, QStringLiteral("李四"));
+        openWithName(dlg, QStringLiteral("李四"));
         control<QComboBox>(&dlg, kServer)->setCurrentIndex(1);
         search(dlg);
         const auto calls = m_dir->calls();
@@ -211,9 +222,7 @@ private slots:
     void singleHostFailure() {
         m_dir->hosts[kHostA].rc = 4;
         CDlgLdapSearch dlg;
-        setUpDialog(dlg);
-        typeInto(&dlg, kName, QStringLiteral("张三"));
-        search(dlg);
+        openWithName(dlg, QStringLiteral("张三"), true);
         YX_EXPECT_ONE_MESSAGE(m_prompt, "目录查询失败!", "查找用户", MsgIcon::Warning, MsgButtons::Ok);
         QCOMPARE(list(&dlg)->topLevelItemCount(), 0);
         QVERIFY(dlg.isVisible());
@@ -222,9 +231,7 @@ private slots:
     void noMatches() {
         m_dir->hosts[kHostA] = {};
         CDlgLdapSearch dlg;
-        setUpDialog(dlg);
-        typeInto(&dlg, kName, QStringLiteral("王五"));
-        search(dlg);
+        openWithName(dlg, QStringLiteral("王五"), true);
         YX_EXPECT_ONE_MESSAGE(m_prompt, "目录服务中不存在与搜索条件相符的项!", "查找用户",
                               MsgIcon::Information, MsgButtons::Ok);
     }
@@ -233,8 +240,7 @@ private slots:
         m_dir->hosts[kHostA].rc = 3;
         m_dir->hosts[kHostB] = {};
         CDlgLdapSearch dlg;
-        setUpDialog(dlg);
-        typeInto(&dlg, kName, QStringLiteral("张三"));
+        openWithName(dlg, QStringLiteral("张三"));
         control<QCheckBox>(&dlg, kSearchAll)->setChecked(true);
         control<QComboBox>(&dlg, kServer)->setCurrentIndex(1); // ignored when searching all
         search(dlg);
@@ -262,8 +268,7 @@ private slots:
         m_dir->hosts[kHostA].certs = {m_zhang};
         m_dir->hosts[kHostB].rc = 4;
         CDlgLdapSearch dlg;
-        setUpDialog(dlg);
-        typeInto(&dlg, kName, QStringLiteral("张三"));
+        openWithName(dlg, QStringLiteral("张三"));
         control<QCheckBox>(&dlg, kSearchAll)->setChecked(true);
         search(dlg);
         QCOMPARE(m_dir->calls().size(), size_t(2));
@@ -275,8 +280,7 @@ private slots:
         m_dir->hosts[kHostA].certs = {m_zhang};
         m_dir->hosts[kHostB].certs = {m_zhang2, m_li};
         CDlgLdapSearch dlg;
-        setUpDialog(dlg);
-        typeInto(&dlg, kName, QStringLiteral("张三"));
+        openWithName(dlg, QStringLiteral("张三"));
         control<QCheckBox>(&dlg, kSearchAll)->setChecked(true);
         search(dlg);
         QVERIFY(m_prompt.messages.empty());
@@ -296,14 +300,11 @@ private slots:
     void selectionFollowsTheMouse() {
         m_dir->hosts[kHostA].certs = {m_zhang, m_li};
         CDlgLdapSearch dlg;
-        setUpDialog(dlg);
-        typeInto(&dlg, kName, QStringLiteral("张三"));
-        search(dlg);
+        openWithName(dlg, QStringLiteral("张三"), true);
 
         clickRow(&dlg, 1);
         QCOMPARE(dlg.selectedIndex(), 1);
-        QVERIFY(enabled(&dlg, kView));
-        QVERIFY(enabled(&dlg, kOk));
+        checkButtons(&dlg, true, true);
         QCOMPARE(displayName(dlg.GetSelectedCert()), std::string("李四"));
 
         clickRow(&dlg, 0, Qt::RightButton);
@@ -311,16 +312,14 @@ private slots:
 
         clickRow(&dlg, -1); // empty space
         QCOMPARE(dlg.selectedIndex(), -1);
-        QVERIFY(!enabled(&dlg, kView));
-        QVERIFY(!enabled(&dlg, kOk));
+        checkButtons(&dlg, false, false);
         QVERIFY(!dlg.GetSelectedCert());
 
         // A new search starts without a selection and with view and OK disabled.
         clickRow(&dlg, 0);
         QVERIFY(enabled(&dlg, kOk));
         clickId(&dlg, kSearch);
-        QVERIFY(!enabled(&dlg, kOk));
-        QVERIFY(!enabled(&dlg, kView));
+        checkButtons(&dlg, false, false);
         QCOMPARE(dlg.selectedIndex(), -1);
         QTRY_VERIFY(!dlg.isSearching());
     }
@@ -328,9 +327,7 @@ private slots:
     void viewAndDoubleClickShowTheCertificate() {
         m_dir->hosts[kHostA].certs = {m_zhang, m_li};
         CDlgLdapSearch dlg;
-        setUpDialog(dlg);
-        typeInto(&dlg, kName, QStringLiteral("张三"));
-        search(dlg);
+        openWithName(dlg, QStringLiteral("张三"), true);
         clickRow(&dlg, 1);
         clickId(&dlg, kView);
         QCOMPARE(m_prompt.programs.size(), size_t(1));
@@ -350,8 +347,7 @@ private slots:
     void clearKeepsOkAndSelection() {
         m_dir->hosts[kHostA].certs = {m_zhang, m_li};
         CDlgLdapSearch dlg;
-        setUpDialog(dlg);
-        typeInto(&dlg, kName, QStringLiteral("张三"));
+        openWithName(dlg, QStringLiteral("张三"));
         typeInto(&dlg, kEmail, QStringLiteral("zhang@example.cn"));
         search(dlg);
         clickRow(&dlg, 1);
@@ -360,8 +356,7 @@ private slots:
         QCOMPARE(textOf(&dlg, kName), QString());
         QCOMPARE(textOf(&dlg, kEmail), QString());
         QCOMPARE(list(&dlg)->topLevelItemCount(), 0);
-        QVERIFY(!enabled(&dlg, kView));
-        QVERIFY(enabled(&dlg, kOk));
+        checkButtons(&dlg, false, true);
         QCOMPARE(dlg.selectedIndex(), 1);
         QCOMPARE(CountedCert::alive.load(), 2);
 
@@ -382,8 +377,7 @@ private slots:
     void enterSearchesFromAnyField() {
         m_dir->hosts[kHostA].certs = {m_zhang};
         CDlgLdapSearch dlg;
-        setUpDialog(dlg);
-        typeInto(&dlg, kName, QStringLiteral("张三"));
+        openWithName(dlg, QStringLiteral("张三"));
         QTest::keyClick(control<QWidget>(&dlg, kName), Qt::Key_Return);
         QVERIFY(dlg.isVisible()); // consumed: the dialog does not close
         QTRY_VERIFY(!dlg.isSearching());
@@ -411,8 +405,7 @@ private slots:
         m_dir->hosts[kHostA].certs = {m_zhang, m_li};
         m_dir->hold();
         CDlgLdapSearch dlg;
-        setUpDialog(dlg);
-        typeInto(&dlg, kName, QStringLiteral("张三"));
+        openWithName(dlg, QStringLiteral("张三"));
         clickId(&dlg, kSearch);
 
         QVERIFY(dlg.isSearching());
@@ -448,8 +441,7 @@ private slots:
         m_dir->hold();
         {
             CDlgLdapSearch dlg;
-            setUpDialog(dlg);
-            typeInto(&dlg, kName, QStringLiteral("张三"));
+            openWithName(dlg, QStringLiteral("张三"));
             clickId(&dlg, kSearch);
             QTRY_COMPARE(m_dir->waiting(), 1);
             clickId(&dlg, kCancel);
@@ -490,9 +482,7 @@ private slots:
     void closeBoxDeletesResults() {
         m_dir->hosts[kHostA].certs = {m_zhang, m_li};
         CDlgLdapSearch dlg;
-        setUpDialog(dlg);
-        typeInto(&dlg, kName, QStringLiteral("张三"));
-        search(dlg);
+        openWithName(dlg, QStringLiteral("张三"), true);
         clickRow(&dlg, 0);
         QCOMPARE(CountedCert::alive.load(), 2);
         QVERIFY(dlg.close());
@@ -505,9 +495,7 @@ private slots:
         m_dir->hosts[kHostA].certs = {m_zhang};
         {
             CDlgLdapSearch dlg;
-            setUpDialog(dlg);
-            typeInto(&dlg, kName, QStringLiteral("张三"));
-            search(dlg);
+            openWithName(dlg, QStringLiteral("张三"), true);
             clickId(&dlg, kCancel);
             QCOMPARE(CountedCert::alive.load(), 1);
         }
