@@ -360,6 +360,13 @@ protected:
         QVERIFY(QTest::qWaitForWindowExposed(page.get()));
     }
 
+    // What each test function of a page starts from: a fresh set-up, no certificates, the page.
+    void setUpPage() {
+        setUpEnv();
+        certs.clear();
+        makePage();
+    }
+
     // In the reverse order of the set-up.
     void tearDown() {
         page.reset();
@@ -382,6 +389,7 @@ protected:
     std::unique_ptr<Pki> pki;
     std::unique_ptr<TestMenuBar> bar;
     std::unique_ptr<PageT> page;
+    std::vector<yxtest::Issued> certs; // the certificates a test made, in store order
 };
 
 } // namespace certpagetest

@@ -21,8 +21,6 @@ class OtherPeopleCertPageTest : public QObject, public PageTestBase<yx::OtherPeo
     Q_OBJECT
 
 private:
-    std::vector<yxtest::Issued> certs;
-
     void fillStore() {
         certs.push_back(pki->make("客户甲", Kind::Good, "jia@example.cn"));
         certs.push_back(pki->make("客户乙", Kind::Revoked, "yi@example.cn"));
@@ -65,11 +63,7 @@ private:
 private slots:
     void initTestCase() { shortRevocationTimeouts(); }
 
-    void init() {
-        setUpEnv();
-        certs.clear();
-        makePage();
-    }
+    void init() { setUpPage(); }
 
     void cleanup() { tearDown(); }
 

@@ -24,9 +24,8 @@ class PersonalCertPageTest : public QObject, public PageTestBase<yx::PersonalCer
     Q_OBJECT
 
 private:
-    std::vector<yxtest::Issued> certs; // in store order: good, revoked, unknown, error, no CRL
-
-    // Five certificates, one of each status, in the personal store.
+    // Five certificates, one of each status, in the personal store (`certs`, in this order: good,
+    // revoked, unknown, error, no CRL).
     void fillStore() {
         const std::pair<const char*, Kind> profile[] = {{"张伟", Kind::Good},
                                                         {"李娜", Kind::Revoked},
@@ -47,11 +46,7 @@ private:
 private slots:
     void initTestCase() { shortRevocationTimeouts(); }
 
-    void init() {
-        setUpEnv();
-        certs.clear();
-        makePage();
-    }
+    void init() { setUpPage(); }
 
     void cleanup() { tearDown(); }
 
