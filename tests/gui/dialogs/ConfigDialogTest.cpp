@@ -93,6 +93,17 @@ void clickRadio(QWidget* dialog, int id) {
     QTest::mouseClick(radio, Qt::LeftButton, {}, QPoint(radio->height() / 2, radio->height() / 2));
 }
 
+// Turns both start-up switches on by mouse, each on its own tab, and ends on the site tab.
+void clickBothSwitchesOn(CConfigDialog* dialog) {
+    for (const auto& [tab, id] :
+         {std::pair{0, res::IDC_UPDATE_CHECK_ON}, std::pair{1, res::IDC_CRL_ONLINE}}) {
+        dialog->tabs()->setCurrentIndex(tab);
+        clickRadio(dialog, id);
+        QVERIFY(control<QRadioButton>(dialog, id)->isChecked());
+    }
+    dialog->tabs()->setCurrentIndex(2);
+}
+
 QComboBox* siteCombo(QWidget* dialog) {
     return control<QComboBox>(dialog, res::IDC_RA_SITE_LIST);
 }
@@ -294,12 +305,7 @@ void ConfigDialogTest::okWritesTheChosenRadiosAndSite() {
     CConfigDialog dialog;
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-    clickRadio(&dialog, res::IDC_UPDATE_CHECK_ON);
-    QVERIFY(control<QRadioButton>(&dialog, res::IDC_UPDATE_CHECK_ON)->isChecked());
-    dialog.tabs()->setCurrentIndex(1);
-    clickRadio(&dialog, res::IDC_CRL_ONLINE);
-    QVERIFY(control<QRadioButton>(&dialog, res::IDC_CRL_ONLINE)->isChecked());
-    dialog.tabs()->setCurrentIndex(2);
+    clickBothSwitchesOn(&dialog);
     siteCombo(&dialog)->setCurrentIndex(1);
     clickId(&dialog, res::IDOK);
     QCOMPARE(setting("UpdateConfig", "StartUpCheckNew"), std::string("1"));
@@ -317,12 +323,7 @@ void ConfigDialogTest::cancelWritesNothing() {
     CConfigDialog dialog;
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-    clickRadio(&dialog, res::IDC_UPDATE_CHECK_ON);
-    QVERIFY(control<QRadioButton>(&dialog, res::IDC_UPDATE_CHECK_ON)->isChecked());
-    dialog.tabs()->setCurrentIndex(1);
-    clickRadio(&dialog, res::IDC_CRL_ONLINE);
-    QVERIFY(control<QRadioButton>(&dialog, res::IDC_CRL_ONLINE)->isChecked());
-    dialog.tabs()->setCurrentIndex(2);
+    clickBothSwitchesOn(&dialog);
     ModalScript script;
     script.on(res::IDD_RA_SITE, fillSite("https://ra.new.example/", "新站"))
         .on(res::IDD_RA_SITE, fillSite("https://ra.changed.example/", "改过"));
