@@ -127,7 +127,7 @@ QStringList comboTexts(QComboBox* combo) {
 
 } // namespace
 
-class ConfigDialogTest : public QObject {
+class ConfigDialogTest : public QObject, public FreshGuiTest {
     Q_OBJECT
 private slots:
     void init();
@@ -147,20 +147,14 @@ private slots:
     void openedOnNoTab();
     void failedWriteKeepsTheDialogOpen();
     void screenshots();
-
-private:
-    std::unique_ptr<ScopedGuiEnv> m_env;
-    std::unique_ptr<RecordingPrompt> m_prompt;
 };
 
 void ConfigDialogTest::init() {
-    m_env = std::make_unique<ScopedGuiEnv>();
-    m_prompt = std::make_unique<RecordingPrompt>();
+    startTest();
 }
 
 void ConfigDialogTest::cleanup() {
-    m_prompt.reset();
-    m_env.reset();
+    endTest();
 }
 
 void ConfigDialogTest::tabsAndTheirPages() {

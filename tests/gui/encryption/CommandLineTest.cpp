@@ -106,7 +106,7 @@ QString encryptedFile(const QString& dir, const QString& name) {
 
 } // namespace
 
-class CommandLineTest : public QObject {
+class CommandLineTest : public QObject, public FreshGuiTest {
     Q_OBJECT
 private slots:
     void init();
@@ -130,20 +130,14 @@ private slots:
     void mailProgramMissingOrUnconfigured();
     void mailRecipientsThatCouldBeOptionsAreLeftOut();
     void runsBesideARunningInstance();
-
-private:
-    std::unique_ptr<ScopedGuiEnv> m_env;
-    std::unique_ptr<RecordingPrompt> m_prompt;
 };
 
 void CommandLineTest::init() {
-    m_env = std::make_unique<ScopedGuiEnv>();
-    m_prompt = std::make_unique<RecordingPrompt>();
+    startTest();
 }
 
 void CommandLineTest::cleanup() {
-    m_prompt.reset();
-    m_env.reset();
+    endTest();
 }
 
 void CommandLineTest::textOfTheArgumentVector_data() {

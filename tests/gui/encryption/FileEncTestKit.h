@@ -4,6 +4,8 @@
 
 #include "CertStore.h"
 #include "DigitalCertificate.h"
+#include "GuiTestEnv.h"
+#include "RecordingPrompt.h"
 #include "Settings.h"
 #include "TestPki.h"
 
@@ -16,6 +18,7 @@
 #include <QString>
 #include <QtTest>
 
+#include <memory>
 #include <string>
 
 namespace yxtest {
@@ -75,6 +78,23 @@ inline QByteArray readAll(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
+
+// A data root and a recording prompt made fresh for each test function. The test class derives
+// from QObject and this, and calls startTest() in init() and endTest() in cleanup().
+class FreshGuiTest {
+protected:
+    void startTest() {
+        m_env = std::make_unique<ScopedGuiEnv>();
+        m_prompt = std::make_unique<RecordingPrompt>();
+    }
+    void endTest() {
+        m_prompt.reset();
+        m_env.reset();
+    }
+
+    std::unique_ptr<ScopedGuiEnv> m_env;
+    std::unique_ptr<RecordingPrompt> m_prompt;
+};
 
 // No modal dialog comes up within a while.
 inline bool staysWithoutDialog(int ms = 300) {

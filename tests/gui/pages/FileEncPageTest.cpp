@@ -108,7 +108,7 @@ auto cancelDialog = [](QDialog* d) { d->reject(); };
 
 } // namespace
 
-class FileEncPageTest : public QObject {
+class FileEncPageTest : public QObject, public FreshGuiTest {
     Q_OBJECT
 private slots:
     void init();
@@ -129,20 +129,14 @@ private slots:
     void droppedKvxFileIsDecrypted();
     void foreignDropsAreRefused();
     void screenshots();
-
-private:
-    std::unique_ptr<ScopedGuiEnv> m_env;
-    std::unique_ptr<RecordingPrompt> m_prompt;
 };
 
 void FileEncPageTest::init() {
-    m_env = std::make_unique<ScopedGuiEnv>();
-    m_prompt = std::make_unique<RecordingPrompt>();
+    startTest();
 }
 
 void FileEncPageTest::cleanup() {
-    m_prompt.reset();
-    m_env.reset();
+    endTest();
 }
 
 void FileEncPageTest::itemsColumnsAndIcons() {
