@@ -130,8 +130,8 @@ QStringList comboTexts(QComboBox* combo) {
 class ConfigDialogTest : public QObject, public FreshGuiTest {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup();
+    void init() { startTest(); }
+    void cleanup() { endTest(); }
 
     void tabsAndTheirPages();
     void labelsOfTheSiteFields();
@@ -148,14 +148,6 @@ private slots:
     void failedWriteKeepsTheDialogOpen();
     void screenshots();
 };
-
-void ConfigDialogTest::init() {
-    startTest();
-}
-
-void ConfigDialogTest::cleanup() {
-    endTest();
-}
 
 void ConfigDialogTest::tabsAndTheirPages() {
     CConfigDialog dialog;

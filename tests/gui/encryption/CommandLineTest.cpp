@@ -109,8 +109,8 @@ QString encryptedFile(const QString& dir, const QString& name) {
 class CommandLineTest : public QObject, public FreshGuiTest {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup();
+    void init() { startTest(); }
+    void cleanup() { endTest(); }
 
     void textOfTheArgumentVector_data();
     void textOfTheArgumentVector();
@@ -131,14 +131,6 @@ private slots:
     void mailRecipientsThatCouldBeOptionsAreLeftOut();
     void runsBesideARunningInstance();
 };
-
-void CommandLineTest::init() {
-    startTest();
-}
-
-void CommandLineTest::cleanup() {
-    endTest();
-}
 
 void CommandLineTest::textOfTheArgumentVector_data() {
     QTest::addColumn<QStringList>("args");

@@ -111,8 +111,8 @@ auto cancelDialog = [](QDialog* d) { d->reject(); };
 class FileEncPageTest : public QObject, public FreshGuiTest {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup();
+    void init() { startTest(); }
+    void cleanup() { endTest(); }
 
     void itemsColumnsAndIcons();
     void viewCommandsSwitchTheView();
@@ -130,14 +130,6 @@ private slots:
     void foreignDropsAreRefused();
     void screenshots();
 };
-
-void FileEncPageTest::init() {
-    startTest();
-}
-
-void FileEncPageTest::cleanup() {
-    endTest();
-}
 
 void FileEncPageTest::itemsColumnsAndIcons() {
     FileEncPage page;
