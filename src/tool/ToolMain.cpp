@@ -26,6 +26,7 @@ const Command kCommands[] = {
     {"decrypt", cmdDecrypt, "SOURCE TARGET [--cert THUMBPRINT] [--password SRC]"},
     {"info", cmdInfo, "FILE"},
     {"set-default-cert", cmdSetDefaultCert, "THUMBPRINT"},
+    {"mail", cmdMail, "accounts|contacts|batch|set-sign-cert|set-contact-certs oe|foxmail [ARGS]"},
 };
 
 void usage(FILE* out) {

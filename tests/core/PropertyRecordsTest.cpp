@@ -15,20 +15,11 @@ static_assert(!std::is_copy_constructible_v<CRegProperty> && !std::is_copy_assig
 static_assert(!std::is_copy_constructible_v<COEWABProperty> && !std::is_copy_assignable_v<COEWABProperty>);
 static_assert(!std::is_copy_constructible_v<CEmailAccount> && !std::is_copy_assignable_v<CEmailAccount>);
 static_assert(!std::is_copy_constructible_v<CContact> && !std::is_copy_assignable_v<CContact>);
-static_assert(!std::is_copy_constructible_v<COEEmailAcc> && !std::is_copy_constructible_v<COEAddrBook>);
 static_assert(std::has_virtual_destructor_v<CRegProperty> && std::has_virtual_destructor_v<COEWABProperty>);
 
 std::string bufText(const CBBuffer* b) {
     return b && b->size() > 0 ? std::string(reinterpret_cast<const char*>(b->GetBuffer()), b->size()) : "";
 }
-
-int g_deleted = 0;
-struct CountedAccount : CEmailAccount {
-    ~CountedAccount() override { ++g_deleted; }
-};
-struct CountedContact : CContact {
-    ~CountedContact() override { ++g_deleted; }
-};
 
 std::unique_ptr<CDigitalCertificate> makeCert(yxtest::TestCa& ca, const std::string& cn) {
     yxtest::CertProfile profile;
@@ -170,37 +161,4 @@ TEST(CContact, HoldsFortyTwoPropertiesAndADefaultCertificate) {
     EXPECT_EQ(c.getDefaultCert(nullptr), cert.get());
     c.SetDefaultCert(nullptr); // the user removed it
     EXPECT_EQ(c.getDefaultCert(nullptr), nullptr);
-}
-
-TEST(COECollections, OwnTheirRecordsAndAreEmptyWithoutOutlookExpress) {
-    g_deleted = 0;
-    {
-        COEEmailAcc accounts;
-        accounts.Append(new CountedAccount);
-        accounts.Append(new CountedAccount);
-        EXPECT_EQ(accounts.GetCount(), 2);
-        EXPECT_NE(accounts.GetAt(1), nullptr);
-        EXPECT_EQ(accounts.GetAt(2), nullptr);
-        EXPECT_EQ(accounts.SaveEmailAcc(accounts.GetAt(0)), 0);
-        EXPECT_EQ(g_deleted, 0);
-        EXPECT_EQ(accounts.getEmailAcc(), 0); // reload: the old records go
-        EXPECT_EQ(g_deleted, 2);
-        EXPECT_EQ(accounts.GetCount(), 0);
-        accounts.Append(new CountedAccount);
-    }
-    EXPECT_EQ(g_deleted, 3); // the collection's end deletes what it holds
-
-    g_deleted = 0;
-    {
-        COEAddrBook book;
-        book.Append(new CountedContact);
-        EXPECT_EQ(book.SaveContact(book.GetAt(0)), 0);
-        EXPECT_EQ(book.GetCount(), 1);
-        EXPECT_EQ(book.GetContacts(), 0);
-        EXPECT_EQ(book.GetCount(), 0);
-        EXPECT_EQ(g_deleted, 1);
-        book.Append(new CountedContact);
-        book.Append(new CountedContact);
-    }
-    EXPECT_EQ(g_deleted, 3);
 }
