@@ -223,7 +223,8 @@ bool CStorageFile::ReplaceStream(const std::string& path, const std::vector<std:
         ok = gsf_output_close(GSF_OUTPUT(out)) && ok;
         g_object_unref(out);
     }
-    ok = gsf_output_close(sink) && ok && placed;
+    // Closing the compound file closes its sink too.
+    ok = (gsf_output_is_closed(sink) || gsf_output_close(sink)) && ok && placed;
     if (ok) {
         const guint8* bytes = gsf_output_memory_get_bytes(GSF_OUTPUT_MEMORY(sink));
         const gsf_off_t size = gsf_output_size(sink);
