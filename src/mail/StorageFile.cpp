@@ -191,6 +191,14 @@ bool CStorageFile::OpenStream(const std::string& name, yx::Bytes& content, unsig
     return ok;
 }
 
+bool CStorageFile::CloseStorage() {
+    if (m_stack.size() < 2)
+        return false;
+    g_object_unref(m_stack.back());
+    m_stack.pop_back();
+    return true;
+}
+
 void CStorageFile::Close() {
     while (!m_stack.empty()) { // the root last
         g_object_unref(m_stack.back());

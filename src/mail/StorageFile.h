@@ -28,6 +28,8 @@ public:
     bool OpenStorage(const std::string& name, unsigned mode = kReadWriteExclusive);
     // Reads the named stream of the storage on top whole; false when absent or unreadable.
     bool OpenStream(const std::string& name, yx::Bytes& content, unsigned mode = kReadWriteExclusive);
+    // Leaves the storage on top for its parent; false at the root.
+    bool CloseStorage();
     void Close();
 
     bool IsOpen() const { return !m_stack.empty(); }
