@@ -13,7 +13,7 @@ class CDigitalCertificate;
 class CFoxmailContact {
 public:
     // The contact's fields, each a COEWABProperty: text fields in the property's value buffer,
-    // lists in its list of values. Members behind kRest are carried unread.
+    // lists in its list of values. The two members behind kRest are carried unread.
     enum Field {
         kTextPath = 0,   // full path of the .BOX file
         kIndexPath,      // full path of the .IND file
@@ -25,7 +25,7 @@ public:
         kAddresses,      // list: every address of the Emails section
         kCertLines,      // list: every line of the Certificates section as read
         kRest,           // the block's text behind the certificates, kept unchanged
-        kFieldCount = 42
+        kFieldCount = 12
     };
 
     CFoxmailContact();
@@ -33,7 +33,7 @@ public:
     CFoxmailContact(const CFoxmailContact&) = delete;
     CFoxmailContact& operator=(const CFoxmailContact&) = delete;
 
-    COEWABProperty* getProperty(int field); // null outside 0..41
+    COEWABProperty* getProperty(int field); // null outside 0..kFieldCount-1
     std::string getText(Field field) const; // a text field's bytes
     void setText(Field field, const std::string& bytes);
     std::vector<std::string> getList(Field field) const; // a list field's values
