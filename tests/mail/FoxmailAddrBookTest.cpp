@@ -133,6 +133,14 @@ TEST_F(AddrBook, SavingAppendsABlockAndRepointsTheRecordForEachCertificateCase) 
          "Emails: a@x.cn\r\n b@x.cn\r\nCertificates: |\r\n " + hashOf(b) + "\r\n" + hashOf(b) + ": " +
              CFoxmailContact::certificateText(base64(b.der()) + "\n") + "\r\nNote: n\r\n",
          1},
+        {"primary set again, read with certificates",
+         withCerts,
+         "b@x.cn",
+         1,
+         {&b},
+         "Emails: a@x.cn\r\n b@x.cn\r\nCertificates: " + hashOf(a) + "\r\n " + hashOf(b) + "\r\n" + entry(a) +
+             hashOf(b) + ": " + CFoxmailContact::certificateText(base64(b.der()) + "\n") + "\r\nNote: n\r\n",
+         1},
         {"primary emptied, another line keeps its certificate",
          withCerts,
          "b@x.cn",
