@@ -1,0 +1,264 @@
+// The secure e-mail page: which list shows and which operations the menu bar offers in each
+// state, clicks beside the items, the account and batch flows with the messages they end with
+// (against a real directory server), and pictures of the home and detail lists.
+#include "../dialogs/ModalScript.h"
+#include "../pages/CertPageFixture.h"
+#include "GuiTestEnv.h"
+#include "MailTestKit.h"
+#include "RecordingPrompt.h"
+
+#include "OEEmailAcc.h"
+#include "dialogs/EncDialogIds.h"
+#include "dialogs/MailDialogIds.h"
+#include "pages/MailListModel.h"
+#include "pages/MailListView.h"
+#include "pages/SecureMailPage.h"
+
+#include <QListView>
+#include <QtTest>
+
+#include <set>
+
+using namespace mailtest;
+using namespace yx::res;
+using yx::SecureMailPage;
+using yxtest::ModalScript;
+
+namespace {
+
+QPoint rowPos(yx::MailListView* list, int row) {
+    QAbstractItemView* view = list->currentView();
+    if (row < 0)
+        return QPoint(view->viewport()->width() - 4, view->viewport()->height() - 4);
+    return view->visualRect(list->model()->index(row, 0)).center();
+}
+
+void press(yx::MailListView* list, int row) {
+    QTest::mouseClick(list->currentView()->viewport(), Qt::LeftButton, {}, rowPos(list, row));
+}
+
+void doubleClick(yx::MailListView* list, int row) {
+    QTest::mouseDClick(list->currentView()->viewport(), Qt::LeftButton, {}, rowPos(list, row));
+}
+
+void rightClick(yx::MailListView* list, int row) {
+    QWidget* viewport = list->currentView()->viewport();
+    const QPoint pos = rowPos(list, row);
+    QContextMenuEvent event(QContextMenuEvent::Mouse, pos, viewport->mapToGlobal(pos));
+    QApplication::sendEvent(viewport, &event);
+}
+
+// The page's own operations among the commands of a popup.
+std::set<int> operations(const QMenu* menu) {
+    std::set<int> out;
+    for (int id : {ID_MAIL_OPEN, ID_MAIL_CONFIGURE, ID_MAIL_BATCH_SHOWN, ID_MAIL_BATCH_ENTRY})
+        if (menu && yx::menus::findCommand(menu, id))
+            out.insert(id);
+    return out;
+}
+
+int certRows(yx::MailListModel* model) {
+    int n = 0;
+    for (int r = 0; r < model->rowCount(); ++r)
+        n += model->image(r) == 1;
+    return n;
+}
+
+} // namespace
+
+class SecureMailPageTest : public QObject {
+    Q_OBJECT
+
+    yxtest::ScopedGuiEnv m_env;
+    yxtest::TestCa m_ca;
+    std::unique_ptr<yxtest::SlapdFixture> m_slapd;
+    std::string m_mine; // thumbprint of the personal certificate of zhang@example.cn
+
+    std::unique_ptr<certpagetest::TestMenuBar> m_bar;
+    std::unique_ptr<SecureMailPage> m_page;
+
+    void openEntry(int entry) {
+        m_page->activate();
+        doubleClick(m_page->homeList(), entry);
+        QVERIFY(m_page->showsDetail());
+        QCOMPARE(m_page->currentEntry(), entry);
+    }
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void activationAlwaysShowsHome();
+    void menuBarFollowsTheState_data();
+    void menuBarFollowsTheState();
+    void clicksBesideTheItems();
+    void batchWithNobodyToConfigure();
+    void batchConfiguresTheFoundCertificates();
+    void signingCertificateServesForEncryption();
+};
+
+void SecureMailPageTest::initTestCase() {
+    QVERIFY(m_env.isValid());
+    // No Foxmail: an empty Wine prefix.
+    qputenv("WINEPREFIX", QFile::encodeName(m_env.root() + QStringLiteral("/wine")));
+    const auto mine = issue(m_ca, "张伟", "zhang@example.cn");
+    addMine(mine);
+    m_mine = thumbOf(mine.der());
+    QVERIFY(COEEmailAcc::AddAccount("工作邮箱", "zhang@example.cn"));
+    QVERIFY(COEEmailAcc::AddAccount("家庭邮箱", "zhangwei@home.example.cn"));
+    // Five contacts; the directory knows certificates of three of them.
+    const char* people[][2] = {{"李娜", "lina@example.cn"},
+                               {"王芳", "wangfang@example.cn"},
+                               {"刘洋", "liuyang@example.cn"},
+                               {"陈静", "chenjing@example.cn"},
+                               {"Alice Chen", "alice@example.cn"}};
+    std::vector<yxtest::DirectoryEntry> directory;
+    for (int i = 0; i < 5; ++i) {
+        addVCard("c" + std::to_string(i) + ".vcf", people[i][0], people[i][1]);
+        if (i % 2 == 0)
+            directory.push_back(
+                {people[i][0], people[i][1], {issue(m_ca, people[i][0], people[i][1]).der()}});
+    }
+    m_slapd = startDirectory(directory);
+}
+
+void SecureMailPageTest::init() {
+    m_bar = std::make_unique<certpagetest::TestMenuBar>();
+    m_page = std::make_unique<SecureMailPage>();
+    m_page->setMenuBarHost(m_bar.get());
+    m_page->resize(640, 420);
+    m_page->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_page.get()));
+}
+
+void SecureMailPageTest::cleanup() {
+    m_page.reset();
+    m_bar.reset();
+}
+
+void SecureMailPageTest::activationAlwaysShowsHome() {
+    openEntry(SecureMailPage::EntryOeContacts);
+    QCOMPARE(m_page->detailModel()->rowCount(), 5);
+    m_page->activate();
+    QVERIFY(!m_page->showsDetail());
+    QVERIFY(m_page->homeList()->isVisible());
+    QVERIFY(!m_page->detailList()->isVisible());
+    QCOMPARE(m_page->homeModel()->rowCount(), SecureMailPage::kEntryCount);
+}
+
+// The page's operations in the menu bar after a click: on a home entry, beside the entries, in
+// a detail list without and with an item.
+void SecureMailPageTest::menuBarFollowsTheState_data() {
+    QTest::addColumn<int>("opened"); // -1: the home list shows
+    QTest::addColumn<int>("row");    // clicked row, -1 beside the items
+    QTest::addColumn<std::set<int>>("expected");
+    QTest::newRow("account entry") << -1 << 0 << std::set<int>{ID_MAIL_OPEN};
+    QTest::newRow("address book entry") << -1 << 3 << std::set<int>{ID_MAIL_OPEN, ID_MAIL_BATCH_ENTRY};
+    QTest::newRow("beside the entries") << -1 << -1 << std::set<int>{};
+    QTest::newRow("contacts, no item") << 1 << -1 << std::set<int>{ID_MAIL_BATCH_SHOWN};
+    QTest::newRow("accounts, no item") << 0 << -1 << std::set<int>{};
+    QTest::newRow("contact") << 1 << 2 << std::set<int>{ID_MAIL_CONFIGURE};
+}
+
+void SecureMailPageTest::menuBarFollowsTheState() {
+    QFETCH(int, opened);
+    QFETCH(int, row);
+    QFETCH(std::set<int>, expected);
+    yxtest::RecordingPrompt prompt;
+    if (opened >= 0)
+        openEntry(opened);
+    else
+        m_page->activate();
+    press(opened >= 0 ? m_page->detailList() : m_page->homeList(), row);
+    QCOMPARE(operations(m_bar->menuAt(kMenuPosOperations)), expected);
+}
+
+// A double click beside the entries opens nothing; a right click beside them forgets the entry
+// and offers the home list's own menu.
+void SecureMailPageTest::clicksBesideTheItems() {
+    m_page->activate();
+    press(m_page->homeList(), 1);
+    doubleClick(m_page->homeList(), -1);
+    QVERIFY(!m_page->showsDetail());
+    QCOMPARE(m_page->currentEntry(), 1);
+    auto seen = std::make_shared<QStringList>();
+    certpagetest::chooseInNextPopup({}, -1, seen);
+    rightClick(m_page->homeList(), -1);
+    QCOMPARE(m_page->currentEntry(), -1);
+    QVERIFY2(seen->join(QLatin1Char('\n')).contains(QString::number(ID_PAGE_VIEW_DETAILS)),
+             qPrintable(seen->join(QLatin1Char('\n'))));
+}
+
+// No Foxmail here: its address book is empty, so there is nobody to configure and no dialog.
+void SecureMailPageTest::batchWithNobodyToConfigure() {
+    yxtest::RecordingPrompt prompt;
+    m_page->activate();
+    press(m_page->homeList(), SecureMailPage::EntryFoxContacts);
+    m_page->onCommand(ID_MAIL_BATCH_ENTRY);
+    QCOMPARE(prompt.messages.size(), size_t(1));
+    QCOMPARE(q(prompt.messages[0].text), QStringLiteral("可需要批量配置的联系人个数为零！"));
+    QVERIFY(!QApplication::activeModalWidget());
+}
+
+// Five contacts without certificates, three of them in the directory: the option configures the
+// three, the count message says so, and the detail list is read again; a second run from the home
+// list finds nothing for the other two and leaves the home list showing.
+void SecureMailPageTest::batchConfiguresTheFoundCertificates() {
+    if (!m_slapd)
+        QSKIP("slapd cannot run here");
+    yxtest::RecordingPrompt prompt;
+    openEntry(SecureMailPage::EntryOeContacts);
+    QCOMPARE(m_page->batchCount(), 5);
+    QCOMPARE(certRows(m_page->detailModel()), 0);
+
+    const auto confirmWithOption = [](QDialog* dlg) {
+        QTRY_VERIFY_WITH_TIMEOUT(enabled(dlg, IDOK), 20000);
+        byId<QCheckBox>(dlg, IDC_BATCH_OPTION)->setChecked(true);
+        click(dlg, IDOK);
+    };
+    ModalScript script;
+    script.on(IDD_LDAP_BATCH_CON, confirmWithOption);
+    m_page->onCommand(ID_MAIL_BATCH_SHOWN);
+    QVERIFY2(script.waitFinished(), qPrintable(script.failure()));
+    QVERIFY(prompt.lastMessage());
+    QCOMPARE(q(prompt.lastMessage()->text), QStringLiteral("你共为3个联系人配置了加密证书"));
+    QCOMPARE(certRows(m_page->detailModel()), 3);
+    QCOMPARE(m_page->batchCount(), 2);
+    yxtest::saveScreenshot(m_page.get(), QStringLiteral("securemail-detail"));
+
+    m_page->activate();
+    press(m_page->homeList(), SecureMailPage::EntryOeContacts);
+    ModalScript again;
+    again.on(IDD_LDAP_BATCH_CON, confirmWithOption);
+    m_page->onCommand(ID_MAIL_BATCH_ENTRY);
+    QVERIFY2(again.waitFinished(), qPrintable(again.failure()));
+    QCOMPARE(q(prompt.lastMessage()->text), QStringLiteral("你共为0个联系人配置了加密证书"));
+    QVERIFY(!m_page->showsDetail());
+    yxtest::saveScreenshot(m_page.get(), QStringLiteral("securemail-home"));
+}
+
+// Choosing only a signing certificate that may also encrypt gives the account that certificate
+// for both, and the choice is kept.
+void SecureMailPageTest::signingCertificateServesForEncryption() {
+    yxtest::RecordingPrompt prompt;
+    openEntry(SecureMailPage::EntryOeAccounts);
+    QCOMPARE(m_page->detailModel()->rowCount(), 2);
+    ModalScript script;
+    script.on(IDD_ACCOUNT_CERT, [](QDialog* dlg) { click(dlg, IDC_ACCOUNT_SIGN_CHOOSE); })
+        .on(IDD_SELECT_CERT,
+            [](QDialog* chooser) {
+                pressRow(chooser, IDC_SELCERT_LIST, 0);
+                click(chooser, IDOK);
+            })
+        .on(IDD_ACCOUNT_CERT, [](QDialog* dlg) { click(dlg, IDOK); });
+    doubleClick(m_page->detailList(), 0);
+    QVERIFY2(script.waitFinished(), qPrintable(script.failure()));
+    COEEmailAcc accounts;
+    accounts.getEmailAcc();
+    QCOMPARE(thumbOf(accounts.GetAt(0)->getSignCert()), m_mine);
+    QCOMPARE(thumbOf(accounts.GetAt(0)->getCryptCert()), m_mine);
+    QVERIFY(!accounts.GetAt(1)->getSignCert());
+}
+
+QTEST_MAIN(SecureMailPageTest)
+#include "SecureMailPageTest.moc"
