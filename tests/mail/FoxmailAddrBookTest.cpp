@@ -1,6 +1,5 @@
 #include "FoxmailAddrBook.h"
 #include "../kvx/KvxTestSupport.h"
-#include "Base64.h"
 #include "FoxmailText.h"
 #include "GbkText.h"
 #include "MailTestKit.h"
@@ -8,13 +7,6 @@
 using namespace mailtest;
 
 namespace {
-
-std::string base64(const Bytes& der) {
-    std::string text(der.size() * 2 + 8, '\0');
-    int length = static_cast<int>(text.size());
-    base64encoding(der.data(), static_cast<int>(der.size()), text.data(), &length);
-    return text.substr(0, static_cast<size_t>(length));
-}
 
 // A certificate entry as Foxmail writes one: Base64 in lines of 76 behind a space.
 std::string entry(const yxtest::Issued& who) {

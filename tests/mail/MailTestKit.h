@@ -3,6 +3,7 @@
 // built byte by byte, a Wine-like prefix, and certificates in the stores.
 #pragma once
 
+#include "Base64.h"
 #include "CertStore.h"
 #include "DigitalCertificate.h"
 #include "Registry.h"
@@ -30,6 +31,13 @@ using yxtest::Bytes;
 
 inline Bytes bytes(const std::string& s) {
     return Bytes(s.begin(), s.end());
+}
+
+inline std::string base64(const Bytes& der) {
+    std::string t(der.size() * 2 + 8, '\0');
+    int n = static_cast<int>(t.size());
+    base64encoding(der.data(), static_cast<int>(der.size()), t.data(), &n);
+    return t.substr(0, static_cast<size_t>(n));
 }
 
 // Writes a compound file whose streams are given by path ("Ver30/AccInfo.cfg").

@@ -1,5 +1,4 @@
 #include "../kvx/KvxTestSupport.h"
-#include "Base64.h"
 #include "MailTestKit.h"
 #include "OEAddrBook.h"
 #include "OEEmailAcc.h"
@@ -42,13 +41,6 @@ TEST(COEEmailAcc, AccountsLiveInTheRegistryInNumericOrderWithTheirCertificates) 
     EXPECT_EQ(accounts.GetAt(2)->getCryptCert(), nullptr);
 }
 
-std::string b64(const Bytes& der) {
-    std::string t(der.size() * 2 + 8, '\0');
-    int n = static_cast<int>(t.size());
-    base64encoding(der.data(), static_cast<int>(der.size()), t.data(), &n);
-    return t.substr(0, static_cast<size_t>(n));
-}
-
 struct VCardBook : ::testing::Test {
     yxtest::ScopedDataRoot root;
     yxtest::TestCa ca;
@@ -71,12 +63,12 @@ TEST_F(VCardBook, ReadsEveryCardAndItsFirstCertificateKeyAsTheDefault) {
         dir, "a.vcf",
         "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:甲\\, 先生\r\nEMAIL;TYPE=INTERNET:other@x.cn\r\n"
         "EMAIL;TYPE=INTERNET,PREF:jia@x.cn\r\nKEY;TYPE=PGP;ENCODING=b:AAAA\r\nKEY;TYPE=X509;ENCODING=b:" +
-            b64(a.der()).insert(60, "\r\n ") + "\r\nEND:VCARD\r\n");
+            base64(a.der()).insert(60, "\r\n ") + "\r\nEND:VCARD\r\n");
     yxtest::writeFile(
         dir, "b.vcf",
         "BEGIN:VCARD\nVERSION:2.1\nN:王;五\nEMAIL;INTERNET:wang@x.cn\nEND:VCARD\n"
         "BEGIN:VCARD\nVERSION:4.0\nFN:赵六\nEMAIL:zhao@x.cn\nKEY:data:application/pkix-cert;base64," +
-            b64(b.der()) + "\nEND:VCARD\n");
+            base64(b.der()) + "\nEND:VCARD\n");
     yxtest::writeFile(dir, "notes.txt", std::string("BEGIN:VCARD\nFN:not a card file\nEND:VCARD\n"));
     COEAddrBook book;
     ASSERT_EQ(book.GetContacts(), 0);
@@ -99,7 +91,7 @@ TEST_F(VCardBook, SavingPutsTheDefaultFirstAndKeepsEveryOtherLine) {
     const std::string head =
         "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:甲\r\nEMAIL:jia@x.cn\r\nKEY;TYPE=PGP;ENCODING=b:AAAA\r\n";
     yxtest::writeFile(dir, "a.vcf",
-                      head + "KEY;TYPE=X509;ENCODING=b:" + b64(a.der()) + "\r\nNOTE:n\r\nEND:VCARD\r\n");
+                      head + "KEY;TYPE=X509;ENCODING=b:" + base64(a.der()) + "\r\nNOTE:n\r\nEND:VCARD\r\n");
     COEAddrBook book;
     ASSERT_EQ(book.GetContacts(), 0);
     auto cb = certOf(b.der());
