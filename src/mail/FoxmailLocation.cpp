@@ -116,7 +116,9 @@ std::vector<WineKey> readWineRegistry(const std::string& file) {
         } else if (!keys.empty() && !line.empty() && line[0] == '"') {
             size_t pos = 1;
             std::string name = unquote(line, pos);
-            if (pos + 1 < line.size() && line[pos] == '=' && line[pos + 1] == '"') {
+            if (pos < line.size() && line[pos] == '=' && line.compare(pos + 1, 4, "str(") == 0)
+                pos = line.find(':', pos); // str(2): expandable, str(7): multi-string
+            if (pos + 1 < line.size() && (line[pos] == '=' || line[pos] == ':') && line[pos + 1] == '"') {
                 pos += 2;
                 keys.back().values.emplace_back(std::move(name), unquote(line, pos));
             }
