@@ -7,6 +7,7 @@
 #include "MailTestKit.h"
 #include "RecordingPrompt.h"
 
+#include "GbkText.h"
 #include "OEEmailAcc.h"
 #include "dialogs/EncDialogIds.h"
 #include "dialogs/MailDialogIds.h"
@@ -14,6 +15,7 @@
 #include "pages/MailListView.h"
 #include "pages/SecureMailPage.h"
 
+#include <QFile>
 #include <QListView>
 #include <QtTest>
 
@@ -57,6 +59,41 @@ std::set<int> operations(const QMenu* menu) {
     return out;
 }
 
+// Foxmail 3.x under Wine: user.reg names C:\Foxmail\Foxmail.exe, and its address book
+// drive_c/Foxmail/Address/Book.IND (64-byte header, 176-byte records) with Book.BOX (blocks
+// behind 16-byte separators) holds `people` without certificates.
+void makeFoxmail(const std::string& prefix, const std::vector<std::pair<std::string, std::string>>& people) {
+    const std::string folder = prefix + "/drive_c/Foxmail/Address";
+    QDir().mkpath(QString::fromStdString(folder));
+    QDir().mkpath(QString::fromStdString(prefix + "/dosdevices"));
+    QFile::link(QStringLiteral("../drive_c"), QString::fromStdString(prefix + "/dosdevices/c:"));
+    yxtest::writeFile(prefix, "user.reg",
+                      "WINE REGISTRY Version 2\n\n[Software\\\\Aerofox\\\\Foxmail] 1700000000\n\n"
+                      "[Software\\\\Aerofox\\\\Foxmail\\\\V3.1] 1700000000\n"
+                      "\"FoxmailPath\"=\"C:\\\\Foxmail\\\\Foxmail.exe\"\n");
+    const std::string separator = std::string(7, '\x10') + std::string(6, '\x13') + "S\r\n";
+    std::string box, index(64, '\0');
+    for (const auto& [name, email] : people) {
+        const std::string block = "Emails: " + email + "\r\n";
+        box += separator;
+        std::string record(176, '\0');
+        const uint32_t at = uint32_t(box.size()), length = uint32_t(block.size());
+        for (int i = 0; i < 4; ++i) {
+            record[size_t(5 + i)] = char((at >> (8 * i)) & 0xff);
+            record[size_t(9 + i)] = char((length >> (8 * i)) & 0xff);
+        }
+        const std::string gbkName = yx::utf8ToGbkLossy(name);
+        record[18] = char(gbkName.size());
+        record.replace(19, gbkName.size(), gbkName);
+        record[51] = char(email.size());
+        record.replace(52, email.size(), email);
+        box += block;
+        index += record;
+    }
+    yxtest::writeFile(folder, "Book.BOX", box);
+    yxtest::writeFile(folder, "Book.IND", index);
+}
+
 int certRows(yx::MailListModel* model) {
     int n = 0;
     for (int r = 0; r < model->rowCount(); ++r)
@@ -95,6 +132,7 @@ private slots:
     void batchWithNobodyToConfigure();
     void batchConfiguresTheFoundCertificates();
     void signingCertificateServesForEncryption();
+    void foxmailContactGetsTheChosenCertificate();
 };
 
 void SecureMailPageTest::initTestCase() {
@@ -258,6 +296,39 @@ void SecureMailPageTest::signingCertificateServesForEncryption() {
     QCOMPARE(thumbOf(accounts.GetAt(0)->getSignCert()), m_mine);
     QCOMPARE(thumbOf(accounts.GetAt(0)->getCryptCert()), m_mine);
     QVERIFY(!accounts.GetAt(1)->getSignCert());
+}
+
+// A Foxmail contact configured from the other-people store is saved with the certificate, and
+// the list read again shows it with a certificate.
+void SecureMailPageTest::foxmailContactGetsTheChosenCertificate() {
+    yxtest::RecordingPrompt prompt;
+    const QByteArray emptyPrefix = qgetenv("WINEPREFIX");
+    const std::string prefix = m_env.root().toStdString() + "/foxmail-prefix";
+    makeFoxmail(
+        prefix,
+        {{"赵敏", "zhaomin@example.cn"}, {"周芷若", "zhou@example.cn"}, {"Bob Lee", "bob@example.cn"}});
+    qputenv("WINEPREFIX", QByteArray::fromStdString(prefix));
+    addOther(issue(m_ca, "周芷若", "zhou@example.cn", KU_KEY_ENCIPHERMENT).der());
+
+    openEntry(SecureMailPage::EntryFoxContacts);
+    QCOMPARE(m_page->detailModel()->rowCount(), 3);
+    QCOMPARE(m_page->detailModel()->text(1, 0), QStringLiteral("周芷若"));
+    QCOMPARE(m_page->batchCount(), 3);
+    ModalScript script;
+    script.on(IDD_SET_CONTACT_CERTS, [](QDialog* dlg) { click(dlg, IDC_CONTACTS_IMPORT_STORE); })
+        .on(IDD_IMPORT_SYSTEM_CERT,
+            [](QDialog* list) {
+                pressRow(list, IDC_IMPORT_SYSTEM_LIST, 0);
+                click(list, IDOK);
+            })
+        .on(IDD_SET_CONTACT_CERTS, [](QDialog* dlg) { click(dlg, IDOK); });
+    doubleClick(m_page->detailList(), 1);
+    QVERIFY2(script.waitFinished(), qPrintable(script.failure()));
+    QCOMPARE(m_page->detailModel()->image(1), 1);
+    QCOMPARE(m_page->batchCount(), 2);
+    m_page->detailList()->setMode(yx::MailListView::Mode::SmallIcons);
+    yxtest::saveScreenshot(m_page.get(), QStringLiteral("securemail-foxmail-contacts"));
+    qputenv("WINEPREFIX", emptyPrefix);
 }
 
 QTEST_MAIN(SecureMailPageTest)
