@@ -68,6 +68,7 @@ CDlgLdapBatchCon::CDlgLdapBatchCon(ContactKind kind, std::vector<QString> names,
         withId(new CertResultList({{QStringLiteral("姓名"), 240}, {QStringLiteral("截止日期"), 2}}, this),
                res::IDC_BATCH_CERTS);
     m_certs->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_certs->setColumnHidden(1, true); // the 2-pixel expiry column of the list: hidden
     m_view = sideButton(this, res::IDC_BATCH_VIEW, QStringLiteral("查看证书"));
     m_makeDefault = sideButton(this, res::IDC_BATCH_MAKE_DEFAULT, QStringLiteral("设为默认值"));
     m_option = withId(new QCheckBox(QStringLiteral("自动为搜索到仅有一个证书的联系人配置证书 "), this),
@@ -122,6 +123,15 @@ CDlgLdapBatchCon::CDlgLdapBatchCon(ContactKind kind, std::vector<QString> names,
     m_contacts->onPress = [this](int row) { selectContact(row); };
     m_certs->onPress = [this](int row) { selectCert(row, false); };
     m_certs->viewport()->installEventFilter(this);
+    // Keyboard users move through both lists with the arrow keys.
+    connect(m_contacts, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* current) {
+        if (m_contacts->changingByKeyboard())
+            selectContact(current ? m_contacts->indexOfTopLevelItem(current) : -1);
+    });
+    connect(m_certs, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* current) {
+        if (m_certs->changingByKeyboard())
+            selectCert(current ? m_certs->indexOfTopLevelItem(current) : -1, false);
+    });
     connect(m_view, &QPushButton::clicked, this, [this] { selectCert(m_cert, true); });
     connect(m_makeDefault, &QPushButton::clicked, this, &CDlgLdapBatchCon::makeDefault);
     connect(this, &CDlgLdapBatchCon::lookupFinished, this, &CDlgLdapBatchCon::onFinished,

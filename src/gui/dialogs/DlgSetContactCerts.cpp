@@ -26,6 +26,7 @@ CDlgSetContactCerts::CDlgSetContactCerts(CFoxmailContact* contact, QWidget* pare
         withId(new CertResultList({{QStringLiteral("姓名"), 240}, {QStringLiteral("截止日期"), 2}}, this),
                res::IDC_CONTACT_CERT_LIST);
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_list->setColumnHidden(1, true); // the 2-pixel expiry column of the list: hidden
     m_list->viewport()->installEventFilter(this);
     QPushButton* fromStore = sideButton(this, res::IDC_CONTACTS_IMPORT_STORE, QStringLiteral("从系统导入"));
     QPushButton* fromDirectory = sideButton(this, res::IDC_CONTACTS_IMPORT_LDAP, QStringLiteral("LDAP导入"));
@@ -67,6 +68,10 @@ CDlgSetContactCerts::CDlgSetContactCerts(CFoxmailContact* contact, QWidget* pare
 
     m_list->onPress = [this](int row) { onPress(row); };
     m_list->onDoubleClick = [this] { viewSelected(); };
+    connect(m_list, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* current) {
+        if (m_list->changingByKeyboard() && current)
+            onPress(m_list->indexOfTopLevelItem(current));
+    });
     connect(fromStore, &QPushButton::clicked, this, &CDlgSetContactCerts::importFromStore);
     connect(fromDirectory, &QPushButton::clicked, this, &CDlgSetContactCerts::importFromDirectory);
     connect(m_view, &QPushButton::clicked, this, &CDlgSetContactCerts::viewSelected);

@@ -16,6 +16,7 @@
 #include "dialogs/MailDialogIds.h"
 #include "dialogs/MailDialogKit.h"
 
+#include <QAction>
 #include <QMenu>
 #include <QVBoxLayout>
 
@@ -136,7 +137,34 @@ QMenu* SecureMailPage::createOperationsMenu() {
 }
 
 QMenu* SecureMailPage::createViewMenu() {
-    return loadCommonViewMenu();
+    QMenu* menu = loadCommonViewMenu();
+    markViewMode(menu);
+    return menu;
+}
+
+// Ticks the view command of the showing list's style, in the menu bar's view popup (the common
+// ids) and in the page's own "查看" popups.
+void SecureMailPage::markViewMode(QMenu* menu) const {
+    if (!menu)
+        return;
+    const MailListView::Mode mode = showingList()->mode();
+    const struct {
+        int common, own;
+        MailListView::Mode mode;
+    } commands[] = {
+        {ID_VIEW_LARGE_ICONS, ID_PAGE_VIEW_LARGE_ICONS, MailListView::Mode::LargeIcons},
+        {ID_VIEW_SMALL_ICONS, ID_PAGE_VIEW_SMALL_ICONS, MailListView::Mode::SmallIcons},
+        {ID_VIEW_LIST, ID_VIEW_LIST, MailListView::Mode::List},
+        {ID_VIEW_DETAILS, ID_PAGE_VIEW_DETAILS, MailListView::Mode::Details},
+    };
+    for (const auto& c : commands) {
+        for (int id : {c.common, c.own}) {
+            if (QAction* action = menus::findCommand(menu, id)) {
+                action->setCheckable(true);
+                action->setChecked(c.mode == mode);
+            }
+        }
+    }
 }
 
 void SecureMailPage::onActivate() {
@@ -226,6 +254,7 @@ void SecureMailPage::fillHome() {
     m_detail->hide();
     m_home->show();
     setFocusProxy(m_home);
+    markViewMode(currentViewMenu());
 }
 
 void SecureMailPage::goHome() {
@@ -239,6 +268,7 @@ void SecureMailPage::openEntry() {
     m_home->hide();
     m_detail->show();
     setFocusProxy(m_detail);
+    markViewMode(currentViewMenu());
     if (m_entry >= 0 && m_entry < kEntryCount)
         fillDetail();
     else
@@ -428,7 +458,9 @@ void SecureMailPage::onContextMenu(bool detail, int row, const QPoint& globalPos
     else
         m_entry = row;
     mergeOperationsMenu(menuBarOperations(row >= 0));
-    runContextMenu(contextMenu(row >= 0), globalPos); // a chosen command arrives at onCommand()
+    QMenu* menu = contextMenu(row >= 0);
+    markViewMode(menu);
+    runContextMenu(menu, globalPos); // a chosen command arrives at onCommand()
 }
 
 void SecureMailPage::setViewMode(int command) {
@@ -440,6 +472,7 @@ void SecureMailPage::setViewMode(int command) {
     else if (command == ID_PAGE_VIEW_DETAILS)
         mode = MailListView::Mode::Details;
     showingList()->setMode(mode);
+    markViewMode(currentViewMenu());
 }
 
 MailListView* SecureMailPage::showingList() const {

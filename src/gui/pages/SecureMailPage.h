@@ -75,6 +75,7 @@ private:
     void onDetailPressed(int row);
     void onContextMenu(bool detail, int row, const QPoint& globalPos);
     void setViewMode(int command);
+    void markViewMode(QMenu* menu) const;
     MailListView* showingList() const;
     QWidget* dialogParent();
 

@@ -205,6 +205,7 @@ void MailDialogsTest::contactCertsMakeDefaultAndRemove() {
         std::vector<CDigitalCertificate*> certs;
         dlg.GetCerts(certs);
         QCOMPARE(thumbs(certs), (std::vector<std::string>{thumbOf(m_li2), thumbOf(m_li1)}));
+        yxtest::saveScreenshot(&dlg, QStringLiteral("mail-contact-certs"));
         pressRow(&dlg, IDC_CONTACT_CERT_LIST, -1);
         QVERIFY(!enabled(&dlg, IDC_CONTACT_REMOVE));
     }
@@ -355,6 +356,7 @@ void MailDialogsTest::batchChoosingAndOption() {
     QTRY_VERIFY_WITH_TIMEOUT(dlg.searchFinished(), 20000);
     QVERIFY(prompt.shown("LDAP搜索完毕！"));
     QVERIFY(enabled(&dlg, IDOK));
+    QVERIFY(byId(&dlg, IDC_BATCH_CONTACTS)->isVisible());
 
     pressRow(&dlg, IDC_BATCH_CONTACTS, 2);
     QVERIFY(byId<QLabel>(&dlg, IDC_BATCH_CERTS_LABEL)->text().startsWith(QStringLiteral("未搜到与")));
@@ -370,6 +372,7 @@ void MailDialogsTest::batchChoosingAndOption() {
              QStringList({QStringLiteral("李四一"), QStringLiteral("李四二") + kMark}));
     pressRow(&dlg, IDC_BATCH_CONTACTS, 0); // filled again: the choice shows with a space
     QCOMPARE(rowTexts(&dlg, IDC_BATCH_CERTS)[1], QStringLiteral("李四二 ") + kMark);
+    yxtest::saveScreenshot(&dlg, QStringLiteral("mail-batch-found"));
 
     byId<QCheckBox>(&dlg, IDC_BATCH_OPTION)->setChecked(true);
     click(&dlg, IDOK);
@@ -397,6 +400,8 @@ void MailDialogsTest::batchCancelWhileSearching() {
     dlg.show();
     QTRY_VERIFY(waiting);
     QVERIFY(dlg.isSearching());
+    QVERIFY(!byId(&dlg, IDC_BATCH_CONTACTS)->isVisible());
+    yxtest::saveScreenshot(&dlg, QStringLiteral("mail-batch-searching"));
     click(&dlg, IDCANCEL);
     QVERIFY(dlg.isVisible());
     QVERIFY(!enabled(&dlg, IDCANCEL));
