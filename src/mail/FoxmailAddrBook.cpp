@@ -277,16 +277,30 @@ std::string CFoxmailAddrBook::BuildBlock(const CFoxmailContact& contact, unsigne
     return b;
 }
 
+bool CFoxmailAddrBook::RecordStillMatches(const CFoxmailContact& contact, const std::string& indexPath,
+                                          long long recordAt) {
+    unsigned char rec[kRecordSize];
+    const int fd = ::open(indexPath.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool read =
+        ::pread(fd, rec, sizeof rec, static_cast<off_t>(recordAt)) == static_cast<ssize_t>(sizeof rec);
+    ::close(fd);
+    return read && rec[kSkipA] != 1 && rec[kSkipB] != 1 &&
+           fieldText(rec, kNameLength, kName, kNameSize) == contact.getText(CFoxmailContact::kName) &&
+           fieldText(rec, kAddressLength, kAddress, kAddressSize) ==
+               contact.getText(CFoxmailContact::kPrimaryAddress);
+}
+
 int CFoxmailAddrBook::SaveContact(CFoxmailContact* contact) {
     if (!contact)
         return 0;
     const std::string textPath = contact->getText(CFoxmailContact::kTextPath);
     const std::string indexPath = contact->getText(CFoxmailContact::kIndexPath);
     const long long position = std::atoll(contact->getText(CFoxmailContact::kIndexPosition).c_str());
-    const auto indexSize = yx::fileSize(indexPath);
-    if (!indexSize || position < kHeaderSize + kRecordSize ||
-        static_cast<unsigned long long>(position) > *indexSize)
-        return 0;
+    if (position < kHeaderSize + kRecordSize ||
+        !RecordStillMatches(*contact, indexPath, position - kRecordSize))
+        return 0; // the index changed since it was read: another record must not be repointed
     unsigned char flag = 0;
     const std::string block = BuildBlock(*contact, flag);
 

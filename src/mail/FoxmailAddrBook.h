@@ -46,6 +46,8 @@ public:
 
 private:
     int ReadIndexFile(const std::string& dir, const std::string& indexName);
+    static bool RecordStillMatches(const CFoxmailContact& contact, const std::string& indexPath,
+                                   long long recordAt);
 
     std::vector<CFoxmailContact*> m_contacts; // owned
 };

@@ -202,4 +202,15 @@ TEST_F(AddrBook, DamagedBooksLoadWhatTheyCanAndChangeNothing) {
     EXPECT_EQ(ind("b"), indB);
 }
 
+TEST_F(AddrBook, SavingAfterTheIndexChangedWritesNothing) {
+    writeBook(address, "book", {{{"甲", "a@x.cn"}, "Emails: a@x.cn\r\n"}});
+    CFoxmailAddrBook book;
+    ASSERT_EQ(book.GetContacts(), 0);
+    writeBook(address, "book", {{{"乙", "b@x.cn"}, "Emails: b@x.cn\r\n"}}); // rewritten by Foxmail meanwhile
+    const std::string oldBox = box(), oldInd = ind();
+    EXPECT_EQ(book.SaveContact(book.GetAt(0)), 0);
+    EXPECT_EQ(box(), oldBox);
+    EXPECT_EQ(ind(), oldInd);
+}
+
 } // namespace
