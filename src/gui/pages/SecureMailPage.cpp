@@ -334,6 +334,8 @@ void SecureMailPage::fillDetail() {
 }
 
 void SecureMailPage::configureItem() {
+    if (!m_detailShowing)
+        return; // the item belongs to a detail list that is not showing
     switch (m_entry) {
     case EntryOeAccounts:
         if (CEmailAccount* account = m_oeAccounts.GetAt(m_item))
