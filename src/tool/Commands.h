@@ -31,4 +31,7 @@ int cmdSetDefaultCert(int argc, char** argv);
 // Directory (LDAP) look-up.
 int cmdLdapSearch(int argc, char** argv);
 
+// Online update.
+int cmdUpdateCheck(int argc, char** argv);
+
 } // namespace yx::tool

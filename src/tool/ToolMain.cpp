@@ -26,6 +26,7 @@ const Command kCommands[] = {
     {"decrypt", cmdDecrypt, "SOURCE TARGET [--cert THUMBPRINT] [--password SRC]"},
     {"info", cmdInfo, "FILE"},
     {"set-default-cert", cmdSetDefaultCert, "THUMBPRINT"},
+    {"update-check", cmdUpdateCheck, ""},
 };
 
 void usage(FILE* out) {
