@@ -2,6 +2,7 @@
 
 #include "Settings.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <openssl/evp.h>
 #include <stdexcept>
@@ -48,8 +49,12 @@ std::string releaseManifest(const std::string& version, const std::string& url, 
                             const std::string& notes) {
     std::string m = "YAOXIA-UPDATE 1\nversion=" + version + "\nurl=" + url +
                     "\nsize=" + std::to_string(payload.size()) + "\nsha256=" + sha256Hex(payload) + "\n";
-    if (!notes.empty())
-        m += "notes=" + notes + "\n";
+    size_t start = 0;
+    while (start < notes.size()) { // one notes= line per line of text
+        const size_t nl = std::min(notes.find('\n', start), notes.size());
+        m += "notes=" + notes.substr(start, nl - start) + "\n";
+        start = nl + 1;
+    }
     return m;
 }
 
