@@ -33,5 +33,7 @@ int cmdLdapSearch(int argc, char** argv);
 
 // E-mail accounts and address books.
 int cmdMail(int argc, char** argv);
+// Online update.
+int cmdUpdateCheck(int argc, char** argv);
 
 } // namespace yx::tool

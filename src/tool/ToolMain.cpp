@@ -27,6 +27,7 @@ const Command kCommands[] = {
     {"info", cmdInfo, "FILE"},
     {"set-default-cert", cmdSetDefaultCert, "THUMBPRINT"},
     {"mail", cmdMail, "accounts|contacts|batch|set-sign-cert|set-contact-certs oe|foxmail [ARGS]"},
+    {"update-check", cmdUpdateCheck, ""},
 };
 
 void usage(FILE* out) {
