@@ -6,6 +6,10 @@
 #include "RecordingPrompt.h"
 #include "dialogs/ConfigDialog.h"
 #include "dialogs/DlgEncryptFile.h"
+#include "dialogs/RaSiteDialog.h"
+#include "pages/Page.h"
+#include "shell/MainFrame.h"
+#include "shell/NavigationPanel.h"
 #include "widgets/AboutDialog.h"
 
 #include <QAbstractButton>
@@ -29,17 +33,32 @@ void DoubleScaleTest::dialogsAreSharpAndWhole() {
     CCertList list;
     struct Case {
         const char* picture;
-        std::function<std::unique_ptr<QDialog>()> make;
+        std::function<std::unique_ptr<QWidget>()> make;
     };
     const Case cases[] = {
         {"encrypt-dialog-200", [&] { return std::make_unique<CDlgEncryptFile>(&list); }},
         {"config-dialog-200", [] { return std::make_unique<CConfigDialog>(CConfigDialog::EncCertTab); }},
+        {"ra-site-dialog-200",
+         [] {
+             return std::make_unique<CRaSiteDialog>(QStringLiteral("添加定制的RA网站"), QString(), QString());
+         }},
         {"about-box-200", [] { return std::make_unique<AboutDialog>(); }},
+        {"mainframe-file-page-200",
+         [] {
+             auto frame = std::make_unique<MainFrame>();
+             frame->resize(760, 540);
+             return frame;
+         }},
     };
     for (const Case& c : cases) {
-        std::unique_ptr<QDialog> dialog = c.make();
+        std::unique_ptr<QWidget> dialog = c.make();
         dialog->show();
         QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
+        if (auto* frame = qobject_cast<MainFrame*>(dialog.get())) { // on the file-encryption page
+            NavigationPanel* panel = frame->panel();
+            QTest::mouseClick(panel, Qt::LeftButton, {}, panel->itemRect(kPageFileEnc).center());
+            QCOMPARE(frame->currentPageIndex(), kPageFileEnc);
+        }
         QTest::qWait(30);
         QCOMPARE(dialog->devicePixelRatio(), 2.0);
         const QImage shot = dialog->grab().toImage();
