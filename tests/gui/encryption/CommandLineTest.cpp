@@ -411,9 +411,15 @@ void CommandLineTest::mailComposesWithTheEncryptedFile() {
     QVERIFY(readAll(typed).startsWith("KavexFileType=2;"));
     QCOMPARE(m_prompt->programs.size(), size_t(1));
     QVERIFY(m_prompt->programs[0].wait);
-    const std::vector<std::string> expected = {
-        "xdg-email", "--utf8",   "--subject",         "附件 加密", "--body",
-        " ",         "--attach", typed.toStdString(), "mailto:alice@example.com,carol@example.com"};
+    const std::vector<std::string> expected = {"xdg-email",
+                                               "--utf8",
+                                               "--subject",
+                                               "附件 加密",
+                                               "--body",
+                                               " ",
+                                               "--attach",
+                                               typed.toStdString(),
+                                               "mailto:alice@example.com,carol@example.com"};
     QVERIFY(m_prompt->programs[0].argv == expected);
     QVERIFY(m_prompt->messages.empty());
 }
