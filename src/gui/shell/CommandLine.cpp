@@ -1,6 +1,7 @@
 #include "CommandLine.h"
 
 #include "EngineResult.h"
+#include "GbkText.h"
 #include "LocalPath.h"
 #include "MailAddress.h"
 #include "ResourceIds.h"
@@ -43,6 +44,15 @@ QString quoted(const QString& arg) {
 
 std::string utf8(const QString& s) {
     return pathBytes(s);
+}
+
+// The subject names the attached file. A name that is not UTF-8 came from a Windows disk: it
+// is read as GBK there, so the subject is readable (the attachment keeps the name's bytes).
+std::string subjectOf(const std::string& path) {
+    const std::string name = path.substr(path.rfind('/') + 1);
+    if (pathBytes(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()))) == name)
+        return name;
+    return gbkToUtf8Lossy(name);
 }
 
 void runEncrypt(const QString& argument, bool mail) {
@@ -119,7 +129,7 @@ std::vector<std::string> mailCommand(const QString& attachment, const std::vecto
     // --utf8 first: it applies to the options that follow it. The message text is one space, as
     // the message is written in the mail program; the subject names the attached file.
     const std::string file = utf8(attachment);
-    std::vector<std::string> argv = {"xdg-email", "--utf8", "--subject", file.substr(file.rfind('/') + 1),
+    std::vector<std::string> argv = {"xdg-email", "--utf8", "--subject", subjectOf(file),
                                      "--body",    " ",      "--attach",  file};
     // The recipients travel in one mailto: link with every character percent-encoded, so no
     // address can be taken for an option or change the link.

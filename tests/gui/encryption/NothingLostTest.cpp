@@ -53,6 +53,7 @@ private slots:
     void pageAsksAboutTheFileItWouldReplace();
     void mailFollowsOnlyAWrittenFile();
     void recipientsAreMailedOrNamed();
+    void mailSubjectReadsAGbkName();
     void nonUtf8NameThroughTheCommandLine();
 
 private:
@@ -142,6 +143,13 @@ void NothingLostTest::recipientsAreMailedOrNamed() {
     for (const Case& c : cases)
         QCOMPARE(note.find("\n" + c.address + "（") != std::string::npos, c.inLink == nullptr);
     QVERIFY(leftOutRecipientsNote({"alice@example.com"}).empty());
+}
+
+void NothingLostTest::mailSubjectReadsAGbkName() {
+    const std::string gbk = "/tmp/\xBC\xBE\xB6\xC8.kvx"; // "季度.kvx" from a Windows disk
+    const std::vector<std::string> argv = mailCommand(pathText(gbk), {});
+    QCOMPARE(q(argv[3]), QStringLiteral("季度.kvx")); // the subject, readable
+    QCOMPARE(argv[7], gbk);                           // the attachment, by its bytes
 }
 
 void NothingLostTest::nonUtf8NameThroughTheCommandLine() {
