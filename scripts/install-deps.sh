@@ -12,6 +12,7 @@ fonts-wqy-microhei
 xdg-utils desktop-file-utils shared-mime-info libfile-mimeinfo-perl
 slapd ldap-utils
 xvfb xauth
+qt6-translations-l10n
 "
 
 missing=""

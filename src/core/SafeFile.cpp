@@ -1,5 +1,7 @@
 #include "SafeFile.h"
 
+#include "SystemError.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -38,13 +40,19 @@ std::string dirOf(const std::string& path) {
 bool atomicWriteFile(const std::string& path, const void* data, size_t size, unsigned mode) {
     std::string tmpl = path + ".tmpXXXXXX";
     int fd = ::mkstemp(tmpl.data());
-    if (fd < 0)
+    if (fd < 0) {
+        noteSystemError("创建", path, errno);
         return false;
+    }
     bool ok = ::fchmod(fd, mode) == 0 && writeAll(fd, data, size) && ::fsync(fd) == 0;
+    int err = ok ? 0 : errno;
     ok = (::close(fd) == 0) && ok;
-    if (ok)
-        ok = ::rename(tmpl.c_str(), path.c_str()) == 0;
+    if (ok && ::rename(tmpl.c_str(), path.c_str()) != 0) {
+        ok = false;
+        err = errno;
+    }
     if (!ok) {
+        noteSystemError("写入", path, err != 0 ? err : errno);
         ::unlink(tmpl.c_str());
         return false;
     }

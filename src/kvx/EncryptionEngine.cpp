@@ -5,10 +5,12 @@
 #include "DigitalCertificate.h"
 #include "FilePathHelpers.h"
 #include "PendingFile.h"
+#include "SystemError.h"
 #include "TripleDesStream.h"
 #include "UserPrompt.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <memory>
 #include <sys/stat.h>
@@ -28,13 +30,27 @@ FilePtr openSource(const std::string& path) {
     FilePtr f(std::fopen(path.c_str(), "rb"));
     if (f)
         std::setvbuf(f.get(), nullptr, _IOFBF, kIoBuffer);
+    else
+        noteSystemError("打开", path, errno);
     return f;
+}
+
+// A run that failed on a file without saying why (a read or write in the middle of it) leaves
+// the system's reason in errno: it goes to the log with the file the run writes.
+template <typename Run> int withSystemReason(const std::string& target, Run run) {
+    const unsigned notedBefore = systemErrorsNoted();
+    errno = 0;
+    const int result = run();
+    if (result == kFileIo && systemErrorsNoted() == notedBefore)
+        noteSystemError("读写", target, errno);
+    return result;
 }
 
 // The file size, or -1 after telling the user it cannot be read.
 int64_t sourceSize(const std::string& path) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) {
+        noteSystemError("读取", path, errno);
         showMessage("取文件长度时失败！", MsgIcon::Error);
         return -1;
     }
@@ -100,7 +116,7 @@ void CEncryptionEngine::advance(uint64_t bytes) {
 }
 
 int CEncryptionEngine::encrypt(const EncryptJob& job) {
-    const int result = encryptRun(job);
+    const int result = withSystemReason(job.target, [&] { return encryptRun(job); });
     if (isEndMessage(result))
         showMessage(engineMessage(result), MsgIcon::Error);
     return result;
@@ -182,7 +198,7 @@ int CEncryptionEngine::encryptRun(const EncryptJob& job) {
 }
 
 int CEncryptionEngine::decrypt(const DecryptJob& job) {
-    const int result = decryptRun(job);
+    const int result = withSystemReason(job.target, [&] { return decryptRun(job); });
     if (result != kResultOk && result != kCancelled)
         showMessage(engineMessage(result), MsgIcon::Error);
     return result;

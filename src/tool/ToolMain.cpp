@@ -1,10 +1,12 @@
 #include "ToolMain.h"
 
 #include "Commands.h"
+#include "SystemError.h"
 
 #include <cstdio>
 #include <cstring>
 #include <iterator>
+#include <string>
 
 namespace yx::tool {
 namespace {
@@ -51,8 +53,13 @@ int run(int argc, char** argv) {
         return 0;
     }
     for (const auto& c : kCommands)
-        if (c.run && std::strcmp(c.name, argv[1]) == 0)
-            return c.run(argc - 1, argv + 1);
+        if (c.run && std::strcmp(c.name, argv[1]) == 0) {
+            const int rc = c.run(argc - 1, argv + 1);
+            // A failure on the file system: the fixed message was printed, the system says why.
+            if (const std::string reason = takeSystemError(); rc != 0 && !reason.empty())
+                std::fprintf(stderr, "yaoxia-tool: %s\n", reason.c_str());
+            return rc;
+        }
     std::fprintf(stderr, "yaoxia-tool: unknown command \"%s\"\n", argv[1]);
     usage(stderr);
     return 2;

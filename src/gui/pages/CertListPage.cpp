@@ -4,6 +4,7 @@
 #include "CertListModel.h"
 #include "CertStore.h"
 #include "DigitalCertificate.h"
+#include "LocalPath.h"
 #include "MenuResources.h"
 #include "ResourceIds.h"
 #include "Settings.h"
@@ -26,7 +27,7 @@ namespace {
 constexpr int kMaxFriendlyName = 1023; // what the rename reads from the list cell
 
 std::string utf8(const QString& text) {
-    return text.toUtf8().toStdString();
+    return pathBytes(text); // paths too: a name that is not UTF-8 keeps its bytes
 }
 
 struct ViewCommand {

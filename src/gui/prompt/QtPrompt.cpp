@@ -1,6 +1,8 @@
 #include "QtPrompt.h"
 
+#include "LocalPath.h"
 #include "prompt/FileFilter.h"
+#include "prompt/InputBlocker.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -10,6 +12,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QThread>
+#include <QTimer>
 
 #include <atomic>
 #include <climits>
@@ -20,10 +23,14 @@ namespace yx {
 
 namespace {
 
+// The window a box or chooser sits over. A box is placed over its parent's window, so an owner
+// that is not on screen (a page that is never shown, a window closed to the tray) gives none:
+// the box is then centred on the screen instead of at the hidden window's corner.
 QWidget* ownerWidget(void* owner) {
-    if (owner)
-        return static_cast<QWidget*>(owner);
-    return QApplication::activeWindow();
+    QWidget* widget = owner ? static_cast<QWidget*>(owner) : QApplication::activeWindow();
+    if (widget && !widget->window()->isVisible())
+        widget = QApplication::activeWindow();
+    return widget && widget->window()->isVisible() ? widget : nullptr;
 }
 
 QMessageBox::Icon qtIcon(MsgIcon icon) {
@@ -103,7 +110,7 @@ std::optional<std::string> QtPrompt::chooseFile(const FileChooserRequest& reques
     if (request.save && !request.overwritePrompt)
         dialog.setOption(QFileDialog::DontConfirmOverwrite);
     if (!request.initialPath.empty()) {
-        const QFileInfo initial(QString::fromStdString(request.initialPath));
+        const QFileInfo initial(pathText(request.initialPath));
         if (initial.isDir()) {
             dialog.setDirectory(initial.absoluteFilePath());
         } else {
@@ -113,7 +120,7 @@ std::optional<std::string> QtPrompt::chooseFile(const FileChooserRequest& reques
     }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
-    return dialog.selectedFiles().first().toStdString();
+    return pathBytes(dialog.selectedFiles().first());
 }
 
 bool QtPrompt::openWithDesktop(const std::string& pathOrUrl) {
@@ -135,7 +142,27 @@ bool QtPrompt::openWithDesktop(const std::string& pathOrUrl) {
 }
 
 int QtPrompt::runProgram(const std::vector<std::string>& argv, bool wait) {
-    return spawnProgram(argv, wait);
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!wait || !app || QThread::currentThread() != app->thread())
+        return spawnProgram(argv, wait);
+    // The program (the certificate viewer) is waited for off the GUI thread: the windows keep
+    // painting and the tray keeps working, while input to the windows is held back as under a
+    // modal dialog.
+    auto status = std::make_shared<std::atomic<int>>(INT_MIN);
+    std::thread([status, argv] { status->store(spawnProgram(argv, true)); }).detach();
+    InputBlocker blocker;
+    QEventLoop loop;
+    QTimer poll;
+    poll.setInterval(25);
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (status->load() != INT_MIN)
+            loop.quit();
+    });
+    poll.start();
+    if (status->load() == INT_MIN)
+        loop.exec();
+    const int result = status->load();
+    return result == INT_MIN ? 0 : result; // the program ends on its own when the loop was left early
 }
 
 } // namespace yx
