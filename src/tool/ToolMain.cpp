@@ -22,8 +22,9 @@ const Command kCommands[] = {
     {"pfx-passwd", cmdPfxPasswd, "SOURCE TARGET [--password SRC] [--new-password SRC]"},
     {"settings", cmdSettings, "get SECTION ENTRY | set SECTION ENTRY VALUE"},
     {"ldap-search", cmdLdapSearch, "A|B|all [--name TEXT] [--email TEXT] [--import]"},
-    {"encrypt", cmdEncrypt, "SOURCE TARGET [--to THUMBPRINT]... [--password SRC] [--delete-source]"},
-    {"decrypt", cmdDecrypt, "SOURCE TARGET [--cert THUMBPRINT] [--password SRC]"},
+    {"encrypt", cmdEncrypt,
+     "SOURCE TARGET | SOURCE... FOLDER [--to THUMBPRINT]... [--password SRC] [--delete-source]"},
+    {"decrypt", cmdDecrypt, "SOURCE TARGET | SOURCE... FOLDER [--cert THUMBPRINT] [--password SRC]"},
     {"info", cmdInfo, "FILE"},
     {"set-default-cert", cmdSetDefaultCert, "THUMBPRINT"},
 };
