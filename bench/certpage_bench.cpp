@@ -1,5 +1,7 @@
-// The other-people page with 1,000 and then 10,000 certificates of one CA (sharing one cached
-// CRL, every 50th revoked; other counts on the command line), loaded cache-only: time from
+// The other-people page with 1,000 certificates of one CA (sharing one cached CRL, every 50th
+// revoked; larger stores with counts on the command line, "1000 10000": the store's own import,
+// which makes them, writes and syncs its order file for every certificate, so a store of 10,000
+// takes long to make), loaded cache-only: time from
 // activation to the first paint of the list and to the full list (every row painted once,
 // scrolling to the end), in the details and large-icon views, printed beside the previous way of
 // loading (every row's texts made at load) and the core's own list time in the same run (open
@@ -137,7 +139,7 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i)
         counts.push_back(std::atoi(argv[i]));
     if (counts.empty())
-        counts = {1000, 10000};
+        counts = {1000};
     constexpr int kRuns = 5;
     yxtest::ScopedDataRoot root;
     yxtest::TestCa ca;
