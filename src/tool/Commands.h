@@ -31,4 +31,7 @@ int cmdSetDefaultCert(int argc, char** argv);
 // Directory (LDAP) look-up.
 int cmdLdapSearch(int argc, char** argv);
 
+// The NSS databases of browsers and mail programs.
+int cmdNss(int argc, char** argv);
+
 } // namespace yx::tool

@@ -26,6 +26,9 @@ const Command kCommands[] = {
     {"decrypt", cmdDecrypt, "SOURCE TARGET [--cert THUMBPRINT] [--password SRC]"},
     {"info", cmdInfo, "FILE"},
     {"set-default-cert", cmdSetDefaultCert, "THUMBPRINT"},
+    {"nss", cmdNss,
+     "list | publish my|other|ca INDEX DBDIR... [--trust-web] [--trust-email] [--password SRC] | "
+     "withdraw my|other|ca INDEX DBDIR... [--password SRC] | where my|other|ca INDEX"},
 };
 
 void usage(FILE* out) {
