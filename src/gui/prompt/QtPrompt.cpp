@@ -7,6 +7,8 @@
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QThread>
@@ -136,6 +138,17 @@ bool QtPrompt::openWithDesktop(const std::string& pathOrUrl) {
 
 int QtPrompt::runProgram(const std::vector<std::string>& argv, bool wait) {
     return spawnProgram(argv, wait);
+}
+
+std::optional<std::string> QtPrompt::askPassword(const std::string& text, const std::string& caption,
+                                                 void* owner) {
+    bool ok = false;
+    const QString pw =
+        QInputDialog::getText(ownerWidget(owner), QString::fromStdString(caption),
+                              QString::fromStdString(text), QLineEdit::Password, QString(), &ok);
+    if (!ok)
+        return std::nullopt;
+    return pw.toStdString();
 }
 
 } // namespace yx
