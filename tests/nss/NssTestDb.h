@@ -4,6 +4,7 @@
 #include "NssDatabases.h"
 #include "TestPki.h"
 
+#include <cstdlib>
 #include <map>
 #include <optional>
 #include <string>
@@ -67,6 +68,20 @@ public:
     bool fileExists(const std::string& name) const { return yxtest::readFile(file(name)).size() > 0; }
 
     bool ok = false;
+};
+
+// Points HOME at a fresh temporary folder for the object's lifetime (where the databases are found).
+class ScopedHome : public TempDir {
+public:
+    ScopedHome() {
+        if (const char* h = std::getenv("HOME"))
+            m_old = h;
+        ::setenv("HOME", path().c_str(), 1);
+    }
+    ~ScopedHome() { m_old ? ::setenv("HOME", m_old->c_str(), 1) : ::unsetenv("HOME"); }
+
+private:
+    std::optional<std::string> m_old;
 };
 
 } // namespace yxtest

@@ -3,26 +3,12 @@
 #include "TestPki.h"
 #include "ToolRunner.h"
 
-#include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
 
 using namespace yxtest;
 
 namespace {
-
-class ScopedHome : public TempDir {
-public:
-    ScopedHome() {
-        if (const char* h = std::getenv("HOME"))
-            m_old = h;
-        ::setenv("HOME", path().c_str(), 1);
-    }
-    ~ScopedHome() { m_old ? ::setenv("HOME", m_old->c_str(), 1) : ::unsetenv("HOME"); }
-
-private:
-    std::optional<std::string> m_old;
-};
 
 TEST(NssCommandsTest, ListPublishWhereWithdraw_ExitCodes) {
     ScopedDataRoot root;
