@@ -11,6 +11,7 @@ qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-l10n-tools libgl-dev
 fonts-wqy-microhei
 xdg-utils desktop-file-utils shared-mime-info libfile-mimeinfo-perl
 slapd ldap-utils
+libnss3-dev libnss3-tools
 xvfb xauth
 qt6-translations-l10n
 "

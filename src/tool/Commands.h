@@ -35,5 +35,7 @@ int cmdLdapSearch(int argc, char** argv);
 int cmdMail(int argc, char** argv);
 // Online update.
 int cmdUpdateCheck(int argc, char** argv);
+// The NSS databases of browsers and mail programs.
+int cmdNss(int argc, char** argv);
 
 } // namespace yx::tool

@@ -31,6 +31,9 @@ const Command kCommands[] = {
     {"set-default-cert", cmdSetDefaultCert, "THUMBPRINT"},
     {"mail", cmdMail, "accounts|contacts|batch|set-sign-cert|set-contact-certs oe|foxmail [ARGS]"},
     {"update-check", cmdUpdateCheck, ""},
+    {"nss", cmdNss,
+     "list | publish my|other|ca INDEX DBDIR... [--trust-web] [--trust-email] [--password SRC] | "
+     "withdraw my|other|ca INDEX DBDIR... [--password SRC] | where my|other|ca INDEX"},
 };
 
 void usage(FILE* out) {

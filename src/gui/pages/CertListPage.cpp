@@ -2,6 +2,7 @@
 
 #include "CertListChecker.h"
 #include "CertListModel.h"
+#include "CertPublishCommands.h"
 #include "CertStore.h"
 #include "DigitalCertificate.h"
 #include "LocalPath.h"
@@ -163,6 +164,10 @@ bool CertListPage::onCommand(int id) {
             return true;
         }
     }
+    if (publishcmd::handles(id)) {
+        publishcmd::run(id, m_traits.pageIndex, selectedCert(), this);
+        return true;
+    }
     if (onPageCommand(id))
         return true;
     return Page::onCommand(id);
@@ -171,9 +176,11 @@ bool CertListPage::onCommand(int id) {
 QMenu* CertListPage::createOperationsMenu(bool rowForm) const {
     if (!rowForm)
         return loadPopupWithout(m_traits.spaceMenu, {4}); // less the "查看" popup
-    if (m_traits.rowOpsWithoutPos4)
-        return loadPopupWithout(m_traits.rowMenu, {4}); // less the separator after "删除..."
-    return menus::loadPopup(m_traits.rowMenu);
+    // Less the separator after "删除..." where the traits say so.
+    QMenu* menu = m_traits.rowOpsWithoutPos4 ? loadPopupWithout(m_traits.rowMenu, {4})
+                                             : menus::loadPopup(m_traits.rowMenu);
+    publishcmd::addTo(menu);
+    return menu;
 }
 
 QMenu* CertListPage::createViewMenu() {
@@ -204,6 +211,8 @@ void CertListPage::showContextMenu(int row, const QPoint& globalPos) {
         return;
     setSelected(row, false);
     QMenu* menu = menus::loadPopup(row >= 0 ? m_traits.rowMenu : m_traits.spaceMenu, 0, this);
+    if (row >= 0)
+        publishcmd::addTo(menu);
     markViewMode(menu);
     runContextMenu(menu, globalPos); // a chosen command arrives at onCommand()
     mergeOperationsMenu(createOperationsMenu(row >= 0));

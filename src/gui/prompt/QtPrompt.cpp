@@ -9,6 +9,8 @@
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QThread>
@@ -163,6 +165,17 @@ int QtPrompt::runProgram(const std::vector<std::string>& argv, bool wait) {
         loop.exec();
     const int result = status->load();
     return result == INT_MIN ? 0 : result; // the program ends on its own when the loop was left early
+}
+
+std::optional<std::string> QtPrompt::askPassword(const std::string& text, const std::string& caption,
+                                                 void* owner) {
+    bool ok = false;
+    const QString pw =
+        QInputDialog::getText(ownerWidget(owner), QString::fromStdString(caption),
+                              QString::fromStdString(text), QLineEdit::Password, QString(), &ok);
+    if (!ok)
+        return std::nullopt;
+    return pw.toStdString();
 }
 
 } // namespace yx

@@ -15,7 +15,8 @@ class CaCertPageTest : public QObject, public PageTestBase<yx::CaCertPage> {
 private:
     const QString noSelectionOps = QStringLiteral("32782 导入,-,32778 刷新...,-,57670 帮助");
     const QString rowOps =
-        QStringLiteral("32774 打开,-,32775 导出...,-,32778 刷新,-,32780 属性,-,57670 帮助");
+        QStringLiteral("32774 打开,-,32775 导出...,-,32778 刷新,-,32780 属性,-,32870 "
+                       "发布到浏览器和邮件程序...,32871 从浏览器和邮件程序撤回...,-,57670 帮助");
 
 private slots:
     void init() {

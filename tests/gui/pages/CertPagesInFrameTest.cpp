@@ -77,7 +77,8 @@ private slots:
         leftClick(personal, 0);
         QCOMPARE(menuBarText(frame, 2),
                  QStringLiteral("32774 打开,-,32775 导出...,32776 删除...,32778 刷新,-,"
-                                "32779 CRL检查,32780 属性,-,57670 帮助"));
+                                "32779 CRL检查,32780 属性,-,32870 发布到浏览器和邮件程序...,32871 "
+                                "从浏览器和邮件程序撤回...,-,57670 帮助"));
         answerNextDialog({{1013, QStringLiteral("从菜单栏改名")}});
         trigger(frame, 2, yx::res::ID_CERT_PROPERTIES);
         QCOMPARE(personal->model()->text(0, 3), QStringLiteral("从菜单栏改名"));
@@ -95,7 +96,8 @@ private slots:
         QCOMPARE(ca->model()->rowCount(), 1);
         leftClick(ca, 0);
         QCOMPARE(menuBarText(frame, 2),
-                 QStringLiteral("32774 打开,-,32775 导出...,-,32778 刷新,-,32780 属性,-,57670 帮助"));
+                 QStringLiteral("32774 打开,-,32775 导出...,-,32778 刷新,-,32780 属性,-,32870 "
+                                "发布到浏览器和邮件程序...,32871 从浏览器和邮件程序撤回...,-,57670 帮助"));
 
         // "从LDAP导入..." goes to the other people's page whichever page is current.
         auto title = std::make_shared<QString>();

@@ -32,8 +32,9 @@ private:
 
     const QString noSelectionOps =
         QStringLiteral("[导入],  32782 从文件导入...,  32807 从LDAP导入...,-,32778 刷新...,-,57670 帮助");
-    const QString rowOps = QStringLiteral(
-        "32774 打开,-,32775 导出...,32776 删除...,32778 刷新,-,32779 CRL检查,32780 属性,-,57670 帮助");
+    const QString rowOps =
+        QStringLiteral("32774 打开,-,32775 导出...,32776 删除...,32778 刷新,-,32779 CRL检查,32780 "
+                       "属性,-,32870 发布到浏览器和邮件程序...,32871 从浏览器和邮件程序撤回...,-,57670 帮助");
 
     // Answers the directory dialog: a search by name with `query`, the first result chosen, "添加".
     void answerDirectoryDialog(CDlgLdapSearch::DirectoryQuery query, std::shared_ptr<int> rows) {
@@ -99,9 +100,11 @@ private slots:
 
         chooseInNextPopup({}, yx::res::ID_CERT_OPEN, seen);
         rightClick(page.get(), 2);
-        QCOMPARE(join(*seen),
-                 QStringLiteral("32774 打开,-,32775 导出...,32776 删除...,-,32778 刷新,-,32779 CRL检查,"
-                                "32780 属性,-,57670 帮助"));
+        QCOMPARE(
+            join(*seen),
+            QStringLiteral(
+                "32774 打开,-,32775 导出...,32776 删除...,-,32778 刷新,-,32779 CRL检查,"
+                "32780 属性,-,32870 发布到浏览器和邮件程序...,32871 从浏览器和邮件程序撤回...,-,57670 帮助"));
         QCOMPARE(page->selected(), 2);
         QCOMPARE(prompt->viewed.size(), size_t(1));
         QVERIFY(prompt->viewed[0] == certs[2].der());

@@ -40,8 +40,9 @@ private:
     }
 
     const QString noSelectionOps = QStringLiteral("32782 导入,-,32778 刷新...,-,57670 帮助");
-    const QString rowOps = QStringLiteral(
-        "32774 打开,-,32775 导出...,32776 删除...,32778 刷新,-,32779 CRL检查,32780 属性,-,57670 帮助");
+    const QString rowOps =
+        QStringLiteral("32774 打开,-,32775 导出...,32776 删除...,32778 刷新,-,32779 CRL检查,32780 "
+                       "属性,-,32870 发布到浏览器和邮件程序...,32871 从浏览器和邮件程序撤回...,-,57670 帮助");
 
 private slots:
     void initTestCase() { shortRevocationTimeouts(); }
@@ -169,9 +170,11 @@ private slots:
         auto seen = std::make_shared<QStringList>();
         chooseInNextPopup({}, yx::res::ID_CERT_OPEN, seen);
         rightClick(page.get(), 3);
-        QCOMPARE(join(*seen),
-                 QStringLiteral("32774 打开,-,32775 导出...,32776 删除...,-,32778 刷新,-,32779 CRL检查,"
-                                "32780 属性,-,57670 帮助"));
+        QCOMPARE(
+            join(*seen),
+            QStringLiteral(
+                "32774 打开,-,32775 导出...,32776 删除...,-,32778 刷新,-,32779 CRL检查,"
+                "32780 属性,-,32870 发布到浏览器和邮件程序...,32871 从浏览器和邮件程序撤回...,-,57670 帮助"));
         QCOMPARE(page->selected(), 3);
         QCOMPARE(prompt->viewed.size(), size_t(1));
         QVERIFY(prompt->viewed[0] == certs[3].der());

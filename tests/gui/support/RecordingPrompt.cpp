@@ -46,6 +46,8 @@ void RecordingPrompt::clear() {
     programs.clear();
     answers.clear();
     fileAnswers.clear();
+    passwordAnswers.clear();
+    passwordQuestions.clear();
 }
 
 yx::MsgAnswer RecordingPrompt::message(const std::string& text, const std::string& caption, yx::MsgIcon icon,
@@ -59,6 +61,15 @@ yx::MsgAnswer RecordingPrompt::message(const std::string& text, const std::strin
         return a;
     }
     return defaultFor(buttons, defaultYes);
+}
+
+std::optional<std::string> RecordingPrompt::askPassword(const std::string& text, const std::string&, void*) {
+    passwordQuestions.push_back(text);
+    if (passwordAnswers.empty())
+        return std::nullopt;
+    std::optional<std::string> a = passwordAnswers.front();
+    passwordAnswers.pop_front();
+    return a;
 }
 
 std::optional<std::string> RecordingPrompt::chooseFile(const yx::FileChooserRequest& request, void*) {

@@ -44,6 +44,9 @@ public:
     bool defaultYes = true;
     // File-chooser answers in order; nullopt (or an empty queue) is a cancelled chooser.
     std::deque<std::optional<std::string>> fileAnswers;
+    // Password answers in order; nullopt (or an empty queue) is a cancelled question.
+    std::deque<std::optional<std::string>> passwordAnswers;
+    std::vector<std::string> passwordQuestions;
     bool openSucceeds = true; // result of openWithDesktop
     int programResult = 0;    // result of runProgram
 
@@ -60,6 +63,8 @@ public:
     std::optional<std::string> chooseFile(const yx::FileChooserRequest& request, void* owner) override;
     bool openWithDesktop(const std::string& pathOrUrl) override;
     int runProgram(const std::vector<std::string>& argv, bool wait) override;
+    std::optional<std::string> askPassword(const std::string& text, const std::string& caption,
+                                           void* owner) override;
 };
 
 } // namespace yxtest
