@@ -8,12 +8,6 @@
 
 namespace yx {
 
-#ifndef YAOXIA_WITH_WEBENGINE
-SiteBrowser* createSiteBrowser(QWidget* parent) {
-    return new ExternalSiteBrowser(parent);
-}
-#endif
-
 ExternalSiteBrowser::ExternalSiteBrowser(QWidget* parent) : SiteBrowser(parent) {
     m_text = new QLabel(this);
     m_text->setWordWrap(true);
