@@ -6,6 +6,8 @@
 #include "Settings.h"
 #include "ShellHelpers.h"
 #include "UserPrompt.h"
+#include "pages/CertListPage.h"
+#include "pages/LifecyclePage.h"
 #include "shell/MakerInfo.h"
 #include "shell/NavigationPanel.h"
 #include "shell/TrayIcon.h"
@@ -109,6 +111,15 @@ void MainFrame::buildPanel(const PageFactory& factory) {
             page->hide();
         }
         m_pages[static_cast<size_t>(i)] = page;
+        if (auto* lifecycle = qobject_cast<LifecyclePage*>(page)) {
+            // A certificate the site handed out goes to the page of its store, which stays hidden
+            // so that the site keeps its place.
+            connect(lifecycle, &LifecyclePage::importRequested, this,
+                    [this](int target, const QString& path) {
+                        if (auto* certPage = qobject_cast<CertListPage*>(this->page(target)))
+                            certPage->importFile(path);
+                    });
+        }
         m_panel->attachPage(i, page);
     }
 }

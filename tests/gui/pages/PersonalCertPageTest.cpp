@@ -5,6 +5,7 @@
 #include "CertPageFixture.h"
 #include "DataPaths.h"
 #include "Revocation.h"
+#include "ShellHelpers.h"
 #include "pages/CertListChecker.h"
 
 #include <QDir>
@@ -563,7 +564,7 @@ private slots:
         page->activate();
         QVERIFY(page->onCommand(yx::res::ID_HELP));
         QCOMPARE(prompt->opened.size(), size_t(1));
-        QVERIFY(QString::fromStdString(prompt->opened[0]).endsWith(QStringLiteral("KavexCertHelper.chm")));
+        QCOMPARE(prompt->opened[0], yx::helpFilePath());
     }
 };
 
