@@ -73,27 +73,6 @@ private:
 
 } // namespace
 
-TEST_F(ShellHelpersTest, HelpFileIsBesideTheExecutableWhateverTheWorkingDirectory) {
-    const fs::path before = fs::current_path();
-    yxtest::TempDir elsewhere;
-    fs::current_path(elsewhere.path());
-    prompt.openResult = false; // no viewer: still no message
-    OpenHelpFile();
-    fs::current_path(before);
-
-    ASSERT_EQ(prompt.opened.size(), 1u);
-    const fs::path help = prompt.opened[0];
-    EXPECT_EQ(prompt.opened[0], yx::helpFilePath());
-    EXPECT_TRUE(help.is_absolute());
-    EXPECT_EQ(help.filename(), "KavexCertHelper.chm");
-    // The folder is the one this test program runs from, not the working directory.
-    EXPECT_TRUE(fs::exists(help.parent_path() / "test_core_ShellHelpersTest"));
-    EXPECT_EQ(fs::canonical(help.parent_path()),
-              fs::canonical(fs::read_symlink("/proc/self/exe").parent_path()));
-    EXPECT_NE(fs::canonical(help.parent_path()), fs::canonical(elsewhere.path()));
-    EXPECT_TRUE(prompt.shown.empty());
-}
-
 TEST_F(ShellHelpersTest, FileWithoutApplicationGivesTheOneMessage) {
     int ownerToken = 0;
     prompt.openResult = false;
@@ -109,35 +88,5 @@ TEST_F(ShellHelpersTest, FileWithoutApplicationGivesTheOneMessage) {
     prompt.shown.clear();
     prompt.openResult = true;
     OpenWithShell(nullptr, "/tmp/decrypted.txt");
-    EXPECT_TRUE(prompt.shown.empty());
-}
-
-TEST_F(ShellHelpersTest, ConsoleOpenerReportsTheDesktopOpenersFailure) {
-    yx::ConsolePrompt console;
-    const std::string tricky = "/tmp/my file $(touch pwned) ;'\".txt";
-    for (int status : {3, 4, 1}) {
-        FakeXdgOpen fake(status);
-        EXPECT_FALSE(console.openWithDesktop(tricky)) << status;
-        EXPECT_EQ(fake.args(), tricky + "\n"); // one argument, passed verbatim, no shell
-    }
-    FakeXdgOpen ok(0);
-    EXPECT_TRUE(console.openWithDesktop(tricky));
-    EXPECT_FALSE(fs::exists("pwned"));
-}
-
-TEST_F(ShellHelpersTest, DecryptedFileWithoutApplicationIsLeftInPlace) {
-    yxtest::TempDir dir;
-    const std::string file = yxtest::writeFile(dir.path(), "plain.zzz", std::string("content"));
-    FakeXdgOpen fake(3); // xdg-open: no application for this type
-    prompt.useConsoleOpen = true;
-    OpenWithShell(nullptr, file);
-    ASSERT_EQ(prompt.shown.size(), 1u);
-    EXPECT_EQ(prompt.shown[0].text, "未找到合适的应用程序打开该文件");
-    EXPECT_EQ(fake.args(), file + "\n");
-    EXPECT_EQ(yxtest::readFile(file).size(), 7u);
-
-    prompt.shown.clear();
-    FakeXdgOpen works(0);
-    OpenWithShell(nullptr, file);
     EXPECT_TRUE(prompt.shown.empty());
 }
