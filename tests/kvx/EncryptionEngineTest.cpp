@@ -395,6 +395,35 @@ TEST_F(EngineMalformed, TruncatedOrDamagedPayload) {
     EXPECT_NE(run(extra), 0);
 }
 
+TEST_F(EngineMalformed, PayloadThatLooksLikeARecord) {
+    // With a password the session key is known, so a source can be chosen whose ciphertext
+    // begins with the record tag: openssl decrypts the wanted ciphertext (no padding) with the
+    // derived key, and that plaintext is the source.
+    Bytes wanted(1688, 0);
+    std::memcpy(wanted.data(), "KavexEncStruct", 14);
+    const std::string keyHex = hex(withOddParity(expectedPasswordKey("pw", files.path())));
+    const std::string wf = yxtest::writeFile(files.path(), "wanted.bin", wanted);
+    ASSERT_EQ(yxtest::runCommand({"openssl", "enc", "-d", "-nopad", "-des-ede3-cbc", "-K", keyHex, "-iv",
+                                  "0000000000000000", "-in", wf, "-out", files.file("chosen.bin")}),
+              0);
+    Bytes chosen = yxtest::readFile(files.file("chosen.bin"));
+    chosen.insert(chosen.end(), 100, 'z');
+    std::remove(wf.c_str());
+    std::remove(files.file("chosen.bin").c_str());
+    const std::string s = yxtest::writeFile(files.path(), "chosen.txt", chosen);
+    ASSERT_EQ(encrypt(s, files.file("chosen.kvx"), {alice.cert.get()}, "pw"), 0);
+    const Bytes file = yxtest::readFile(files.file("chosen.kvx"));
+    ASSERT_EQ(std::memcmp(&file[664 + 1688], "KavexEncStruct", 14), 0);
+
+    DecryptHead head;
+    std::string message;
+    ASSERT_EQ(ReadDecryptHead(files.file("chosen.kvx"), head, message), 1);
+    EXPECT_EQ(head.records.size(), 2u) << "the readers take it as a second record";
+    // Decrypting from behind the false record cannot give the source: refused, nothing written.
+    EXPECT_EQ(run(file), 211);
+    EXPECT_EQ(prompt.texts(), std::vector<std::string>{"加密文件损坏!"});
+}
+
 TEST_F(EngineMalformed, AnExtensionNamingAnotherFolderIsNotFollowed) {
     Bytes evil = good;
     std::memset(&evil[17], 0, 259);

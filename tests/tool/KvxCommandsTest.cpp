@@ -119,6 +119,16 @@ TEST_F(ToolKvx, DecryptWithPasswordAndCertificateChoice) {
     ASSERT_EQ(ok.status, 0) << ok.err;
     EXPECT_EQ(ok.out, files.file("out.pdf") + "\n");
     EXPECT_EQ(readFile(files.file("out.pdf")), plain);
+
+    // A password file written on Windows ends its line with CR LF; the CR is no part of it.
+    const std::string pwFile = writeFile(files.path(), "pw.txt", std::string("秘密\r\n"));
+    ToolRun fromFile =
+        tool({"decrypt", files.file("doc.pdf.kvx"), files.file("again"), "--password", "file:" + pwFile});
+    EXPECT_EQ(fromFile.status, 0) << fromFile.err;
+    // An option without its value is a usage error, not a crash.
+    ToolRun missing = tool({"decrypt", files.file("doc.pdf.kvx"), files.file("again2"), "--password"});
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_TRUE(has(missing.err, "usage:")) << missing.err;
 }
 
 TEST_F(ToolKvx, FailuresGiveTheirCodesAndMessages) {
