@@ -1,7 +1,5 @@
 #include "PendingFile.h"
 
-#include <cstdlib>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace yx::kvx {
@@ -12,23 +10,18 @@ PendingFile::~PendingFile() {
 
 bool PendingFile::create(const std::string& target, unsigned mode) {
     discard();
-    const size_t slash = target.rfind('/');
-    const std::string dir = slash == std::string::npos ? "." : (slash == 0 ? "/" : target.substr(0, slash));
-    std::string tmpl = dir + "/.yaoxia-part-XXXXXX";
-    const int fd = ::mkstemp(tmpl.data());
-    if (fd < 0)
+    if (!m_out.open(target, mode))
         return false;
-    m_file = ::fdopen(fd, "wb");
+    const int fd = ::dup(m_out.fd());
+    m_file = fd >= 0 ? ::fdopen(fd, "wb") : nullptr;
     if (!m_file) {
-        ::close(fd);
-        ::unlink(tmpl.c_str());
+        if (fd >= 0)
+            ::close(fd);
+        m_out.discard();
         return false;
     }
     // Large writes; the buffer size does not grow with the file.
     std::setvbuf(m_file, nullptr, _IOFBF, 1u << 16);
-    m_target = target;
-    m_temp = tmpl;
-    m_mode = mode;
     return true;
 }
 
@@ -36,13 +29,10 @@ bool PendingFile::commit() {
     if (!m_file)
         return false;
     bool ok = std::fflush(m_file) == 0 && !std::ferror(m_file);
-    ok = ok && ::fchmod(::fileno(m_file), m_mode) == 0 && ::fsync(::fileno(m_file)) == 0;
     ok = (std::fclose(m_file) == 0) && ok;
     m_file = nullptr;
-    ok = ok && ::rename(m_temp.c_str(), m_target.c_str()) == 0;
-    if (!ok)
-        ::unlink(m_temp.c_str());
-    m_temp.clear();
+    ok = ok && m_out.commit();
+    m_out.discard();
     return ok;
 }
 
@@ -51,10 +41,7 @@ void PendingFile::discard() {
         std::fclose(m_file);
         m_file = nullptr;
     }
-    if (!m_temp.empty()) {
-        ::unlink(m_temp.c_str());
-        m_temp.clear();
-    }
+    m_out.discard();
 }
 
 } // namespace yx::kvx
