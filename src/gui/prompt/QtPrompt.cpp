@@ -1,5 +1,6 @@
 #include "QtPrompt.h"
 
+#include "ProgramStart.h"
 #include "prompt/FileFilter.h"
 
 #include <QApplication>
@@ -10,11 +11,6 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QThread>
-
-#include <atomic>
-#include <climits>
-#include <memory>
-#include <thread>
 
 namespace yx {
 
@@ -120,18 +116,19 @@ bool QtPrompt::openWithDesktop(const std::string& pathOrUrl) {
     // xdg-open usually hands over and ends at once, but some openers stay until the document is
     // closed: wait a little for its verdict, keeping the window painted, then take a still
     // running opener as success.
-    auto status = std::make_shared<std::atomic<int>>(INT_MIN);
-    std::thread([status, target = pathOrUrl] {
-        status->store(spawnProgram({"xdg-open", target}, true));
-    }).detach();
+    const int pid = startProgram({"xdg-open", pathOrUrl});
+    if (pid < 0)
+        return false;
     QDeadlineTimer deadline(openerWaitMs);
-    while (status->load() == INT_MIN && !deadline.hasExpired()) {
+    while (!deadline.hasExpired()) {
+        if (const std::optional<int> status = programEnded(pid, false))
+            return *status == 0;
         if (QCoreApplication::instance())
             QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
         QThread::msleep(10);
     }
-    const int result = status->load();
-    return result == INT_MIN || result == 0;
+    releaseProgram(pid);
+    return true;
 }
 
 int QtPrompt::runProgram(const std::vector<std::string>& argv, bool wait) {
