@@ -8,10 +8,13 @@ clang libclang-rt-14-dev clang-format
 openssl libssl-dev libcurl4-openssl-dev libldap2-dev libgsf-1-dev
 libgtest-dev libgmock-dev
 qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-l10n-tools libgl-dev
+qt6-webengine-dev
 fonts-wqy-microhei
 xdg-utils desktop-file-utils shared-mime-info libfile-mimeinfo-perl
 slapd ldap-utils
+libnss3-dev libnss3-tools
 xvfb xauth
+qt6-translations-l10n
 "
 
 missing=""

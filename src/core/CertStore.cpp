@@ -114,6 +114,52 @@ int importContext(yx::CertStoreBackend& backend, const yx::CertContextPtr& ctx) 
     return backend.add(ctx->der, {}, ctx->friendlyName, std::string()) ? yx::rc::kOk : yx::rc::kFailed;
 }
 
+// The chain certificates of a PFX import: certification authorities (a CA basic constraint, or
+// self-signed) go to the CA store, anything else to other people's. Remembers which entries it
+// added (not those that were there before), so that a failed import can take them out again.
+class ChainImport {
+public:
+    bool addAll(const std::vector<yx::X509Ptr>& chain) {
+        for (const auto& c : chain) {
+            const bool ca = isCaCertificate(c.get());
+            Store& store = ca ? m_ca : m_other;
+            if (!store.backend) {
+                store.backend = yx::makeDiskStoreBackend(ca ? "ca" : "other");
+                std::vector<yx::StoreEntry> entries;
+                store.backend->load(entries);
+                for (const auto& e : entries)
+                    store.ids.push_back(e.id);
+            }
+            const auto der = derOf(c.get());
+            if (der.empty())
+                return false;
+            const std::string id = yx::DiskCertStore::entryIdOf(der);
+            const bool existed = std::find(store.ids.begin(), store.ids.end(), id) != store.ids.end();
+            if (!store.backend->add(der, {}, std::nullopt, std::string()))
+                return false;
+            if (!existed) {
+                store.ids.push_back(id);
+                m_added.push_back({store.backend, id});
+            }
+        }
+        return true;
+    }
+
+    void undo() {
+        for (auto it = m_added.rbegin(); it != m_added.rend(); ++it)
+            it->first->remove(it->second);
+        m_added.clear();
+    }
+
+private:
+    struct Store {
+        std::shared_ptr<yx::CertStoreBackend> backend;
+        std::vector<std::string> ids;
+    };
+    Store m_ca, m_other;
+    std::vector<std::pair<std::shared_ptr<yx::CertStoreBackend>, std::string>> m_added;
+};
+
 } // namespace
 
 // ---- CCertStore ----
@@ -221,28 +267,25 @@ int CMyCertStore::ImportP12(const char* csp, const char* path, const char* passw
         ERR_clear_error();
         return yx::rc::kNoPrivateKey;
     }
+    // All or nothing: the chain first, then the personal certificate with its key; when any
+    // step fails, the certificates this import added are taken out again, so the stores are as
+    // before and agree with the failure the user is told about.
+    ChainImport chain;
+    if (!chain.addAll(pfx.chain)) {
+        chain.undo();
+        return yx::rc::kFailed;
+    }
     const auto certDer = derOf(pfx.cert.get());
     auto keyDer = pkcs8Of(pfx.key.get());
     const std::string provider = (csp && *csp) ? csp : kDefaultProvider;
     const bool added =
         !certDer.empty() && !keyDer.empty() && m_backend->add(certDer, keyDer, pfx.friendlyName, provider);
     OPENSSL_cleanse(keyDer.data(), keyDer.size());
-    if (!added)
+    if (!added) {
+        chain.undo();
         return yx::rc::kFailed;
-
-    // The chain travels with the personal certificate: certification authorities (a CA
-    // basic constraint, or self-signed) go to the CA store, anything else to other people's.
-    bool chainOk = true;
-    std::shared_ptr<yx::CertStoreBackend> caStore, otherStore;
-    for (auto& c : pfx.chain) {
-        const bool ca = isCaCertificate(c.get());
-        auto& target = ca ? caStore : otherStore;
-        if (!target)
-            target = yx::makeDiskStoreBackend(ca ? "ca" : "other");
-        const auto der = derOf(c.get());
-        chainOk = !der.empty() && target->add(der, {}, std::nullopt, std::string()) && chainOk;
     }
-    return chainOk ? yx::rc::kOk : yx::rc::kFailed;
+    return yx::rc::kOk;
 }
 
 int CMyCertStore::ExportP12(int index, const char* path, const char* password) {

@@ -128,40 +128,4 @@ private:
     CDigitalCertificate* m_defaultCert = nullptr; // not owned
 };
 
-// The Outlook Express account list. The collection owns its accounts.
-class COEEmailAcc {
-public:
-    COEEmailAcc() = default;
-    virtual ~COEEmailAcc();
-    COEEmailAcc(const COEEmailAcc&) = delete;
-    COEEmailAcc& operator=(const COEEmailAcc&) = delete;
-
-    int getEmailAcc();                        // reloads the list; 0
-    int SaveEmailAcc(CEmailAccount* account); // 0
-    int GetCount() const { return static_cast<int>(m_accounts.size()); }
-    CEmailAccount* GetAt(int index) const; // null outside the list
-    void Append(CEmailAccount* account);   // takes ownership
-    void Clear();
-
-private:
-    std::vector<CEmailAccount*> m_accounts;
-};
-
-// The Outlook Express address book. The collection owns its contacts.
-class COEAddrBook {
-public:
-    COEAddrBook() = default;
-    virtual ~COEAddrBook();
-    COEAddrBook(const COEAddrBook&) = delete;
-    COEAddrBook& operator=(const COEAddrBook&) = delete;
-
-    int GetContacts();                  // reloads the list; 0
-    int SaveContact(CContact* contact); // 0
-    int GetCount() const { return static_cast<int>(m_contacts.size()); }
-    CContact* GetAt(int index) const; // null outside the list
-    void Append(CContact* contact);   // takes ownership
-    void Clear();
-
-private:
-    std::vector<CContact*> m_contacts;
-};
+// The collections COEEmailAcc and COEAddrBook are in src/mail (OEEmailAcc.h, OEAddrBook.h).

@@ -1,5 +1,6 @@
 #include "RaSiteList.h"
 
+#include "GbkText.h"
 #include "Registry.h"
 #include "Settings.h"
 
@@ -19,7 +20,7 @@ std::string serviceUrlKey() {
 
 std::optional<std::string> readLimited(const std::string& key, const char* name) {
     auto v = yx::reg::readString(yx::reg::Hive::CurrentUser, key, name);
-    if (!v || v->size() + 1 > kBufferSize)
+    if (!v || !CRaSiteList::Fits(*v))
         return std::nullopt;
     return v;
 }
@@ -34,6 +35,7 @@ void CRaSiteList::Load() {
     m_keys.clear();
     m_descriptions.clear();
     m_urls.clear();
+    m_takenKeys.clear();
     m_defaultKey.clear();
     const std::string root = serviceUrlKey();
     if (!yx::reg::keyExists(yx::reg::Hive::CurrentUser, root))
@@ -41,13 +43,13 @@ void CRaSiteList::Load() {
     for (const auto& name : yx::reg::subkeys(yx::reg::Hive::CurrentUser, root)) {
         if (name.size() < kMinKeyLength || name.size() + 1 > kBufferSize)
             continue;
+        m_takenKeys.push_back(name); // a site's key, whether its texts can be read or not
         const std::string key = root + "\\" + name;
         const auto url = readLimited(key, "Value");
         const auto description = readLimited(key, "Description");
         // A site without a readable "Value" or "Description" is left out as a whole, so the three
         // lists stay parallel and every index the configuration dialog shows is a complete site.
-        // Its key is then not in the list either, and a later Add may reuse it: Save then writes
-        // a complete site over the incomplete one.
+        // Its key stays taken: Add never gives it out, so Save cannot write over that site.
         if (!url || !description)
             continue;
         m_keys.push_back(name);
@@ -61,7 +63,7 @@ void CRaSiteList::Add(const std::string& url, const std::string& description) {
     char key[16];
     for (int i = 0;; ++i) {
         std::snprintf(key, sizeof key, "%08d", i);
-        if (!Contains(key))
+        if (!Contains(key) && std::find(m_takenKeys.begin(), m_takenKeys.end(), key) == m_takenKeys.end())
             break;
     }
     m_keys.emplace_back(key);
@@ -93,6 +95,18 @@ std::string CRaSiteList::GetDescription(int index) const {
 
 std::string CRaSiteList::GetURL(int index) const {
     return index >= 0 && index < GetCount() ? m_urls[static_cast<size_t>(index)] : std::string();
+}
+
+size_t CRaSiteList::StoredLength(const std::string& text) {
+    // The registry holds these texts in the ANSI code page (GBK): a Chinese character takes two
+    // bytes there, not the three of UTF-8. A character GBK lacks is stored as one "?".
+    if (const auto gbk = yx::utf8ToGbk(text))
+        return gbk->size();
+    return yx::utf8ToGbkLossy(text).size();
+}
+
+bool CRaSiteList::Fits(const std::string& text) {
+    return StoredLength(text) <= kMaxTextBytes;
 }
 
 bool CRaSiteList::Contains(const std::string& key) const {

@@ -1,5 +1,7 @@
 #include "SafeFile.h"
 
+#include "SystemError.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -82,12 +84,17 @@ bool AtomicOutput::open(const std::string& target, unsigned mode) {
     m_fd = ::open(dirOf(target).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode & 07777);
     if (m_fd >= 0)
         return true;
-    if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
-        return false; // the folder is missing or not writable: a named file would fail the same way
+    if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
+        // The folder is missing or not writable: a named file would fail the same way.
+        noteSystemError("创建", target, errno);
+        return false;
+    }
     std::string tmpl = target + ".tmpXXXXXX";
     m_fd = ::mkostemp(tmpl.data(), O_CLOEXEC);
-    if (m_fd < 0)
+    if (m_fd < 0) {
+        noteSystemError("创建", target, errno);
         return false;
+    }
     m_tempPath = tmpl;
     return true;
 }
@@ -98,6 +105,7 @@ bool AtomicOutput::commit() {
     struct stat old {};
     const unsigned mode =
         ::stat(m_target.c_str(), &old) == 0 ? (old.st_mode & 07777) : (m_mode & 07777 & ~currentUmask());
+    errno = 0;
     bool ok = ::fchmod(m_fd, mode) == 0 && ::fsync(m_fd) == 0;
     if (ok && unnamed()) {
         // An unnamed file is linked under a fresh name, which then replaces the target in one step.
@@ -111,10 +119,17 @@ bool AtomicOutput::commit() {
         }
         ok = !m_tempPath.empty();
     }
+    int err = ok ? 0 : errno;
     ok = (::close(m_fd) == 0) && ok;
+    if (!ok && err == 0)
+        err = errno;
     m_fd = -1;
-    ok = ok && ::rename(m_tempPath.c_str(), m_target.c_str()) == 0;
+    if (ok && ::rename(m_tempPath.c_str(), m_target.c_str()) != 0) {
+        ok = false;
+        err = errno;
+    }
     if (!ok) {
+        noteSystemError("写入", m_target, err != 0 ? err : EIO);
         discard();
         return false;
     }
@@ -136,7 +151,13 @@ void AtomicOutput::discard() {
 
 bool atomicWriteFile(const std::string& path, const void* data, size_t size, unsigned mode) {
     AtomicOutput out;
-    return out.open(path, mode) && writeAll(out.fd(), data, size) && out.commit();
+    if (!out.open(path, mode))
+        return false;
+    if (!writeAll(out.fd(), data, size)) {
+        noteSystemError("写入", path, errno);
+        return false;
+    }
+    return out.commit();
 }
 
 std::optional<Bytes> readWholeFile(const std::string& path, size_t maxSize) {

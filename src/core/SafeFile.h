@@ -16,7 +16,7 @@ using Bytes = std::vector<unsigned char>;
 
 // Output that replaces `target` only when committed. A target that exists keeps its mode; a new one
 // gets `mode` less the umask. Not committed (destroyed, discarded, or a failed commit): nothing of
-// it stays behind.
+// it stays behind. A failed open or commit notes the system's reason (SystemError.h).
 class AtomicOutput {
 public:
     AtomicOutput() = default;
@@ -27,6 +27,7 @@ public:
     // Makes the pending file in the target's folder; false when that is impossible.
     bool open(const std::string& target, unsigned mode);
     int fd() const { return m_fd; }
+    const std::string& target() const { return m_target; }
     // Syncs the data, puts the file in place of the target and syncs the folder.
     bool commit();
     void discard();

@@ -1,5 +1,5 @@
-// Opening the help file and opening a file with its associated application (through the
-// desktop's opener, never a shell).
+// Opening the help (an HTML start page, shown by the desktop's browser) and opening a file with its
+// associated application (through the desktop's opener, never a shell).
 #pragma once
 
 #include <string>
@@ -9,5 +9,8 @@ void OpenHelpFile();
 void OpenWithShell(void* owner, const std::string& path);
 
 namespace yx {
-std::string helpFilePath(); // the executable's folder + "KavexCertHelper.chm"
-}
+// The help's start page: "help/index.html" beside the executable (the build tree), else in the
+// installed data folder ("../share/yaoxia/help" from the executable's folder, then the data folder
+// the program was configured for). When none exists, the path beside the executable.
+std::string helpFilePath();
+} // namespace yx

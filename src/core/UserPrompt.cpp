@@ -24,6 +24,14 @@ void setPrompt(UserPrompt* p) {
     g_current = p;
 }
 
+std::optional<std::string> UserPrompt::askPassword(const std::string& text, const std::string& caption,
+                                                   void* owner) {
+    (void)text;
+    (void)caption;
+    (void)owner;
+    return std::nullopt;
+}
+
 MsgAnswer showMessage(const std::string& text, MsgIcon icon, MsgButtons buttons, void* owner,
                       const std::string& caption) {
     return prompt().message(text, caption, icon, buttons, owner);

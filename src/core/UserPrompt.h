@@ -44,6 +44,11 @@ public:
     // Starts argv[0] with the given argument vector (never through a shell). With wait, returns
     // the exit status, else 0 once started; -1 when the program could not be started.
     virtual int runProgram(const std::vector<std::string>& argv, bool wait) = 0;
+
+    // Asks for a password without showing it; nullopt when the user cancelled. This default
+    // cancels, so a prompt that cannot ask anybody leaves protected things alone.
+    virtual std::optional<std::string> askPassword(const std::string& text, const std::string& caption,
+                                                   void* owner = nullptr);
 };
 
 // The installed implementation (a console one until something else is installed). Not owned.

@@ -76,6 +76,8 @@ inline constexpr int ID_CERT_CRL_CHECK = 32779;
 inline constexpr int ID_CERT_PROPERTIES = 32780;
 inline constexpr int ID_CERT_IMPORT = 32782;
 inline constexpr int ID_CERT_IMPORT_LDAP = 32807;
+inline constexpr int ID_CERT_PUBLISH = 32870;  // publish to the browsers' and mail programs' databases
+inline constexpr int ID_CERT_WITHDRAW = 32871; // withdraw from them
 // Common view commands of the menu bar's view popup.
 inline constexpr int ID_VIEW_LARGE_ICONS = 32784;
 inline constexpr int ID_VIEW_SMALL_ICONS = 32785;

@@ -61,7 +61,6 @@ int prepareDecrypt(const DecryptRequest& request, DecryptJob& job) {
     job.password = request.password;
     job.dataOffset = head.dataOffset;
     job.record = head.records[chosen->index];
-    job.expectedSize = header.sourceSize;
     job.askToOpen = request.askToOpen;
     job.keys = request.keys;
     return kResultOk;

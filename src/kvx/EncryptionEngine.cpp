@@ -5,10 +5,12 @@
 #include "DigitalCertificate.h"
 #include "FilePathHelpers.h"
 #include "PendingFile.h"
+#include "SystemError.h"
 #include "TripleDesStream.h"
 #include "UserPrompt.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <memory>
 #include <sys/stat.h>
@@ -28,13 +30,27 @@ FilePtr openSource(const std::string& path) {
     FilePtr f(std::fopen(path.c_str(), "rb"));
     if (f)
         std::setvbuf(f.get(), nullptr, _IOFBF, kIoBuffer);
+    else
+        noteSystemError("打开", path, errno);
     return f;
+}
+
+// A run that failed on a file without saying why (a read or write in the middle of it) leaves
+// the system's reason in errno: it goes to the log with the file the run writes.
+template <typename Run> int withSystemReason(const std::string& target, Run run) {
+    const unsigned notedBefore = systemErrorsNoted();
+    errno = 0;
+    const int result = run();
+    if (result == kFileIo && systemErrorsNoted() == notedBefore)
+        noteSystemError("读写", target, errno);
+    return result;
 }
 
 // The file size, or -1 after telling the user it cannot be read.
 int64_t sourceSize(const std::string& path) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) {
+        noteSystemError("读取", path, errno);
         showMessage("取文件长度时失败！", MsgIcon::Error);
         return -1;
     }
@@ -100,7 +116,7 @@ void CEncryptionEngine::advance(uint64_t bytes) {
 }
 
 int CEncryptionEngine::encrypt(const EncryptJob& job) {
-    const int result = encryptRun(job);
+    const int result = withSystemReason(job.target, [&] { return encryptRun(job); });
     if (isEndMessage(result))
         showMessage(engineMessage(result), MsgIcon::Error);
     return result;
@@ -142,29 +158,11 @@ int CEncryptionEngine::encryptRun(const EncryptJob& job) {
             return kFileIo;
     }
 
-    TripleDesStream cipher;
-    if (!cipher.begin(session.key, true))
-        return kCryptCall;
     reset(size > 0 ? static_cast<uint64_t>(size) : 0);
-    unsigned char piece[kPieceSize];
-    unsigned char output[kOutputBufferSize];
-    for (;;) {
-        const size_t n = std::fread(piece, 1, sizeof piece, src.get());
-        if (std::ferror(src.get()))
-            return kFileIo;
-        const bool final = std::feof(src.get()) != 0;
-        size_t outLen = 0;
-        if (!cipher.update(piece, n, final, output, outLen))
-            return kCryptCall;
-        if (std::fwrite(output, 1, outLen, dst) != outLen)
-            return kFileIo;
-        advance(n);
-        if (final)
-            break;
-        if (cancelled())
-            return kCancelled;
-    }
-    OPENSSL_cleanse(piece, sizeof piece);
+    const int rc = job.tuning.threads == 1 ? encryptPieces(src.get(), dst, session.key)
+                                           : encryptChunks(src.get(), dst, session.key, job.tuning);
+    if (rc != kResultOk)
+        return rc;
     if (cancelled())
         return kCancelled;
     // The header promised this many bytes; a source that changed while it was read would make
@@ -182,7 +180,7 @@ int CEncryptionEngine::encryptRun(const EncryptJob& job) {
 }
 
 int CEncryptionEngine::decrypt(const DecryptJob& job) {
-    const int result = decryptRun(job);
+    const int result = withSystemReason(job.target, [&] { return decryptRun(job); });
     if (result != kResultOk && result != kCancelled)
         showMessage(engineMessage(result), MsgIcon::Error);
     return result;
@@ -219,40 +217,16 @@ int CEncryptionEngine::decryptRun(const DecryptJob& job) {
         return kFileIo;
     std::FILE* dst = out.stream();
 
-    TripleDesStream cipher;
-    if (!cipher.begin(session.key, false))
-        return kCryptCall;
-    // The piece that reaches the payload's end is the final one, so a payload of a whole number
-    // of pieces still has its padding removed.
-    uint64_t remaining = size > 0 ? static_cast<uint64_t>(size) - job.dataOffset : 0;
-    reset(remaining);
-    unsigned char piece[kPieceSize];
-    unsigned char output[kPieceSize + TripleDesStream::kBlockSize];
-    uint64_t written = 0;
-    for (;;) {
-        const size_t want = static_cast<size_t>(std::min<uint64_t>(kPieceSize, remaining));
-        const size_t n = std::fread(piece, 1, want, src.get());
-        if (std::ferror(src.get()))
-            return kFileIo;
-        remaining -= n;
-        const bool final = remaining == 0 || std::feof(src.get()) != 0 || n < want;
-        size_t outLen = 0;
-        if (!cipher.update(piece, n, final, output, outLen))
-            return kCryptCall;
-        if (outLen > 0 && std::fwrite(output, 1, outLen, dst) != outLen)
-            return kFileIo;
-        written += outLen;
-        OPENSSL_cleanse(output, outLen);
-        advance(n);
-        if (final)
-            break;
-        if (cancelled())
-            return kCancelled;
-    }
+    // The output's length is not compared with the header's size field: that field holds only
+    // the low 32 bits of the size, and other builds do not compare it either.
+    const uint64_t length = size > 0 ? static_cast<uint64_t>(size) - job.dataOffset : 0;
+    reset(length);
+    const int rc = job.tuning.threads == 1 ? decryptPieces(src.get(), dst, length, session.key)
+                                           : decryptChunks(src.get(), dst, length, session.key, job.tuning);
+    if (rc != kResultOk)
+        return rc;
     if (cancelled())
         return kCancelled;
-    if (job.expectedSize && static_cast<uint32_t>(written) != *job.expectedSize)
-        return kEncFileDamaged;
     src.reset();
     if (!out.commit())
         return kFileIo;

@@ -1,16 +1,21 @@
 // One encryption of a file into an encrypted file for a list of certificates, or one
-// decryption of an encrypted file with the user's private key. A run reads its input in
-// 1008-byte pieces, reports progress as an integer percentage only when it changes, reads the
-// cancel flag between pieces, and keeps memory bounded by one piece (plus fixed I/O buffers)
-// whatever the file size. Messages reach the user through yx::prompt().
+// decryption of an encrypted file with the user's private key. A run counts its input in
+// 1008-byte pieces, reports progress as an integer percentage only when it changes and reads the
+// cancel flag between pieces. It moves the payload in large chunks through a few threads, so
+// that reading, the cipher and writing overlap and decryption uses every core (CBC decryption
+// of a block needs only the ciphertext block before it; encryption is one chain, so it gets one
+// cipher thread). Memory stays bounded by a fixed number of chunks whatever the file size.
+// Messages reach the user through yx::prompt().
 #pragma once
 
 #include "EngineResult.h"
 #include "KvxFormat.h"
 #include "RecipientKeys.h"
+#include "TripleDesStream.h"
 
 #include <atomic>
 #include <cstdint>
+#include <cstdio>
 #include <optional>
 #include <string>
 
@@ -18,8 +23,20 @@ class CCertList;
 
 namespace yx::kvx {
 
-inline constexpr size_t kPieceSize = 1008;        // 126 blocks of input per step
-inline constexpr size_t kOutputBufferSize = 1200; // room for a piece and its padding
+class ChunkPipeline;
+
+inline constexpr size_t kPieceSize = 1008;              // 126 blocks of input per step
+inline constexpr size_t kOutputBufferSize = 1200;       // room for a piece and its padding
+inline constexpr size_t kChunkSize = kPieceSize * 1024; // about 1 MB: whole pieces, whole blocks
+
+// How a run spreads its work. The defaults suit every caller; tests and benchmarks change them
+// to compare the ways.
+struct RunTuning {
+    // Cipher threads of a decryption: 0 = one per core. 1 = no threads at all: the run goes
+    // piece by piece on its own thread (encryption too).
+    unsigned threads = 0;
+    size_t chunkSize = kChunkSize; // rounded down to whole pieces
+};
 
 // Told about a run's progress and end; the progress dialog and the command-line tool both
 // implement it. Called on the thread that runs the engine.
@@ -37,20 +54,18 @@ struct EncryptJob {
     std::string password;                    // empty = no protection password
     bool deleteSource = false;               // delete the source after a successful encryption
     bool quiet = false;                      // no "加密成功！" at the end
+    RunTuning tuning{};
 };
 
 struct DecryptJob {
     std::string source;
     std::string target;
-    std::string password;    // non-empty: checked before anything is written
-    uint64_t dataOffset = 0; // the payload's start, from the decrypt head reader
-    RecordBytes record{};    // a copy of the chosen recipient record
-    // The header's source size. When set, an output of another length (modulo 2^32, as the
-    // field holds) is refused as a damaged file instead of being left as the target: the head
-    // was misread (a payload that happens to begin with a record tag) or the payload was cut.
-    std::optional<uint32_t> expectedSize;
+    std::string password;               // non-empty: checked before anything is written
+    uint64_t dataOffset = 0;            // the payload's start, from the decrypt head reader
+    RecordBytes record{};               // a copy of the chosen recipient record
     bool askToOpen = true;              // ask "解密成功，是否打开解密文件？" at the end
     RecipientKeySource* keys = nullptr; // null = the personal store
+    RunTuning tuning{};
 };
 
 class CEncryptionEngine {
@@ -65,6 +80,16 @@ public:
 private:
     int encryptRun(const EncryptJob& job);
     int decryptRun(const DecryptJob& job);
+    // The payload loops (EnginePayload.cpp): 0 when the final piece went through, else a code.
+    int encryptPieces(std::FILE* src, std::FILE* dst, const TripleDesKey& key);
+    int encryptChunks(std::FILE* src, std::FILE* dst, const TripleDesKey& key, const RunTuning& tuning);
+    int decryptPieces(std::FILE* src, std::FILE* dst, uint64_t length, const TripleDesKey& key);
+    int decryptChunks(std::FILE* src, std::FILE* dst, uint64_t length, const TripleDesKey& key,
+                      const RunTuning& tuning);
+    int pump(ChunkPipeline& pipe, std::FILE* src, std::FILE* dst, std::optional<uint64_t> limit,
+             size_t chunkSize, bool inPlace);
+    // Progress and cancel for `bytes` written, piece by piece; true when the run is cancelled.
+    bool account(uint64_t bytes, bool final);
     void reset(uint64_t total);
     void advance(uint64_t bytes);
     bool cancelled() const { return m_cancel && m_cancel->load(std::memory_order_relaxed) != 0; }

@@ -1,5 +1,8 @@
 #include "PendingFile.h"
 
+#include "SystemError.h"
+
+#include <cerrno>
 #include <unistd.h>
 
 namespace yx::kvx {
@@ -15,6 +18,7 @@ bool PendingFile::create(const std::string& target, unsigned mode) {
     const int fd = ::dup(m_out.fd());
     m_file = fd >= 0 ? ::fdopen(fd, "wb") : nullptr;
     if (!m_file) {
+        noteSystemError("创建", target, errno);
         if (fd >= 0)
             ::close(fd);
         m_out.discard();
@@ -28,10 +32,20 @@ bool PendingFile::create(const std::string& target, unsigned mode) {
 bool PendingFile::commit() {
     if (!m_file)
         return false;
+    errno = 0;
     bool ok = std::fflush(m_file) == 0 && !std::ferror(m_file);
+    int err = ok ? 0 : errno;
     ok = (std::fclose(m_file) == 0) && ok;
+    if (!ok && err == 0)
+        err = errno;
     m_file = nullptr;
-    ok = ok && m_out.commit();
+    if (!ok) {
+        // (A write error met earlier in the run left the stream's error flag and no errno here.)
+        noteSystemError("写入", m_out.target(), err != 0 ? err : EIO);
+        m_out.discard();
+        return false;
+    }
+    ok = m_out.commit();
     m_out.discard();
     return ok;
 }

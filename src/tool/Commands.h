@@ -31,4 +31,11 @@ int cmdSetDefaultCert(int argc, char** argv);
 // Directory (LDAP) look-up.
 int cmdLdapSearch(int argc, char** argv);
 
+// E-mail accounts and address books.
+int cmdMail(int argc, char** argv);
+// Online update.
+int cmdUpdateCheck(int argc, char** argv);
+// The NSS databases of browsers and mail programs.
+int cmdNss(int argc, char** argv);
+
 } // namespace yx::tool

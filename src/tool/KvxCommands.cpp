@@ -5,6 +5,7 @@
 #include "Commands.h"
 #include "DecryptOperation.h"
 #include "EngineWorker.h"
+#include "FileBatch.h"
 #include "FilePathHelpers.h"
 #include "SafeFile.h"
 #include "SecureFileInfo.h"
@@ -13,7 +14,9 @@
 #include "UserPrompt.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
+#include <vector>
 
 namespace yx::tool {
 namespace {
@@ -47,18 +50,105 @@ template <typename Job> int runOnWorker(Job job, bool (EngineWorker::*start)(Job
     return worker.wait();
 }
 
+bool isFolder(const std::string& path) {
+    std::error_code ec;
+    return std::filesystem::is_directory(path, ec);
+}
+
+// Several sources and a target folder: every argument but the last is a source. Empty when the
+// arguments name one source and one target file.
+std::vector<std::string> batchSources(const ToolArgs& args, std::string& folder) {
+    std::vector<std::string> sources;
+    const std::string last = TrimPath(args.at(args.count() - 1));
+    if (args.count() < 3 && !isFolder(last))
+        return sources;
+    folder = last;
+    for (size_t i = 0; i + 1 < args.count(); ++i)
+        sources.push_back(TrimPath(args.at(i)));
+    return sources;
+}
+
+// The outcome of every file, in the order given: the written file on stdout, a failure on
+// stderr. The first failure's code is the job's, 0 when every file went through.
+int reportBatch(const std::vector<std::string>& sources, const std::vector<int>& results,
+                const std::vector<std::string>& written) {
+    int first = kResultOk;
+    for (size_t i = 0; i < sources.size(); ++i) {
+        if (results[i] == kResultOk) {
+            std::printf("%s\n", written[i].c_str());
+            continue;
+        }
+        std::fprintf(stderr, "yaoxia-tool: %s: failed (%d)\n", sources[i].c_str(), results[i]);
+        if (first == kResultOk)
+            first = results[i];
+    }
+    return first;
+}
+
+int encryptEach(const std::vector<std::string>& sources, const std::string& folder,
+                const CCertList& recipients, const std::string& password, bool deleteSource) {
+    std::vector<int> results(sources.size(), kCancelled);
+    std::vector<std::string> written(sources.size());
+    runEach(sources.size(), 0, [&](size_t i) {
+        if (!fileExists(sources[i])) {
+            showMessage("您所指定的文件不存在！", MsgIcon::Error);
+            results[i] = kFileIo;
+            return;
+        }
+        // A list of its own: the runs on other threads read the same certificates meanwhile.
+        CCertList list;
+        for (int r = 0; r < recipients.GetCount(); ++r)
+            list.Add(new CDigitalCertificate(recipients.GetAt(r)->getPCCERT()), true);
+        written[i] = EnsureFileExt(pathInFolder(folder, sources[i]), ".kvx");
+        EncryptJob job{sources[i], written[i], &list, password, deleteSource, true};
+        results[i] = CEncryptionEngine(nullptr, nullptr).encrypt(job);
+    });
+    return reportBatch(sources, results, written);
+}
+
+int decryptEach(const std::vector<std::string>& sources, const std::string& folder,
+                const std::string& password, const std::string& thumbprint) {
+    std::vector<int> results(sources.size(), kCancelled);
+    std::vector<std::string> written(sources.size());
+    runEach(sources.size(), 0, [&](size_t i) {
+        if (!fileExists(sources[i])) {
+            showMessage("您所指定的文件不存在！", MsgIcon::Error);
+            results[i] = kFileIo;
+            return;
+        }
+        DecryptRequest request;
+        request.source = sources[i];
+        request.target = StripFileExt(pathInFolder(folder, sources[i]));
+        request.password = password;
+        request.certThumbprint = thumbprint;
+        request.askToOpen = false;
+        DecryptJob job;
+        results[i] = prepareDecrypt(request, job);
+        if (results[i] != kResultOk)
+            return;
+        written[i] = job.target;
+        results[i] = CEncryptionEngine(nullptr, nullptr).decrypt(job);
+    });
+    return reportBatch(sources, results, written);
+}
+
 } // namespace
 
 int cmdEncrypt(int argc, char** argv) {
-    const char* usage = "encrypt SOURCE TARGET [--to THUMBPRINT]... [--password SRC] [--delete-source]";
+    const char* usage = "encrypt SOURCE TARGET | SOURCE... FOLDER [--to THUMBPRINT]... [--password SRC] "
+                        "[--delete-source]";
     ToolArgs args;
-    if (!args.parse(argc, argv, 1, {"delete-source"}) || args.count() != 2)
+    if (!args.parse(argc, argv, 1, {"delete-source"}) || args.count() < 2)
+        return usageError(usage);
+    std::string folder;
+    const std::vector<std::string> sources = batchSources(args, folder);
+    if (!sources.empty() && !isFolder(folder))
         return usageError(usage);
     const std::string source = TrimPath(args.at(0));
     const std::string target = TrimPath(args.at(1));
     if (source.empty() || target.empty())
         return usageError(usage);
-    if (!fileExists(source)) {
+    if (sources.empty() && !fileExists(source)) {
         showMessage("您所指定的文件不存在！", MsgIcon::Error);
         return kFileIo;
     }
@@ -95,6 +185,8 @@ int cmdEncrypt(int argc, char** argv) {
         showMessage("请配置默认的文件加密证书！", MsgIcon::Information);
         return 2;
     }
+    if (!sources.empty())
+        return encryptEach(sources, folder, list, *password, args.has("delete-source"));
     EncryptJob job;
     job.source = source;
     job.target = EnsureFileExt(target, ".kvx");
@@ -108,10 +200,19 @@ int cmdEncrypt(int argc, char** argv) {
 }
 
 int cmdDecrypt(int argc, char** argv) {
-    const char* usage = "decrypt SOURCE TARGET [--cert THUMBPRINT] [--password SRC]";
+    const char* usage = "decrypt SOURCE TARGET | SOURCE... FOLDER [--cert THUMBPRINT] [--password SRC]";
     ToolArgs args;
-    if (!args.parse(argc, argv, 1, {}) || args.count() != 2)
+    if (!args.parse(argc, argv, 1, {}) || args.count() < 2)
         return usageError(usage);
+    std::string folder;
+    if (const auto sources = batchSources(args, folder); !sources.empty()) {
+        if (!isFolder(folder))
+            return usageError(usage);
+        auto password = passwordOption(args, "password");
+        if (!password)
+            return 2;
+        return decryptEach(sources, folder, *password, args.option("cert").value_or(""));
+    }
     DecryptRequest request;
     request.source = TrimPath(args.at(0));
     request.target = TrimPath(args.at(1));

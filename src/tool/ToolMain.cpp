@@ -1,10 +1,12 @@
 #include "ToolMain.h"
 
 #include "Commands.h"
+#include "SystemError.h"
 
 #include <cstdio>
 #include <cstring>
 #include <iterator>
+#include <string>
 
 namespace yx::tool {
 namespace {
@@ -22,10 +24,16 @@ const Command kCommands[] = {
     {"pfx-passwd", cmdPfxPasswd, "SOURCE TARGET [--password SRC] [--new-password SRC]"},
     {"settings", cmdSettings, "get SECTION ENTRY | set SECTION ENTRY VALUE"},
     {"ldap-search", cmdLdapSearch, "A|B|all [--name TEXT] [--email TEXT] [--import]"},
-    {"encrypt", cmdEncrypt, "SOURCE TARGET [--to THUMBPRINT]... [--password SRC] [--delete-source]"},
-    {"decrypt", cmdDecrypt, "SOURCE TARGET [--cert THUMBPRINT] [--password SRC]"},
+    {"encrypt", cmdEncrypt,
+     "SOURCE TARGET | SOURCE... FOLDER [--to THUMBPRINT]... [--password SRC] [--delete-source]"},
+    {"decrypt", cmdDecrypt, "SOURCE TARGET | SOURCE... FOLDER [--cert THUMBPRINT] [--password SRC]"},
     {"info", cmdInfo, "FILE"},
     {"set-default-cert", cmdSetDefaultCert, "THUMBPRINT"},
+    {"mail", cmdMail, "accounts|contacts|batch|set-sign-cert|set-contact-certs oe|foxmail [ARGS]"},
+    {"update-check", cmdUpdateCheck, ""},
+    {"nss", cmdNss,
+     "list | publish my|other|ca INDEX DBDIR... [--trust-web] [--trust-email] [--password SRC] | "
+     "withdraw my|other|ca INDEX DBDIR... [--password SRC] | where my|other|ca INDEX"},
 };
 
 void usage(FILE* out) {
@@ -49,8 +57,13 @@ int run(int argc, char** argv) {
         return 0;
     }
     for (const auto& c : kCommands)
-        if (c.run && std::strcmp(c.name, argv[1]) == 0)
-            return c.run(argc - 1, argv + 1);
+        if (c.run && std::strcmp(c.name, argv[1]) == 0) {
+            const int rc = c.run(argc - 1, argv + 1);
+            // A failure on the file system: the fixed message was printed, the system says why.
+            if (const std::string reason = takeSystemError(); rc != 0 && !reason.empty())
+                std::fprintf(stderr, "yaoxia-tool: %s\n", reason.c_str());
+            return rc;
+        }
     std::fprintf(stderr, "yaoxia-tool: unknown command \"%s\"\n", argv[1]);
     usage(stderr);
     return 2;

@@ -80,11 +80,11 @@ TEST_F(RaSiteListTest, IncompleteSitesAreLeftOutAsAWholeAndTheListsStayParallel)
     EXPECT_EQ(l.GetURL(1), std::string(255, 'u'));
     EXPECT_EQ(l.GetDescription(2), "last");
     EXPECT_EQ(l.GetURL(2), "https://last/");
-    // The key of an incomplete site is free again; saving writes a complete site there.
+    // The key of an incomplete site stays taken: saving a new site never writes over it.
     l.Add("https://fresh/", "fresh");
-    EXPECT_EQ(l.GetKey(3), "00000001");
+    EXPECT_EQ(l.GetKey(3), "00000007");
     l.Save();
     CRaSiteList again;
-    EXPECT_EQ(keysOf(again), (std::vector<std::string>{"00000000", "00000001", "00000003", "00000006"}));
-    EXPECT_EQ(again.GetDescription(1), "fresh");
+    EXPECT_EQ(keysOf(again), (std::vector<std::string>{"00000000", "00000003", "00000006", "00000007"}));
+    EXPECT_EQ(again.GetDescription(3), "fresh");
 }

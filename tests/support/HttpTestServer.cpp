@@ -48,10 +48,11 @@ void sendAll(int fd, const std::string& head, const std::vector<unsigned char>& 
     }
 }
 
-std::string responseHead(int code, const char* reason, size_t length, const std::string& extra = "") {
+std::string responseHead(int code, const char* reason, size_t length, const std::string& extra = "",
+                         const std::string& type = "application/pkix-crl") {
     return "HTTP/1.0 " + std::to_string(code) + " " + reason +
-           "\r\nContent-Length: " + std::to_string(length) +
-           "\r\nContent-Type: application/pkix-crl\r\nConnection: close\r\n" + extra + "\r\n";
+           "\r\nContent-Length: " + std::to_string(length) + "\r\nContent-Type: " + type +
+           "\r\nConnection: close\r\n" + extra + "\r\n";
 }
 
 } // namespace
@@ -107,6 +108,11 @@ void HttpTestServer::setRedirect(const std::string& path, const std::string& loc
     Route& r = m_routes[path];
     r.mode = Mode::Redirect;
     r.location = location;
+}
+
+void HttpTestServer::setContentType(const std::string& path, const std::string& type) {
+    std::lock_guard lock(m_mu);
+    m_routes[path].contentType = type;
 }
 
 int HttpTestServer::requestCount(const std::string& path) const {
@@ -210,7 +216,7 @@ bool HttpTestServer::handle(Conn& c) {
         break;
     case Mode::Serve:
         if (route.hasBody) {
-            sendAll(c.fd, responseHead(200, "OK", route.body.size()), route.body);
+            sendAll(c.fd, responseHead(200, "OK", route.body.size(), "", route.contentType), route.body);
             return true;
         }
         break;

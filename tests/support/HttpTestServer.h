@@ -34,6 +34,8 @@ public:
     void setBody(const std::string& path, const std::string& body);
     void setMode(const std::string& path, Mode mode);
     void setRedirect(const std::string& path, const std::string& location);
+    // The Content-Type a served path answers with (default application/pkix-crl).
+    void setContentType(const std::string& path, const std::string& type);
 
     // Requests received for `path` (any mode), and for all paths.
     int requestCount(const std::string& path) const;
@@ -53,6 +55,7 @@ private:
         std::vector<unsigned char> body;
         bool hasBody = false;
         std::string location;
+        std::string contentType = "application/pkix-crl";
     };
 
     mutable std::mutex m_mu;

@@ -64,6 +64,8 @@ void RecordingPrompt::clear() {
     viewed.clear();
     answers.clear();
     fileAnswers.clear();
+    passwordAnswers.clear();
+    passwordQuestions.clear();
 }
 
 yx::MsgAnswer RecordingPrompt::message(const std::string& text, const std::string& caption, yx::MsgIcon icon,
@@ -81,6 +83,17 @@ yx::MsgAnswer RecordingPrompt::message(const std::string& text, const std::strin
         return a;
     }
     return defaultFor(buttons, defaultYes);
+}
+
+std::optional<std::string> RecordingPrompt::askPassword(const std::string& text, const std::string&, void*) {
+    std::lock_guard lock(m_mu);
+    noteThread();
+    passwordQuestions.push_back(text);
+    if (passwordAnswers.empty())
+        return std::nullopt;
+    std::optional<std::string> a = passwordAnswers.front();
+    passwordAnswers.pop_front();
+    return a;
 }
 
 std::optional<std::string> RecordingPrompt::chooseFile(const yx::FileChooserRequest& request, void*) {

@@ -48,8 +48,11 @@ public:
     std::deque<yx::MsgAnswer> answers;
     bool defaultYes = true;
     std::deque<std::optional<std::string>> fileAnswers;
-    bool openSucceeds = true;
-    int programResult = 0;
+    // Password answers in order; nullopt (or an empty queue) is a cancelled question.
+    std::deque<std::optional<std::string>> passwordAnswers;
+    std::vector<std::string> passwordQuestions;
+    bool openSucceeds = true;            // result of openWithDesktop
+    int programResult = 0;               // result of runProgram
     std::function<void()> beforeMessage; // runs as a message is shown on the creator's thread
 
     void answer(yx::MsgAnswer a) { answers.push_back(a); }
@@ -64,6 +67,8 @@ public:
     std::optional<std::string> chooseFile(const yx::FileChooserRequest& request, void* owner) override;
     bool openWithDesktop(const std::string& pathOrUrl) override;
     int runProgram(const std::vector<std::string>& argv, bool wait) override;
+    std::optional<std::string> askPassword(const std::string& text, const std::string& caption,
+                                           void* owner) override;
 
 private:
     void noteThread();

@@ -1,6 +1,7 @@
 #include "CertResultList.h"
 
 #include "CertDialogKit.h"
+#include "widgets/ColumnFit.h"
 
 #include <QCursor>
 #include <QHeaderView>
@@ -29,8 +30,12 @@ CertResultList::CertResultList(const std::vector<std::pair<QString, int>>& colum
     header()->setSectionsMovable(false);
     header()->setStretchLastSection(false);
     header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    for (int i = 0; i < static_cast<int>(columns.size()); ++i)
+    std::vector<int> all;
+    for (int i = 0; i < static_cast<int>(columns.size()); ++i) {
         setColumnWidth(i, columns[static_cast<size_t>(i)].second);
+        all.push_back(i);
+    }
+    ColumnFit::install(this, all); // names, addresses and dates widen to their content
 }
 
 void CertResultList::addRow(const QStringList& texts) {

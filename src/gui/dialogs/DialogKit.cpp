@@ -1,6 +1,7 @@
 #include "DialogKit.h"
 
 #include "Artwork.h"
+#include "LocalPath.h"
 #include "ResourceIds.h"
 #include "viewer/CertIcons.h"
 
@@ -13,13 +14,13 @@
 
 namespace yx::dlgkit {
 
+// Paths pass through these too: bytes that are not UTF-8 (a GBK file name) come back unchanged.
 std::string utf8(const QString& text) {
-    const QByteArray bytes = text.toUtf8();
-    return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
+    return pathBytes(text);
 }
 
 QString qstr(const std::string& text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    return pathText(text);
 }
 
 MsgAnswer say(QWidget* owner, const std::string& text, MsgIcon icon, MsgButtons buttons,

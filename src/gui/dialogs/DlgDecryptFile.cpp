@@ -5,9 +5,9 @@
 #include "EncDialogKit.h"
 #include "FilePathHelpers.h"
 
+#include "LocalPath.h"
 #include <QComboBox>
 #include <QDialogButtonBox>
-#include <QFileInfo>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -242,8 +242,8 @@ void CDlgDecryptFile::accept() {
         say(this, "没有可用的解密证书！", MsgIcon::Warning);
         return;
     }
-    if (QFileInfo::exists(target) && say(this, "您所指定的解密文件已经存在，要覆盖它吗？", MsgIcon::Warning,
-                                         MsgButtons::YesNo) != MsgAnswer::Yes) {
+    if (fileExistsAt(target) && say(this, "您所指定的解密文件已经存在，要覆盖它吗？", MsgIcon::Warning,
+                                    MsgButtons::YesNo) != MsgAnswer::Yes) {
         m_targetEdit->setFocus();
         return;
     }

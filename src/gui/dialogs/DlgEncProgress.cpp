@@ -101,7 +101,6 @@ bool CDlgEncProgress::startWorker() {
         job.password = utf8(m_password);
         job.dataOffset = m_dataOffset;
         job.record = m_record;
-        job.expectedSize = m_expectedSize;
         job.askToOpen = false; // asked here, on the UI thread, once the run has ended
         ok = m_worker->startDecrypt(std::move(job));
     }

@@ -40,8 +40,6 @@ public:
     // Decryption: where the payload starts, and a copy of the chosen recipient record.
     void SetDataOffset(uint64_t offset) { m_dataOffset = offset; }
     void SetRecord(const yx::kvx::RecordBytes& record) { m_record = record; }
-    // Decryption: the header's source size; an output of another length is refused as damaged.
-    void SetExpectedSize(std::optional<uint32_t> size) { m_expectedSize = size; }
 
     // Runs the dialog: IDOK (1) when the worker ended without a cancel, also after a failure
     // message; IDCANCEL (2) when the user cancelled or the worker could not be started.
@@ -84,7 +82,6 @@ private:
     int m_deleteSource = 0;
     uint64_t m_dataOffset = 0;
     yx::kvx::RecordBytes m_record{};
-    std::optional<uint32_t> m_expectedSize;
 
     QLabel* m_percent = nullptr;
     QLabel* m_doneLabel = nullptr;

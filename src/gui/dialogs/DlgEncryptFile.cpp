@@ -6,11 +6,12 @@
 #include "EncDialogIds.h"
 #include "EncDialogKit.h"
 #include "FilePathHelpers.h"
+#include "LocalPath.h"
 #include "Settings.h"
+#include "widgets/ColumnFit.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
-#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -88,7 +89,9 @@ CDlgEncryptFile::CDlgEncryptFile(CCertList* list, QWidget* parent) : QDialog(par
     const int widths[] = {160, 80, 80, 80, 80};
     for (int c = 0; c < 5; ++c)
         m_otherList->setColumnWidth(c, widths[c]);
-    m_otherList->header()->setStretchLastSection(true);
+    // The status column stays empty here: names and dates get the room instead.
+    m_otherList->header()->setStretchLastSection(false);
+    ColumnFit::install(m_otherList, {0, 1, 2, 3});
     m_otherView = sideButton(otherGroup, res::IDC_ENC_OTHER_VIEW, QStringLiteral("查看证书"));
     auto* otherButtons = new QHBoxLayout;
     otherButtons->addStretch(1);
@@ -147,6 +150,10 @@ CDlgEncryptFile::CDlgEncryptFile(CCertList* list, QWidget* parent) : QDialog(par
     m_defaultView->setEnabled(false);
     const int em = fontMetrics().height();
     resize(std::max(sizeHint().width(), em * 36), std::max(sizeHint().height(), em * 26));
+}
+
+QString CDlgEncryptFile::writtenTarget(const QString& target) const {
+    return m_appendKvx ? qstr(kvx::EnsureFileExt(utf8(target), ".kvx")) : target;
 }
 
 void CDlgEncryptFile::SetSourcePath(const QString& path) {
@@ -282,8 +289,10 @@ void CDlgEncryptFile::accept() {
         m_sourceEdit->setFocus();
         return;
     }
-    if (QFileInfo::exists(target) && say(this, "您所指定加密的文件已经存在，要覆盖它吗？", MsgIcon::Warning,
-                                         MsgButtons::YesNo) != MsgAnswer::Yes) {
+    // The question is about the file that will be replaced, ".kvx" appended where the caller
+    // appends it.
+    if (fileExistsAt(writtenTarget(target)) && say(this, "您所指定加密的文件已经存在，要覆盖它吗？",
+                                                   MsgIcon::Warning, MsgButtons::YesNo) != MsgAnswer::Yes) {
         m_targetEdit->setFocus();
         return;
     }

@@ -27,9 +27,15 @@ public:
     // A source path from outside: leading white space, then surrounding double quotes removed.
     void SetSourcePath(const QString& path);
 
+    // The caller writes the target with ".kvx" appended when it lacks it (the page's flow); the
+    // overwrite question is then about that file.
+    void SetAppendKvx(bool append) { m_appendKvx = append; }
+
     // What the caller reads after OK.
     QString sourcePath() const { return m_sourcePath; }
     QString targetPath() const { return m_targetPath; }
+    // The file the encryption writes: the target, with ".kvx" appended if the caller asked.
+    QString writtenTargetPath() const { return writtenTarget(m_targetPath); }
     QString password() const { return m_password; }
     bool deleteSource() const { return m_deleteSource; }
 
@@ -48,6 +54,7 @@ private:
     void viewOtherRow(int row);
     void protectClicked();
     CDigitalCertificate* readDefaultCertificate();
+    QString writtenTarget(const QString& target) const;
 
     QString m_password;
     CDigitalCertificate* m_default = nullptr; // lives in m_my
@@ -57,6 +64,7 @@ private:
     COtherCertStore m_other;
     CMyCertStore m_my;
     bool m_initialised = false;
+    bool m_appendKvx = false;
 
     QPushButton* m_otherView = nullptr;
     QTreeWidget* m_otherList = nullptr;

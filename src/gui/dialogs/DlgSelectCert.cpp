@@ -3,6 +3,7 @@
 #include "CertStore.h"
 #include "EncDialogIds.h"
 #include "EncDialogKit.h"
+#include "widgets/ColumnFit.h"
 
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
@@ -31,6 +32,7 @@ CDlgSelectCert::CDlgSelectCert(CCertStore* store, const QString& title, QWidget*
     for (int c = 0; c < 5; ++c)
         m_list->setColumnWidth(c, 80);
     m_list->header()->setStretchLastSection(true);
+    ColumnFit::install(m_list, {0, 1, 3, 4}); // names and dates widen to their content
 
     const QIcon icon = certRowIcon();
     const int count = m_store ? m_store->GetCertCount() : 0;

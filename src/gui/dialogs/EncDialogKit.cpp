@@ -2,7 +2,7 @@
 
 #include "DigitalCertificate.h"
 
-#include <QFileInfo>
+#include "LocalPath.h"
 
 namespace yx::encdlg {
 
@@ -19,10 +19,7 @@ QString presetPath(const QString& path) {
 }
 
 bool isExistingFile(const QString& path) {
-    if (path.isEmpty())
-        return false;
-    const QFileInfo info(path);
-    return info.exists() && !info.isDir();
+    return regularFileExistsAt(path);
 }
 
 QString certText(CDigitalCertificate* cert, int (CDigitalCertificate::*accessor)(std::string&)) {

@@ -63,7 +63,6 @@ int DecryptFile(const QString& presetPath, QWidget* parent, DecryptFlowOutcome* 
     progress.SetPassword(password);
     progress.SetDataOffset(head.dataOffset);
     progress.SetRecord(head.records[static_cast<size_t>(record)]);
-    progress.SetExpectedSize(head.headerFields().sourceSize);
     out.ran = true;
     const int rc = progress.DoModal();
     out.runResult = progress.runResult();

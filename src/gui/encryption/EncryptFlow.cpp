@@ -22,12 +22,11 @@ int RunEncryptFlow(const QString& sourcePath, const EncryptFlowOptions& options,
     CDlgEncryptFile dialog(&list, parent);
     if (!sourcePath.isEmpty())
         dialog.SetSourcePath(sourcePath);
+    dialog.SetAppendKvx(options.appendKvx);
     if (dialog.exec() != QDialog::Accepted)
         return res::IDCANCEL;
 
-    QString target = dialog.targetPath();
-    if (options.appendKvx)
-        target = encdlg::qstr(kvx::EnsureFileExt(encdlg::utf8(target), ".kvx"));
+    const QString target = dialog.writtenTargetPath();
     out.confirmed = true;
     out.target = target;
     for (int i = 1; i < list.GetCount(); ++i) {

@@ -22,6 +22,8 @@ constexpr ColumnDef kColumns[CertListModel::kColumnCount] = {
     {"颁发给", 200}, {"颁发者", 200}, {"截止日期", 150}, {"好记的名字", 80}, {"证书状态", 80},
 };
 
+bool g_textsAtFill = false;
+
 QIcon iconOrFallback(int id) {
     QIcon icon = art::icon(id);
     return icon.isNull() ? viewer::certificateIcon() : icon;
@@ -68,33 +70,55 @@ std::array<QString, 4> CertListModel::rowTexts(CDigitalCertificate& cert) {
             textOf(cert, &CDigitalCertificate::getFriendlyName)};
 }
 
+void CertListModel::setTextsAtFill(bool atFill) {
+    g_textsAtFill = atFill;
+}
+
 void CertListModel::fill(CCertStore& store) {
     std::vector<Row> rows;
     const int count = store.GetCertCount();
-    rows.reserve(static_cast<size_t>(std::max(count, 0)));
+    rows.resize(static_cast<size_t>(std::max(count, 0)));
     for (int i = 0; i < count; ++i) {
-        Row row;
+        Row& row = rows[static_cast<size_t>(i)];
         if (CDigitalCertificate* cert = store.getCert(i)) {
-            const auto texts = rowTexts(*cert);
-            std::copy(texts.begin(), texts.end(), row.begin());
+            row.ctx = cert->getPCCERT();
+            if (g_textsAtFill)
+                row.texts = rowTexts(*cert);
         }
-        rows.push_back(std::move(row));
     }
     beginResetModel();
     m_rows = std::move(rows);
     endResetModel();
 }
 
+const std::array<QString, 4>& CertListModel::textsOf(const Row& row) const {
+    if (!row.texts) {
+        if (row.ctx) {
+            CDigitalCertificate cert(row.ctx);
+            row.texts = rowTexts(cert);
+        } else {
+            row.texts.emplace();
+        }
+    }
+    return *row.texts;
+}
+
+QString CertListModel::cell(const Row& row, int column) const {
+    if (column == ColStatus)
+        return row.status;
+    return textsOf(row)[static_cast<size_t>(column)];
+}
+
 QString CertListModel::text(int row, int column) const {
     if (row < 0 || row >= rowCount() || column < 0 || column >= columnCount())
         return {};
-    return m_rows[static_cast<size_t>(row)][static_cast<size_t>(column)];
+    return cell(m_rows[static_cast<size_t>(row)], column);
 }
 
 void CertListModel::setStatus(int row, const QString& status) {
     if (!m_withStatus || row < 0 || row >= rowCount())
         return;
-    m_rows[static_cast<size_t>(row)][ColStatus] = status;
+    m_rows[static_cast<size_t>(row)].status = status;
     const QModelIndex at = index(row, ColStatus);
     emit dataChanged(at, at);
     // The tooltip of the first column mentions the status too.
@@ -104,7 +128,9 @@ void CertListModel::setStatus(int row, const QString& status) {
 void CertListModel::setFriendlyName(int row, const QString& name) {
     if (row < 0 || row >= rowCount())
         return;
-    m_rows[static_cast<size_t>(row)][ColFriendlyName] = name;
+    Row& r = m_rows[static_cast<size_t>(row)];
+    textsOf(r);
+    (*r.texts)[ColFriendlyName] = name;
     emit dataChanged(index(row, ColFriendlyName), index(row, ColFriendlyName));
 }
 
@@ -138,21 +164,21 @@ QVariant CertListModel::data(const QModelIndex& index, int role) const {
     const Row& row = m_rows[static_cast<size_t>(index.row())];
     switch (role) {
     case Qt::DisplayRole:
-        return row[static_cast<size_t>(index.column())];
+        return cell(row, index.column());
     case Qt::DecorationRole:
         if (index.column() == ColIssuedTo)
             return m_large ? m_largeIcon : m_smallIcon;
         return {};
     case Qt::ForegroundRole:
         if (index.column() == ColStatus)
-            return statusColour(row[ColStatus]);
+            return statusColour(row.status);
         return {};
     case Qt::ToolTipRole: {
         // In the icon views only the holder is visible; the tooltip gives the rest.
         QStringList lines;
         for (int c = 0; c < columnCount(); ++c)
-            if (!row[static_cast<size_t>(c)].isEmpty())
-                lines << columnTitle(c) + QStringLiteral("：") + row[static_cast<size_t>(c)];
+            if (const QString value = cell(row, c); !value.isEmpty())
+                lines << columnTitle(c) + QStringLiteral("：") + value;
         return lines.join(QLatin1Char('\n'));
     }
     default:

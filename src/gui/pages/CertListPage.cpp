@@ -2,8 +2,10 @@
 
 #include "CertListChecker.h"
 #include "CertListModel.h"
+#include "CertPublishCommands.h"
 #include "CertStore.h"
 #include "DigitalCertificate.h"
+#include "LocalPath.h"
 #include "MenuResources.h"
 #include "ResourceIds.h"
 #include "Settings.h"
@@ -26,7 +28,7 @@ namespace {
 constexpr int kMaxFriendlyName = 1023; // what the rename reads from the list cell
 
 std::string utf8(const QString& text) {
-    return text.toUtf8().toStdString();
+    return pathBytes(text); // paths too: a name that is not UTF-8 keeps its bytes
 }
 
 struct ViewCommand {
@@ -162,6 +164,10 @@ bool CertListPage::onCommand(int id) {
             return true;
         }
     }
+    if (publishcmd::handles(id)) {
+        publishcmd::run(id, m_traits.pageIndex, selectedCert(), this);
+        return true;
+    }
     if (onPageCommand(id))
         return true;
     return Page::onCommand(id);
@@ -170,9 +176,11 @@ bool CertListPage::onCommand(int id) {
 QMenu* CertListPage::createOperationsMenu(bool rowForm) const {
     if (!rowForm)
         return loadPopupWithout(m_traits.spaceMenu, {4}); // less the "查看" popup
-    if (m_traits.rowOpsWithoutPos4)
-        return loadPopupWithout(m_traits.rowMenu, {4}); // less the separator after "删除..."
-    return menus::loadPopup(m_traits.rowMenu);
+    // Less the separator after "删除..." where the traits say so.
+    QMenu* menu = m_traits.rowOpsWithoutPos4 ? loadPopupWithout(m_traits.rowMenu, {4})
+                                             : menus::loadPopup(m_traits.rowMenu);
+    publishcmd::addTo(menu);
+    return menu;
 }
 
 QMenu* CertListPage::createViewMenu() {
@@ -203,6 +211,8 @@ void CertListPage::showContextMenu(int row, const QPoint& globalPos) {
         return;
     setSelected(row, false);
     QMenu* menu = menus::loadPopup(row >= 0 ? m_traits.rowMenu : m_traits.spaceMenu, 0, this);
+    if (row >= 0)
+        publishcmd::addTo(menu);
     markViewMode(menu);
     runContextMenu(menu, globalPos); // a chosen command arrives at onCommand()
     mergeOperationsMenu(createOperationsMenu(row >= 0));

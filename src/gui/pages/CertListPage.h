@@ -62,6 +62,9 @@ public:
 
     bool onCommand(int id) override;
 
+    // Runs the page's import with `path` filled in (a certificate file from elsewhere).
+    void importFile(const QString& path) { importFromFile(path); }
+
     // The operation menu in its row or no-selection form, as merged into the menu bar.
     QMenu* createOperationsMenu(bool rowForm) const;
 

@@ -1,7 +1,9 @@
 #include "CertListView.h"
 
 #include "CertListModel.h"
+#include "LocalPath.h"
 #include "ResourceIds.h"
+#include "widgets/ColumnFit.h"
 
 #include <QContextMenuEvent>
 #include <QDragEnterEvent>
@@ -88,8 +90,8 @@ QString droppedCertificate(const QMimeData* mime) {
     for (const QUrl& url : mime->urls()) {
         if (!url.isLocalFile())
             continue;
-        const QString path = url.toLocalFile();
-        if (CertListView::isCertificateFile(path) && QFileInfo(path).isFile())
+        const QString path = pathOfLocalUrl(url); // the name's bytes, whatever their encoding
+        if (CertListView::isCertificateFile(path) && regularFileExistsAt(path))
             return path;
     }
     return {};
@@ -151,6 +153,10 @@ void CertListView::setModel(CertListModel* model) {
     if (model) {
         for (int c = 0; c < model->columnCount(); ++c)
             m_details->header()->resizeSection(c, model->columnWidth(c));
+        if (!m_columnFit) // names and dates widen to their content at each load
+            m_columnFit =
+                ColumnFit::install(m_details, {CertListModel::ColIssuedTo, CertListModel::ColIssuer,
+                                               CertListModel::ColValidTo, CertListModel::ColFriendlyName});
         connect(model, &QAbstractItemModel::modelReset, this, [this] {
             if (m_mode == Mode::SmallIcons || m_mode == Mode::List)
                 configureListView(m_mode); // item width follows the longest holder name

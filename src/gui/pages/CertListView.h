@@ -16,6 +16,7 @@ class QTreeView;
 namespace yx {
 
 class CertListModel;
+class ColumnFit;
 
 class CertListView : public QWidget {
     Q_OBJECT
@@ -73,6 +74,7 @@ private:
     QStackedLayout* m_stack;
     QListView* m_list;
     QTreeView* m_details;
+    ColumnFit* m_columnFit = nullptr; // owned by m_details
     Mode m_mode = Mode::LargeIcons;
 };
 

@@ -1,12 +1,14 @@
 #include "FileEncPage.h"
 
 #include "Artwork.h"
+#include "LocalPath.h"
 #include "MenuResources.h"
 #include "ResourceIds.h"
 #include "dialogs/ConfigDialog.h"
 #include "dialogs/EncDialogKit.h"
 #include "encryption/DecryptFlow.h"
 #include "encryption/EncryptFlow.h"
+#include "widgets/ColumnFit.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -89,6 +91,7 @@ FileEncPage::FileEncPage(QWidget* parent) : Page(kPageFileEnc, res::IDD_FILE_ENC
     m_details->header()->resizeSection(0, 100);
     m_details->header()->resizeSection(1, 150);
     m_details->header()->resizeSection(2, 0);
+    ColumnFit::install(m_details, {0, 1});
     for (QAbstractItemView* view :
          {static_cast<QAbstractItemView*>(m_icons), static_cast<QAbstractItemView*>(m_details)}) {
         view->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -129,7 +132,33 @@ QMenu* FileEncPage::createOperationsMenu() {
 }
 
 QMenu* FileEncPage::createViewMenu() {
-    return loadCommonViewMenu();
+    QMenu* menu = loadCommonViewMenu();
+    markViewMode(menu);
+    return menu;
+}
+
+void FileEncPage::markViewMode(QMenu* menu) const {
+    if (!menu)
+        return;
+    // The menu bar's "查看" uses the common view ids, the page's context menu its own.
+    struct Mark {
+        int common, own;
+        ViewMode mode;
+    };
+    static const Mark kMarks[] = {
+        {res::ID_VIEW_LARGE_ICONS, res::ID_PAGE_VIEW_LARGE_ICONS, ViewMode::LargeIcons},
+        {res::ID_VIEW_SMALL_ICONS, res::ID_PAGE_VIEW_SMALL_ICONS, ViewMode::SmallIcons},
+        {res::ID_VIEW_LIST, res::ID_VIEW_LIST, ViewMode::List},
+        {res::ID_VIEW_DETAILS, res::ID_PAGE_VIEW_DETAILS, ViewMode::Details},
+    };
+    for (const Mark& mark : kMarks) {
+        for (int id : {mark.common, mark.own}) {
+            if (QAction* action = menus::findCommand(menu, id)) {
+                action->setCheckable(true);
+                action->setChecked(mark.mode == m_mode);
+            }
+        }
+    }
 }
 
 QMenu* FileEncPage::contextMenuFor(int item) {
@@ -143,6 +172,12 @@ QMenu* FileEncPage::contextMenuFor(int item) {
     default:
         return menus::loadPopup(res::IDR_FILE_ENC_SPACE);
     }
+}
+
+QMenu* FileEncPage::pageContextMenu(int item) const {
+    QMenu* menu = contextMenuFor(item);
+    markViewMode(menu);
+    return menu;
 }
 
 bool FileEncPage::onCommand(int id) {
@@ -195,6 +230,7 @@ void FileEncPage::setViewMode(ViewMode mode) {
     }
     setFocusProxy(currentView());
     m_list->setUpdatesEnabled(true);
+    markViewMode(currentViewMenu());
 }
 
 void FileEncPage::runItem(int item) {
@@ -218,7 +254,7 @@ void FileEncPage::showContextMenu(QAbstractItemView* view, const QPoint& viewpor
     m_lastHit = index.isValid() ? index.row() : -1;
     if (index.isValid())
         view->setCurrentIndex(index);
-    runContextMenu(contextMenuFor(m_lastHit), view->viewport()->mapToGlobal(viewportPos));
+    runContextMenu(pageContextMenu(m_lastHit), view->viewport()->mapToGlobal(viewportPos));
 }
 
 bool FileEncPage::acceptsDrop(const QList<QUrl>& urls) const {
@@ -231,7 +267,7 @@ bool FileEncPage::acceptsDrop(const QList<QUrl>& urls) const {
 void FileEncPage::dropFiles(const QList<QUrl>& urls) {
     if (!acceptsDrop(urls))
         return;
-    const QString path = urls.first().toLocalFile();
+    const QString path = pathOfLocalUrl(urls.first()); // the name's bytes, whatever their encoding
     QTimer::singleShot(0, this, [this, path] {
         if (isKvxFile(path))
             decryptFile(path);

@@ -53,6 +53,9 @@ protected:
 
 private:
     void setViewMode(ViewMode mode);
+    // Check marks on the view commands of a menu: the current view's is checked.
+    void markViewMode(QMenu* menu) const;
+    QMenu* pageContextMenu(int item) const;
     void runItem(int item);
     void showContextMenu(QAbstractItemView* view, const QPoint& viewportPos);
     bool acceptsDrop(const QList<QUrl>& urls) const;

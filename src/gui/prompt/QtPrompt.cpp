@@ -1,25 +1,34 @@
 #include "QtPrompt.h"
 
+#include "LocalPath.h"
 #include "ProgramStart.h"
 #include "prompt/FileFilter.h"
+#include "prompt/InputBlocker.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QThread>
+#include <QTimer>
 
 namespace yx {
 
 namespace {
 
+// The window a box or chooser sits over. A box is placed over its parent's window, so an owner
+// that is not on screen (a page that is never shown, a window closed to the tray) gives none:
+// the box is then centred on the screen instead of at the hidden window's corner.
 QWidget* ownerWidget(void* owner) {
-    if (owner)
-        return static_cast<QWidget*>(owner);
-    return QApplication::activeWindow();
+    QWidget* widget = owner ? static_cast<QWidget*>(owner) : QApplication::activeWindow();
+    if (widget && !widget->window()->isVisible())
+        widget = QApplication::activeWindow();
+    return widget && widget->window()->isVisible() ? widget : nullptr;
 }
 
 QMessageBox::Icon qtIcon(MsgIcon icon) {
@@ -99,7 +108,7 @@ std::optional<std::string> QtPrompt::chooseFile(const FileChooserRequest& reques
     if (request.save && !request.overwritePrompt)
         dialog.setOption(QFileDialog::DontConfirmOverwrite);
     if (!request.initialPath.empty()) {
-        const QFileInfo initial(QString::fromStdString(request.initialPath));
+        const QFileInfo initial(pathText(request.initialPath));
         if (initial.isDir()) {
             dialog.setDirectory(initial.absoluteFilePath());
         } else {
@@ -109,7 +118,7 @@ std::optional<std::string> QtPrompt::chooseFile(const FileChooserRequest& reques
     }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
-    return dialog.selectedFiles().first().toStdString();
+    return pathBytes(dialog.selectedFiles().first());
 }
 
 bool QtPrompt::openWithDesktop(const std::string& pathOrUrl) {
@@ -132,7 +141,44 @@ bool QtPrompt::openWithDesktop(const std::string& pathOrUrl) {
 }
 
 int QtPrompt::runProgram(const std::vector<std::string>& argv, bool wait) {
-    return spawnProgram(argv, wait);
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!wait || !app || QThread::currentThread() != app->thread())
+        return spawnProgram(argv, wait);
+    // The program (the certificate viewer) is watched from the event loop: the windows keep
+    // painting and the tray keeps working, while input to the windows is held back as under a
+    // modal dialog.
+    const int pid = startProgram(argv);
+    if (pid < 0)
+        return -1;
+    std::optional<int> status = programEnded(pid, false);
+    if (status)
+        return *status;
+    InputBlocker blocker;
+    QEventLoop loop;
+    QTimer poll;
+    poll.setInterval(25);
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        status = programEnded(pid, false);
+        if (status)
+            loop.quit();
+    });
+    poll.start();
+    loop.exec();
+    if (status)
+        return *status;
+    releaseProgram(pid); // the program ends on its own when the loop was left early
+    return 0;
+}
+
+std::optional<std::string> QtPrompt::askPassword(const std::string& text, const std::string& caption,
+                                                 void* owner) {
+    bool ok = false;
+    const QString pw =
+        QInputDialog::getText(ownerWidget(owner), QString::fromStdString(caption),
+                              QString::fromStdString(text), QLineEdit::Password, QString(), &ok);
+    if (!ok)
+        return std::nullopt;
+    return pw.toStdString();
 }
 
 } // namespace yx

@@ -13,6 +13,8 @@ public:
     std::optional<std::string> chooseFile(const FileChooserRequest& request, void* owner) override;
     bool openWithDesktop(const std::string& pathOrUrl) override;
     int runProgram(const std::vector<std::string>& argv, bool wait) override;
+    std::optional<std::string> askPassword(const std::string& text, const std::string& caption,
+                                           void* owner) override;
 
     // How long opening waits for the opener's verdict before taking "still running" as success.
     int openerWaitMs = 5000;

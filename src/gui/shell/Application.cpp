@@ -1,6 +1,7 @@
 #include "Application.h"
 
 #include "Artwork.h"
+#include "LocalPath.h"
 #include "ResourceIds.h"
 #include "Settings.h"
 #include "UserPrompt.h"
@@ -8,6 +9,7 @@
 #include "shell/CommandLine.h"
 #include "shell/FrameCommands.h"
 #include "shell/MainFrame.h"
+#include "shell/QtChineseChrome.h"
 #include "shell/SingleInstance.h"
 
 #include <QApplication>
@@ -25,7 +27,10 @@ ShellApp::~ShellApp() = default;
 
 void setUpApplication() {
     QCoreApplication::setApplicationName(QStringLiteral("yaoxia"));
-    QGuiApplication::setApplicationDisplayName(QString::fromUtf8(kAppTitle));
+    // No application display name: Qt would append it to every window title, and the captions
+    // are exactly the program's own ("钥匣", "导入证书", ...).
+    if (QCoreApplication* app = QCoreApplication::instance())
+        installQtChineseChrome(*app);
     QGuiApplication::setWindowIcon(art::icon(res::IDI_MAINFRAME));
     // The window closes to the tray: only "退出" ends the program, even when a message box
     // shown from the tray was the last window open.
@@ -52,6 +57,15 @@ std::optional<int> ShellApp::initInstance(const QStringList& args) {
     return std::nullopt;
 }
 
+QStringList commandLineArguments(int argc, char** argv) {
+    // The bytes as they are: a file name that is not UTF-8 reaches its operation intact (Qt's
+    // own argument list would replace those bytes).
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << pathText(argv[i]);
+    return args;
+}
+
 int runDesktopProgram(int argc, char** argv) {
     QApplication app(argc, argv);
     setUpApplication();
@@ -60,7 +74,7 @@ int runDesktopProgram(int argc, char** argv) {
     int rc = 0;
     {
         ShellApp shell;
-        const std::optional<int> early = shell.initInstance(QApplication::arguments().mid(1));
+        const std::optional<int> early = shell.initInstance(commandLineArguments(argc, argv));
         rc = early ? *early : QApplication::exec();
     }
     setPrompt(nullptr);

@@ -35,6 +35,9 @@ private:
 // Application name, title, profile root, and the settings every start makes.
 void setUpApplication();
 
+// The program's arguments (without its name) as path texts of their bytes (LocalPath.h).
+QStringList commandLineArguments(int argc, char** argv);
+
 // The whole program: QApplication, the Qt prompt, ShellApp, the event loop.
 int runDesktopProgram(int argc, char** argv);
 

@@ -1,5 +1,9 @@
 #include "CommandLine.h"
 
+#include "EngineResult.h"
+#include "GbkText.h"
+#include "LocalPath.h"
+#include "MailAddress.h"
 #include "ResourceIds.h"
 #include "UserPrompt.h"
 #include "dialogs/ConfigDialog.h"
@@ -7,7 +11,6 @@
 #include "encryption/SecureFileFlow.h"
 #include "pages/FileEncPage.h"
 
-#include <QFileInfo>
 #include <QGuiApplication>
 
 #include <algorithm>
@@ -39,21 +42,17 @@ QString quoted(const QString& arg) {
     return needsQuotes ? QLatin1Char('"') + arg + QLatin1Char('"') : arg;
 }
 
-// Whether a certificate's address can be handed to xdg-email as a recipient: one plain address
-// (xdg-email builds a mailto: link from it, so no characters that mean something there), which
-// cannot be taken for one of xdg-email's options either.
-bool usableAddress(const std::string& address) {
-    if (address.empty() || address.front() == '-' || std::count(address.begin(), address.end(), '@') != 1)
-        return false;
-    return std::all_of(address.begin(), address.end(), [](char c) {
-        const auto u = static_cast<unsigned char>(c);
-        return (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z') || (u >= '0' && u <= '9') || c == '.' ||
-               c == '_' || c == '+' || c == '-' || c == '@';
-    });
+std::string utf8(const QString& s) {
+    return pathBytes(s);
 }
 
-std::string utf8(const QString& s) {
-    return s.toUtf8().toStdString();
+// The subject names the attached file. A name that is not UTF-8 came from a Windows disk: it
+// is read as GBK there, so the subject is readable (the attachment keeps the name's bytes).
+std::string subjectOf(const std::string& path) {
+    const std::string name = path.substr(path.rfind('/') + 1);
+    if (pathBytes(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()))) == name)
+        return name;
+    return gbkToUtf8Lossy(name);
 }
 
 void runEncrypt(const QString& argument, bool mail) {
@@ -62,8 +61,9 @@ void runEncrypt(const QString& argument, bool mail) {
     options.quiet = mail;      // the mail operation shows no "加密成功！"
     EncryptFlowOutcome outcome;
     const int rc = RunEncryptFlow(argument, options, nullptr, &outcome);
-    // The mail step follows every run that ended with OK, also one that reported a failure.
-    if (mail && rc == res::IDOK)
+    // Only an encrypted file that was written is mailed: after a failed or cancelled run there
+    // is nothing to attach, and no message says it was saved.
+    if (mail && rc == res::IDOK && outcome.runResult == kvx::kResultOk)
         composeMail(outcome.target, outcome.recipientEmails);
 }
 
@@ -128,17 +128,33 @@ int runCommandLineText(const QString& text) {
 std::vector<std::string> mailCommand(const QString& attachment, const std::vector<std::string>& recipients) {
     // --utf8 first: it applies to the options that follow it. The message text is one space, as
     // the message is written in the mail program; the subject names the attached file.
-    std::vector<std::string> argv = {
-        "xdg-email", "--utf8", "--subject", utf8(QFileInfo(attachment).fileName()),
-        "--body",    " ",      "--attach",  utf8(attachment)};
+    const std::string file = utf8(attachment);
+    std::vector<std::string> argv = {"xdg-email", "--utf8", "--subject", subjectOf(file),
+                                     "--body",    " ",      "--attach",  file};
+    // The recipients travel in one mailto: link with every character percent-encoded, so no
+    // address can be taken for an option or change the link.
+    std::vector<std::string> valid;
     for (const std::string& address : recipients) {
-        if (usableAddress(address))
-            argv.push_back(address);
+        if (mailAddressProblem(address).empty())
+            valid.push_back(address);
     }
+    if (!valid.empty())
+        argv.push_back(mailtoLink(valid));
     return argv;
 }
 
+std::string leftOutRecipientsNote(const std::vector<std::string>& recipients) {
+    std::string note;
+    for (const std::string& address : recipients) {
+        if (const std::string problem = mailAddressProblem(address); !problem.empty())
+            note += "\n" + address + "（" + problem + "）";
+    }
+    return note.empty() ? note : "以下收件人的地址不是有效的电子邮件地址，没有加入邮件：" + note;
+}
+
 bool composeMail(const QString& attachment, const std::vector<std::string>& recipients) {
+    if (const std::string note = leftOutRecipientsNote(recipients); !note.empty())
+        showMessage(note, MsgIcon::Warning);
     const bool cursor = qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
     if (cursor)
         QGuiApplication::setOverrideCursor(Qt::WaitCursor);

@@ -46,11 +46,13 @@ int runCommandLine(const QStringList& args);
 int runCommandLineText(const QString& text);
 
 // The mail step of "/M": the argument vector of xdg-email that composes a message with the
-// encrypted file attached, addressed to the recipients (only plain addresses: one that could be
-// taken for an option or holds characters of a mailto: link is left out).
+// encrypted file attached, addressed to every recipient whose address is a valid e-mail address.
 std::vector<std::string> mailCommand(const QString& attachment, const std::vector<std::string>& recipients);
-// Starts it and waits for it; a mail program that cannot be started or found gets a message of
-// our own naming where the encrypted file is. True when the mail program took the message.
+// The recipients left out of the message, each with the reason; empty when none was.
+std::string leftOutRecipientsNote(const std::vector<std::string>& recipients);
+// Names the recipients left out, then starts xdg-email and waits for it; a mail program that
+// cannot be started or found gets a message of our own naming where the encrypted file is. True
+// when the mail program took the message.
 bool composeMail(const QString& attachment, const std::vector<std::string>& recipients);
 
 } // namespace yx

@@ -5,6 +5,7 @@
 #include "dialogs/DlgChangeBackupPassword.h"
 #include "pages/Page.h"
 #include "shell/MainFrame.h"
+#include "update/UpdateController.h"
 
 namespace yx {
 
@@ -20,6 +21,7 @@ void installFrameCommands(MainFrame& frame) {
         CDlgChangeBackupPassword dialog(&frame);
         dialog.exec();
     });
+    installUpdateCommands(frame);
 }
 
 } // namespace yx

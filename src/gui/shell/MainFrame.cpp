@@ -3,8 +3,11 @@
 #include "Artwork.h"
 #include "MenuResources.h"
 #include "ResourceIds.h"
+#include "Settings.h"
 #include "ShellHelpers.h"
 #include "UserPrompt.h"
+#include "pages/CertListPage.h"
+#include "pages/LifecyclePage.h"
 #include "shell/MakerInfo.h"
 #include "shell/NavigationPanel.h"
 #include "shell/TrayIcon.h"
@@ -26,6 +29,9 @@ using namespace res;
 namespace {
 
 const char* const kFrameTitle = "岚川数字钥匣";
+// Where the window's size, position and maximised state are kept between runs.
+const char* const kPlacementSection = "MainFrame";
+const char* const kPlacementEntry = "WindowPlacement";
 
 struct NavItem {
     int bitmap;
@@ -61,9 +67,13 @@ MainFrame::MainFrame(const PageFactory& factory, QWidget* parent) : QMainWindow(
     resize(kInitialWidth, kInitialHeight);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
+    m_placementRestored = restorePlacement();
 #ifndef QT_NO_SESSIONMANAGER
     // Logging out must not be held up by the close-to-tray rule.
-    connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { m_exiting = true; });
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this] {
+        m_exiting = true;
+        savePlacement();
+    });
 #endif
 }
 
@@ -101,6 +111,15 @@ void MainFrame::buildPanel(const PageFactory& factory) {
             page->hide();
         }
         m_pages[static_cast<size_t>(i)] = page;
+        if (auto* lifecycle = qobject_cast<LifecyclePage*>(page)) {
+            // A certificate the site handed out goes to the page of its store, which stays hidden
+            // so that the site keeps its place.
+            connect(lifecycle, &LifecyclePage::importRequested, this,
+                    [this](int target, const QString& path) {
+                        if (auto* certPage = qobject_cast<CertListPage*>(this->page(target)))
+                            certPage->importFile(path);
+                    });
+        }
         m_panel->attachPage(i, page);
     }
 }
@@ -273,6 +292,7 @@ void MainFrame::toggleVisible() {
         raise();
         activateWindow();
     } else {
+        savePlacement();
         showMinimized();
         hide();
     }
@@ -286,7 +306,22 @@ void MainFrame::showFromTray() {
     activateWindow();
 }
 
+bool MainFrame::restorePlacement() {
+    const QByteArray saved = QByteArray::fromBase64(
+        QByteArray::fromStdString(settings::GetProfileString(kPlacementSection, kPlacementEntry)));
+    // Qt's geometry record keeps the normal size and position, the maximised state and the
+    // screen, and moves a window that would come up off every screen back onto one.
+    return !saved.isEmpty() && restoreGeometry(saved);
+}
+
+void MainFrame::savePlacement() {
+    if (!isVisible())
+        return; // hidden or never shown: what was saved last still holds
+    settings::WriteProfileString(kPlacementSection, kPlacementEntry, saveGeometry().toBase64().toStdString());
+}
+
 void MainFrame::exitProgram() {
+    savePlacement();
     m_exiting = true;
     m_tray->remove();
     close();
@@ -301,6 +336,7 @@ void MainFrame::closeEvent(QCloseEvent* event) {
     // The window goes, the program stays: in the tray, or minimised where there is no tray so
     // that the window can always be found again.
     event->ignore();
+    savePlacement();
     if (m_tray->isPresent())
         hide();
     else

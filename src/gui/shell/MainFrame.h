@@ -62,6 +62,11 @@ public:
     // "退出": removes the tray icon, closes the window for real and ends the event loop.
     void exitProgram();
     bool isExiting() const { return m_exiting; }
+    // Whether the size, position and maximised state the user left the window in were restored
+    // from the settings (false on the first start, which keeps the initial size).
+    bool placementRestored() const { return m_placementRestored; }
+    // Keeps the window's size, position and maximised state in the settings (when it is shown).
+    void savePlacement();
 
 signals:
     // A command was offered to a page (after it handled it or not).
@@ -78,6 +83,7 @@ private:
     void onMenuTriggered(QAction* action);
     void showAbout();
     void restoreFromMinimised();
+    bool restorePlacement();
 
     NavigationPanel* m_panel = nullptr;
     TrayIcon* m_tray = nullptr;
@@ -87,6 +93,7 @@ private:
     std::function<void()> m_firstShowAction;
     bool m_firstShowDone = false;
     bool m_exiting = false;
+    bool m_placementRestored = false;
 };
 
 } // namespace yx

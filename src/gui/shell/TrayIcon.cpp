@@ -60,10 +60,10 @@ bool TrayIcon::create(const QString& tip, const QIcon& icon, int iconId) {
         });
     }
     m_tray->setToolTip(m_tip);
-    if (!icon.isNull())
-        m_tray->setIcon(icon);
-    m_tray->show();
     m_present = true;
+    // The icon appears in the tray once it has its picture (the frame sets it right after this).
+    if (!icon.isNull())
+        setIcon(icon);
     return true;
 }
 
@@ -73,9 +73,11 @@ bool TrayIcon::setIcon(int iconResourceId) {
 }
 
 bool TrayIcon::setIcon(const QIcon& icon) {
-    if (!m_present || !m_tray)
+    if (!m_present || !m_tray || icon.isNull())
         return false;
     m_tray->setIcon(icon);
+    if (!m_tray->isVisible())
+        m_tray->show();
     return true;
 }
 

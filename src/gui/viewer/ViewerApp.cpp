@@ -1,6 +1,7 @@
 #include "ViewerApp.h"
 
 #include "CertViewerDialog.h"
+#include "LocalPath.h"
 #include "SafeFile.h"
 #include "UserPrompt.h"
 
@@ -40,7 +41,7 @@ int runViewer(const QStringList& args) {
         return 2;
     }
     std::string error;
-    yx::CertContextPtr cert = loadCertificateFile(args.at(1).toStdString(), error);
+    yx::CertContextPtr cert = loadCertificateFile(yx::pathBytes(args.at(1)), error);
     if (!cert) {
         yx::showMessage(error, yx::MsgIcon::Error);
         return 1;

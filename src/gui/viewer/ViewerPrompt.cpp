@@ -1,5 +1,7 @@
 #include "ViewerPrompt.h"
 
+#include "LocalPath.h"
+
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -9,6 +11,12 @@ namespace {
 
 QString utf8(const std::string& s) {
     return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+// A box sits over its owner's window; an owner not on screen gives none, and the box is centred.
+QWidget* shownOwner(void* owner) {
+    auto* widget = static_cast<QWidget*>(owner);
+    return widget && widget->window()->isVisible() ? widget : nullptr;
 }
 
 } // namespace
@@ -31,7 +39,7 @@ QString qtNameFilters(const std::string& mfcFilter) {
 
 yx::MsgAnswer ViewerPrompt::message(const std::string& text, const std::string& caption, yx::MsgIcon icon,
                                     yx::MsgButtons buttons, void* owner) {
-    QMessageBox box(static_cast<QWidget*>(owner));
+    QMessageBox box(shownOwner(owner));
     box.setWindowTitle(utf8(caption));
     box.setText(utf8(text));
     switch (icon) {
@@ -90,7 +98,7 @@ yx::MsgAnswer ViewerPrompt::message(const std::string& text, const std::string& 
 }
 
 std::optional<std::string> ViewerPrompt::chooseFile(const yx::FileChooserRequest& request, void* owner) {
-    QFileDialog dialog(static_cast<QWidget*>(owner), utf8(request.title), utf8(request.initialPath),
+    QFileDialog dialog(shownOwner(owner), utf8(request.title), yx::pathText(request.initialPath),
                        qtNameFilters(request.filter));
     dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
@@ -100,7 +108,7 @@ std::optional<std::string> ViewerPrompt::chooseFile(const yx::FileChooserRequest
         dialog.setOption(QFileDialog::DontConfirmOverwrite);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
-    return dialog.selectedFiles().front().toStdString();
+    return yx::pathBytes(dialog.selectedFiles().front());
 }
 
 } // namespace yx::viewer

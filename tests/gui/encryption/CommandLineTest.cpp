@@ -77,6 +77,8 @@ private slots:
 
     void mailComposesWithTheEncryptedFile();
     void mailRecipientsThatCouldBeOptionsAreLeftOut();
+    void mailAfterACancelledEncryptionIsNotComposed();
+    void mailProgramMissingOrUnconfigured();
     void runsBesideARunningInstance();
 };
 
@@ -186,9 +188,15 @@ void CommandLineTest::mailComposesWithTheEncryptedFile() {
     QVERIFY(readAll(typed).startsWith("KavexFileType=2;"));
     QCOMPARE(m_prompt->programs.size(), size_t(1));
     QVERIFY(m_prompt->programs[0].wait);
-    const std::vector<std::string> expected = {
-        "xdg-email", "--utf8",   "--subject",         "附件 加密",         "--body",
-        " ",         "--attach", typed.toStdString(), "alice@example.com", "carol@example.com"};
+    const std::vector<std::string> expected = {"xdg-email",
+                                               "--utf8",
+                                               "--subject",
+                                               "附件 加密",
+                                               "--body",
+                                               " ",
+                                               "--attach",
+                                               typed.toStdString(),
+                                               "mailto:alice@example.com,carol@example.com"};
     QVERIFY(m_prompt->programs[0].argv == expected);
     QVERIFY(m_prompt->messages.empty());
 }
@@ -204,6 +212,62 @@ void CommandLineTest::mailRecipientsThatCouldBeOptionsAreLeftOut() {
         "xdg-email", "--utf8",   "--subject",    "x y.kvx",       "--body",
         " ",         "--attach", "/tmp/x y.kvx", "a@example.com", "z.y+tag@example.org"};
     QVERIFY(argv == expected);
+}
+
+void CommandLineTest::mailAfterACancelledEncryptionIsNotComposed() {
+    FileEncPeople people;
+    people.addOwnCertificate("发件人", "me@example.com");
+    const QString source = m_env->root() + QStringLiteral("/a.txt");
+    QVERIFY(writeText(source, "a"));
+    ModalScript script;
+    script.on(res::IDD_ENCRYPT_FILE, [](QDialog* d) { d->reject(); });
+    QCOMPARE(runCommandLine({QStringLiteral("/M") + source}), 0);
+    QVERIFY2(script.waitFinished(), qPrintable(script.failure()));
+    QVERIFY(m_prompt->programs.empty());
+
+    // Only the user's own certificate: a message without recipients is still composed.
+    const QString typed = m_env->root() + QStringLiteral("/a.kvx");
+    ModalScript own;
+    own.on(res::IDD_ENCRYPT_FILE, [](QDialog* d) { click(d, res::IDOK); });
+    QCOMPARE(runCommandLine({QStringLiteral("/M"), source}), 0);
+    QVERIFY2(own.waitFinished(), qPrintable(own.failure()));
+    QCOMPARE(m_prompt->programs.size(), size_t(1));
+    const std::vector<std::string> expected = {
+        "xdg-email", "--utf8", "--subject", "a.txt.kvx",
+        "--body",    " ",      "--attach",  (source + ".kvx").toStdString()};
+    QVERIFY(m_prompt->programs[0].argv == expected);
+}
+
+void CommandLineTest::mailProgramMissingOrUnconfigured() {
+    const QString file = QStringLiteral("/tmp/报告.doc.kvx");
+    const std::string saved = "\n加密文件已保存为：/tmp/报告.doc.kvx";
+
+    m_prompt->programResult = -1; // xdg-email cannot be started
+    QVERIFY(!composeMail(file, {"bob@example.com"}));
+    QCOMPARE(m_prompt->messages.size(), size_t(1));
+    QCOMPARE(q(m_prompt->messages[0].caption), QStringLiteral("钥匣"));
+    QVERIFY(m_prompt->messages[0].icon == MsgIcon::Error);
+    QCOMPARE(m_prompt->messages[0].text,
+             "无法撰写邮件：没有找到邮件撰写工具 xdg-email，请安装 xdg-utils。" + saved);
+
+    for (int status : {3, 4}) { // no mail program set up, or it could not be started
+        m_prompt->clear();
+        m_prompt->programResult = status;
+        QVERIFY(!composeMail(file, {}));
+        QCOMPARE(m_prompt->messages.size(), size_t(1));
+        QCOMPARE(m_prompt->messages[0].text,
+                 "无法撰写邮件：没有找到可用的电子邮件程序，请先在系统中设置默认的电子邮件程序。" + saved);
+        QVERIFY(m_prompt->messages[0].icon == MsgIcon::Warning);
+    }
+    m_prompt->clear();
+    m_prompt->programResult = 2;
+    QVERIFY(!composeMail(file, {}));
+    QCOMPARE(m_prompt->messages[0].text, "撰写邮件失败（xdg-email 返回 2）。" + saved);
+
+    m_prompt->clear();
+    m_prompt->programResult = 0;
+    QVERIFY(composeMail(file, {}));
+    QVERIFY(m_prompt->messages.empty());
 }
 
 void CommandLineTest::runsBesideARunningInstance() {

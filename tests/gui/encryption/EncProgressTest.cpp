@@ -65,7 +65,6 @@ class EncProgressTest : public QObject, public EncTestBase {
             if (t == w)
                 dialog->SetRecord(record);
         }
-        dialog->SetExpectedSize(head.headerFields().sourceSize);
         return dialog;
     }
 

@@ -1,0 +1,90 @@
+#include "DlgImportSystemCert.h"
+
+#include "CertResultList.h"
+#include "CertStore.h"
+#include "DigitalCertificate.h"
+#include "MailDialogKit.h"
+
+#include <QDialogButtonBox>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+using namespace yx;
+using namespace yx::maildlg;
+
+namespace {
+
+QString field(CDigitalCertificate* cert, int (CDigitalCertificate::*get)(std::string&)) {
+    std::string text;
+    if (!cert || (cert->*get)(text) != 0)
+        return {};
+    return qstr(text);
+}
+
+} // namespace
+
+CDlgImportSystemCert::CDlgImportSystemCert(CCertStore* store, const QString& title, QWidget* parent)
+    : QDialog(parent), m_store(store) {
+    setObjectName(QString::number(IDD));
+    const QString caption = QStringLiteral("从系统导入证书");
+    setWindowTitle(title.isEmpty() ? caption : caption + QStringLiteral(" - ") + title);
+
+    m_list = withId(new CertResultList({{QStringLiteral("颁发给"), 80},
+                                        {QStringLiteral("颁发者"), 80},
+                                        {QStringLiteral("截止日期"), 80},
+                                        {QStringLiteral("好记的名字"), 80},
+                                        {QStringLiteral("证书状态"), 80}},
+                                       this),
+                    res::IDC_IMPORT_SYSTEM_LIST);
+    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    const int count = m_store ? m_store->GetCertCount() : 0;
+    for (int i = 0; i < count; ++i) {
+        CDigitalCertificate* cert = m_store->getCert(i);
+        // The status column stays empty: the certificates are not checked here.
+        m_list->addRow({displayName(cert), field(cert, &CDigitalCertificate::getIssuerCN),
+                        field(cert, &CDigitalCertificate::getValidToDate),
+                        field(cert, &CDigitalCertificate::getFriendlyName), QString()});
+    }
+
+    m_view = sideButton(this, res::IDC_IMPORT_SYSTEM_VIEW, QStringLiteral("查看证书"));
+    QDialogButtonBox* buttons = okCancelButtons(this);
+    m_ok = buttons->findChild<QPushButton*>(QString::number(res::IDOK));
+    m_ok->setEnabled(false);
+    m_view->setEnabled(false);
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(m_view);
+    bottom->addStretch(1);
+    bottom->addWidget(buttons);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_list, 1);
+    layout->addLayout(bottom);
+
+    connect(m_list, &QTreeWidget::itemSelectionChanged, this, [this] {
+        select(m_list->changingByKeyboard() ? m_list->indexOfTopLevelItem(m_list->currentItem())
+                                            : m_list->rowUnderCursor());
+    });
+    m_list->onPress = [this](int row) { select(row); };
+    m_list->onDoubleClick = [this] {
+        select(m_list->rowUnderCursor());
+        view();
+    };
+    connect(m_view, &QPushButton::clicked, this, &CDlgImportSystemCert::view);
+    const int em = fontMetrics().height();
+    resize(std::max(5 * 80 + 3 * em, 26 * em), 16 * em);
+}
+
+CDigitalCertificate* CDlgImportSystemCert::GetCert() const {
+    return m_row >= 0 && m_store ? m_store->getCert(m_row) : nullptr;
+}
+
+void CDlgImportSystemCert::select(int row) {
+    m_row = row;
+    m_ok->setEnabled(row >= 0);
+    m_view->setEnabled(row >= 0);
+}
+
+void CDlgImportSystemCert::view() {
+    if (CDigitalCertificate* cert = GetCert())
+        cert->Display();
+}

@@ -1,0 +1,21 @@
+// The certificate pages' publish and withdraw commands: a certificate into the NSS databases of
+// the user's browsers and mail programs, and out again. The pages add the two entries to their
+// row menus and hand the commands here.
+#pragma once
+
+class CDigitalCertificate;
+class QMenu;
+class QWidget;
+
+namespace yx::publishcmd {
+
+// Puts the two entries before "帮助" (at the end when there is none).
+void addTo(QMenu* menu);
+
+bool handles(int commandId);
+
+// Runs the command for `cert` of the page `pageIndex` (personal, other people, CA): the dialog,
+// then the work on each ticked database, then one message saying what happened where.
+void run(int commandId, int pageIndex, CDigitalCertificate* cert, QWidget* owner);
+
+} // namespace yx::publishcmd

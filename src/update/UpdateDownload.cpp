@@ -1,0 +1,104 @@
+#include "UpdateDownload.h"
+
+#include "DataPaths.h"
+#include "OpenSslHolders.h"
+#include "SafeFile.h"
+#include "UpdateResult.h"
+
+#include <cstdlib>
+#include <fstream>
+
+namespace yx::update {
+namespace {
+
+std::string sha256Hex(const std::vector<unsigned char>& data) {
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned int len = 0;
+    if (EVP_Digest(data.data(), data.size(), digest, &len, EVP_sha256(), nullptr) != 1)
+        return {};
+    static const char* kHex = "0123456789abcdef";
+    std::string out;
+    for (unsigned i = 0; i < len; ++i) {
+        out += kHex[digest[i] >> 4];
+        out += kHex[digest[i] & 15];
+    }
+    return out;
+}
+
+// XDG_DOWNLOAD_DIR="$HOME/Downloads" in user-dirs.dirs, with $HOME expanded.
+std::string xdgDownloadDir(const std::string& home) {
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    const std::string file =
+        (config && *config ? std::string(config) : home + "/.config") + "/user-dirs.dirs";
+    std::ifstream in(file);
+    std::string line;
+    const std::string prefix = "XDG_DOWNLOAD_DIR=\"";
+    while (std::getline(in, line)) {
+        if (line.rfind(prefix, 0) != 0 || line.size() < prefix.size() + 1 || line.back() != '"')
+            continue;
+        std::string value = line.substr(prefix.size(), line.size() - prefix.size() - 1);
+        if (value.rfind("$HOME", 0) == 0)
+            value = home + value.substr(5);
+        if (!value.empty() && value.front() == '/')
+            return value;
+    }
+    return {};
+}
+
+} // namespace
+
+std::string downloadFolder() {
+    if (const char* root = std::getenv("YAOXIA_HOME"); root && *root)
+        return std::string(root) + "/downloads";
+    const char* homeEnv = std::getenv("HOME");
+    const std::string home = homeEnv && *homeEnv ? homeEnv : paths::tempDir();
+    const std::string xdg = xdgDownloadDir(home);
+    return xdg.empty() ? home + "/Downloads" : xdg;
+}
+
+std::string downloadFileName(const UpdateManifest& manifest) {
+    std::string path = manifest.url;
+    if (const size_t cut = path.find_first_of("?#"); cut != std::string::npos)
+        path.resize(cut);
+    const size_t scheme = path.find("://");
+    const size_t slash = path.rfind('/');
+    std::string name = slash != std::string::npos && (scheme == std::string::npos || slash > scheme + 2)
+                           ? path.substr(slash + 1)
+                           : std::string();
+    for (char& c : name) {
+        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                           c == '.' || c == '-' || c == '_' || c == '+';
+        if (!plain)
+            c = '_';
+    }
+    if (name.empty() || name.front() == '.')
+        name = "yaoxia-" + manifest.version;
+    return name;
+}
+
+DownloadOutcome downloadUpdate(const UpdateManifest& manifest, const std::string& folder,
+                               const std::atomic<bool>* cancel, const ProgressFn& progress,
+                               long connectTimeoutMs) {
+    DownloadOutcome out;
+    TransferLimits limits;
+    limits.connectTimeoutMs = connectTimeoutMs;
+    limits.maxBytes = manifest.size;
+    std::vector<unsigned char> body;
+    out.code = fetch(manifest.url, limits, cancel, progress, body, out.error);
+    if (out.code != 0)
+        return out;
+    if (body.size() != manifest.size || sha256Hex(body) != manifest.sha256) {
+        out.code = kHashMismatch;
+        return out;
+    }
+    const std::string target = folder + "/" + downloadFileName(manifest);
+    if (!paths::ensureDir(folder) || !atomicWriteFile(target, body)) {
+        out.code = kSaveFailed;
+        out.error = target;
+        return out;
+    }
+    out.savedPath = target;
+    return out;
+}
+
+} // namespace yx::update

@@ -1,0 +1,30 @@
+// One GET over libcurl for the update: bounded in size and time, redirects followed only on the
+// same host, cancellable, with progress. The only network code of the update.
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace yx::update {
+
+struct TransferLimits {
+    long connectTimeoutMs = 10000;
+    std::chrono::steady_clock::time_point deadline = std::chrono::steady_clock::time_point::max();
+    // Transfers slower than one byte per second for this long end (downloads have no deadline).
+    long stallSeconds = 30;
+    uint64_t maxBytes = 0;
+    int maxRedirects = 3;
+};
+
+using ProgressFn = std::function<void(uint64_t done, uint64_t total)>;
+
+// The body on success (0); otherwise kBadServer, kNoAnswer, kRedirectRefused, kTooLarge or
+// kCancelled, with curl's text in `error` where there is one. cancel may be null.
+int fetch(const std::string& url, const TransferLimits& limits, const std::atomic<bool>* cancel,
+          const ProgressFn& progress, std::vector<unsigned char>& body, std::string& error);
+
+} // namespace yx::update

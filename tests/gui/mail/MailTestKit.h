@@ -1,0 +1,151 @@
+// Shared pieces of the e-mail page and dialog tests: certificates made at run time and put into
+// the personal and other-people stores, a real directory server (slapd) with people on host B,
+// the local address book as vCard files, and driving the dialogs' lists and buttons by id.
+#pragma once
+
+#include "CertStore.h"
+#include "DigitalCertificate.h"
+#include "OEAddrBook.h"
+#include "Settings.h"
+#include "SlapdFixture.h"
+#include "TestPki.h"
+
+#include <QAbstractItemView>
+#include <QCheckBox>
+#include <QDir>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <openssl/x509v3.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace mailtest {
+
+using yxtest::Bytes;
+
+inline constexpr int kSignAndCrypt = KU_DIGITAL_SIGNATURE | KU_KEY_ENCIPHERMENT;
+
+inline yxtest::Issued issue(yxtest::TestCa& ca, const std::string& cn, const std::string& email,
+                            int keyUsage = kSignAndCrypt) {
+    yxtest::CertProfile profile;
+    profile.cn = cn;
+    profile.email = email;
+    profile.keyUsage = keyUsage;
+    return ca.issue(profile);
+}
+
+inline std::string thumbOf(const Bytes& der) {
+    CDigitalCertificate cert(reinterpret_cast<const char*>(der.data()), static_cast<int>(der.size()),
+                             CDigitalCertificate::DER);
+    std::string thumb;
+    cert.getThumbPrint(thumb);
+    return thumb;
+}
+
+inline std::string thumbOf(CDigitalCertificate* cert) {
+    std::string thumb;
+    if (cert)
+        cert->getThumbPrint(thumb);
+    return thumb;
+}
+
+// A certificate with its private key into the personal store.
+inline void addMine(const yxtest::Issued& mine) {
+    yxtest::TempDir dir;
+    const std::string pfx = yxtest::writeFile(
+        dir.path(), "me.pfx",
+        yxtest::makePfx(mine.key.get(), mine.cert.get(), {}, "pw", yxtest::PfxKind::TripleDes));
+    CMyCertStore store;
+    QCOMPARE(store.ImportP12("", pfx.c_str(), "pw"), 0);
+}
+
+inline void addOther(const Bytes& der) {
+    yxtest::TempDir dir;
+    const std::string path = yxtest::writeFile(dir.path(), "o.cer", der);
+    COtherCertStore store;
+    QCOMPARE(store.ImportCert(path.c_str()), 0);
+}
+
+// One contact of the local address book as a vCard file, with its certificates as KEYs.
+inline void addVCard(const std::string& file, const std::string& name, const std::string& email,
+                     const std::vector<Bytes>& keys = {}) {
+    QDir().mkpath(QString::fromStdString(COEAddrBook::folder()));
+    std::string text =
+        "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:" + name + "\r\nEMAIL;TYPE=INTERNET:" + email + "\r\n";
+    for (const Bytes& der : keys) {
+        const QByteArray b64 =
+            QByteArray(reinterpret_cast<const char*>(der.data()), static_cast<int>(der.size())).toBase64();
+        text += "KEY;ENCODING=b:" + b64.toStdString() + "\r\n";
+    }
+    text += "END:VCARD\r\n";
+    yxtest::writeFile(COEAddrBook::folder(), file, text);
+}
+
+// slapd with `people` on host B (host A empty); points the program's directory hosts at it.
+// Null (and the test skips) where slapd cannot run.
+inline std::unique_ptr<yxtest::SlapdFixture>
+startDirectory(const std::vector<yxtest::DirectoryEntry>& people) {
+    if (!yxtest::SlapdFixture::unavailableReason().empty())
+        return nullptr;
+    auto slapd = std::make_unique<yxtest::SlapdFixture>();
+    std::string error;
+    if (!slapd->start({}, people, error)) {
+        qWarning("slapd: %s", error.c_str());
+        return nullptr;
+    }
+    yx::settings::WriteProfileString("Directory", "HostA", slapd->urlA());
+    yx::settings::WriteProfileString("Directory", "HostB", slapd->urlB());
+    return slapd;
+}
+
+inline std::string downHost() {
+    return "ldap://127.0.0.1:" + std::to_string(yxtest::closedPort()) + "/dc=down,dc=test";
+}
+
+template <class W = QWidget> W* byId(QWidget* parent, int id) {
+    return parent->findChild<W*>(QString::number(id));
+}
+
+inline void click(QWidget* dialog, int id) {
+    auto* button = byId<QPushButton>(dialog, id);
+    QVERIFY2(button, qPrintable(QStringLiteral("no button %1").arg(id)));
+    QVERIFY2(button->isEnabled(), qPrintable(QStringLiteral("button %1 is disabled").arg(id)));
+    button->click();
+}
+
+inline bool enabled(QWidget* dialog, int id) {
+    auto* w = byId(dialog, id);
+    return w && w->isEnabled();
+}
+
+// A press on a row of a tree list (-1: below the rows), as the mouse gives it.
+inline void pressRow(QWidget* dialog, int listId, int row, Qt::MouseButton button = Qt::LeftButton) {
+    auto* tree = byId<QTreeWidget>(dialog, listId);
+    QVERIFY2(tree, qPrintable(QStringLiteral("no list %1").arg(listId)));
+    QPoint pos(5, tree->viewport()->height() - 3);
+    if (row >= 0) {
+        QTreeWidgetItem* item = tree->topLevelItem(row);
+        QVERIFY(item);
+        pos = tree->visualItemRect(item).center();
+    }
+    QTest::mouseMove(tree->viewport(), pos);
+    QTest::mouseClick(tree->viewport(), button, {}, pos);
+}
+
+inline QStringList rowTexts(QWidget* dialog, int listId) {
+    QStringList out;
+    if (auto* tree = byId<QTreeWidget>(dialog, listId))
+        for (int i = 0; i < tree->topLevelItemCount(); ++i)
+            out << tree->topLevelItem(i)->text(0);
+    return out;
+}
+
+inline QString q(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+} // namespace mailtest

@@ -1,0 +1,336 @@
+// The secure e-mail page: which list shows and which operations the menu bar offers in each
+// state, clicks beside the items, the account and batch flows with the messages they end with
+// (against a real directory server).
+#include "../pages/CertPageFixture.h"
+#include "DialogDriver.h"
+#include "GuiTestEnv.h"
+#include "MailTestKit.h"
+#include "RecordingPrompt.h"
+
+#include "GbkText.h"
+#include "OEEmailAcc.h"
+#include "dialogs/EncDialogIds.h"
+#include "dialogs/MailDialogIds.h"
+#include "pages/MailListModel.h"
+#include "pages/MailListView.h"
+#include "pages/SecureMailPage.h"
+
+#include <QFile>
+#include <QListView>
+#include <QtTest>
+
+#include <set>
+
+using namespace mailtest;
+using namespace yx::res;
+using yx::SecureMailPage;
+using yxtest::ModalScript;
+
+namespace {
+
+QPoint rowPos(yx::MailListView* list, int row) {
+    QAbstractItemView* view = list->currentView();
+    if (row < 0)
+        return QPoint(view->viewport()->width() - 4, view->viewport()->height() - 4);
+    return view->visualRect(list->model()->index(row, 0)).center();
+}
+
+void press(yx::MailListView* list, int row) {
+    QTest::mouseClick(list->currentView()->viewport(), Qt::LeftButton, {}, rowPos(list, row));
+}
+
+void doubleClick(yx::MailListView* list, int row) {
+    QTest::mouseDClick(list->currentView()->viewport(), Qt::LeftButton, {}, rowPos(list, row));
+}
+
+void rightClick(yx::MailListView* list, int row) {
+    QWidget* viewport = list->currentView()->viewport();
+    const QPoint pos = rowPos(list, row);
+    QContextMenuEvent event(QContextMenuEvent::Mouse, pos, viewport->mapToGlobal(pos));
+    QApplication::sendEvent(viewport, &event);
+}
+
+// The page's own operations among the commands of a popup.
+std::set<int> operations(const QMenu* menu) {
+    std::set<int> out;
+    for (int id : {ID_MAIL_OPEN, ID_MAIL_CONFIGURE, ID_MAIL_BATCH_SHOWN, ID_MAIL_BATCH_ENTRY})
+        if (menu && yx::menus::findCommand(menu, id))
+            out.insert(id);
+    return out;
+}
+
+// Foxmail 3.x under Wine: user.reg names C:\Foxmail\Foxmail.exe, and its address book
+// drive_c/Foxmail/Address/Book.IND (64-byte header, 176-byte records) with Book.BOX (blocks
+// behind 16-byte separators) holds `people` without certificates.
+void makeFoxmail(const std::string& prefix, const std::vector<std::pair<std::string, std::string>>& people) {
+    const std::string folder = prefix + "/drive_c/Foxmail/Address";
+    QDir().mkpath(QString::fromStdString(folder));
+    QDir().mkpath(QString::fromStdString(prefix + "/dosdevices"));
+    QFile::link(QStringLiteral("../drive_c"), QString::fromStdString(prefix + "/dosdevices/c:"));
+    yxtest::writeFile(prefix, "user.reg",
+                      "WINE REGISTRY Version 2\n\n[Software\\\\Aerofox\\\\Foxmail] 1700000000\n\n"
+                      "[Software\\\\Aerofox\\\\Foxmail\\\\V3.1] 1700000000\n"
+                      "\"FoxmailPath\"=\"C:\\\\Foxmail\\\\Foxmail.exe\"\n");
+    const std::string separator = std::string(7, '\x10') + std::string(6, '\x13') + "S\r\n";
+    std::string box, index(64, '\0');
+    for (const auto& [name, email] : people) {
+        const std::string block = "Emails: " + email + "\r\n";
+        box += separator;
+        std::string record(176, '\0');
+        const uint32_t at = uint32_t(box.size()), length = uint32_t(block.size());
+        for (int i = 0; i < 4; ++i) {
+            record[size_t(5 + i)] = char((at >> (8 * i)) & 0xff);
+            record[size_t(9 + i)] = char((length >> (8 * i)) & 0xff);
+        }
+        const std::string gbkName = yx::utf8ToGbkLossy(name);
+        record[18] = char(gbkName.size());
+        record.replace(19, gbkName.size(), gbkName);
+        record[51] = char(email.size());
+        record.replace(52, email.size(), email);
+        box += block;
+        index += record;
+    }
+    yxtest::writeFile(folder, "Book.BOX", box);
+    yxtest::writeFile(folder, "Book.IND", index);
+}
+
+int certRows(yx::MailListModel* model) {
+    int n = 0;
+    for (int r = 0; r < model->rowCount(); ++r)
+        n += model->image(r) == 1;
+    return n;
+}
+
+} // namespace
+
+class SecureMailPageTest : public QObject {
+    Q_OBJECT
+
+    yxtest::ScopedGuiEnv m_env;
+    yxtest::TestCa m_ca;
+    std::unique_ptr<yxtest::SlapdFixture> m_slapd;
+    std::string m_mine; // thumbprint of the personal certificate of zhang@example.cn
+
+    std::unique_ptr<certpagetest::TestMenuBar> m_bar;
+    std::unique_ptr<SecureMailPage> m_page;
+
+    void openEntry(int entry) {
+        m_page->activate();
+        doubleClick(m_page->homeList(), entry);
+        QVERIFY(m_page->showsDetail());
+        QCOMPARE(m_page->currentEntry(), entry);
+    }
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void activationAlwaysShowsHome();
+    void menuBarFollowsTheState_data();
+    void menuBarFollowsTheState();
+    void clicksBesideTheItems();
+    void batchWithNobodyToConfigure();
+    void batchConfiguresTheFoundCertificates();
+    void signingCertificateServesForEncryption();
+    void foxmailContactGetsTheChosenCertificate();
+};
+
+void SecureMailPageTest::initTestCase() {
+    QVERIFY(m_env.isValid());
+    // No Foxmail: an empty Wine prefix.
+    qputenv("WINEPREFIX", QFile::encodeName(m_env.root() + QStringLiteral("/wine")));
+    const auto mine = issue(m_ca, "张伟", "zhang@example.cn");
+    addMine(mine);
+    m_mine = thumbOf(mine.der());
+    QVERIFY(COEEmailAcc::AddAccount("工作邮箱", "zhang@example.cn"));
+    QVERIFY(COEEmailAcc::AddAccount("家庭邮箱", "zhangwei@home.example.cn"));
+    // Five contacts; the directory knows certificates of three of them.
+    const char* people[][2] = {{"李娜", "lina@example.cn"},
+                               {"王芳", "wangfang@example.cn"},
+                               {"刘洋", "liuyang@example.cn"},
+                               {"陈静", "chenjing@example.cn"},
+                               {"Alice Chen", "alice@example.cn"}};
+    std::vector<yxtest::DirectoryEntry> directory;
+    for (int i = 0; i < 5; ++i) {
+        addVCard("c" + std::to_string(i) + ".vcf", people[i][0], people[i][1]);
+        if (i % 2 == 0)
+            directory.push_back(
+                {people[i][0], people[i][1], {issue(m_ca, people[i][0], people[i][1]).der()}});
+    }
+    m_slapd = startDirectory(directory);
+}
+
+void SecureMailPageTest::init() {
+    m_bar = std::make_unique<certpagetest::TestMenuBar>();
+    m_page = std::make_unique<SecureMailPage>();
+    m_page->setMenuBarHost(m_bar.get());
+    m_page->resize(640, 420);
+    m_page->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_page.get()));
+}
+
+void SecureMailPageTest::cleanup() {
+    m_page.reset();
+    m_bar.reset();
+}
+
+void SecureMailPageTest::activationAlwaysShowsHome() {
+    openEntry(SecureMailPage::EntryOeContacts);
+    QCOMPARE(m_page->detailModel()->rowCount(), 5);
+    m_page->activate();
+    QVERIFY(!m_page->showsDetail());
+    QVERIFY(m_page->homeList()->isVisible());
+    QVERIFY(!m_page->detailList()->isVisible());
+    QCOMPARE(m_page->homeModel()->rowCount(), SecureMailPage::kEntryCount);
+}
+
+// The page's operations in the menu bar after a click: on a home entry, beside the entries, in
+// a detail list without and with an item.
+void SecureMailPageTest::menuBarFollowsTheState_data() {
+    QTest::addColumn<int>("opened"); // -1: the home list shows
+    QTest::addColumn<int>("row");    // clicked row, -1 beside the items
+    QTest::addColumn<std::set<int>>("expected");
+    QTest::newRow("account entry") << -1 << 0 << std::set<int>{ID_MAIL_OPEN};
+    QTest::newRow("address book entry") << -1 << 3 << std::set<int>{ID_MAIL_OPEN, ID_MAIL_BATCH_ENTRY};
+    QTest::newRow("beside the entries") << -1 << -1 << std::set<int>{};
+    QTest::newRow("contacts, no item") << 1 << -1 << std::set<int>{ID_MAIL_BATCH_SHOWN};
+    QTest::newRow("accounts, no item") << 0 << -1 << std::set<int>{};
+    QTest::newRow("contact") << 1 << 2 << std::set<int>{ID_MAIL_CONFIGURE};
+}
+
+void SecureMailPageTest::menuBarFollowsTheState() {
+    QFETCH(int, opened);
+    QFETCH(int, row);
+    QFETCH(std::set<int>, expected);
+    yxtest::RecordingPrompt prompt;
+    if (opened >= 0)
+        openEntry(opened);
+    else
+        m_page->activate();
+    press(opened >= 0 ? m_page->detailList() : m_page->homeList(), row);
+    QCOMPARE(operations(m_bar->menuAt(kMenuPosOperations)), expected);
+}
+
+// A double click beside the entries opens nothing; a right click beside them forgets the entry
+// and offers the home list's own menu.
+void SecureMailPageTest::clicksBesideTheItems() {
+    m_page->activate();
+    press(m_page->homeList(), 1);
+    doubleClick(m_page->homeList(), -1);
+    QVERIFY(!m_page->showsDetail());
+    QCOMPARE(m_page->currentEntry(), 1);
+    bool detailsOffered = false;
+    ModalScript script;
+    script.onPopup([&detailsOffered](QMenu* menu) {
+        detailsOffered = yx::menus::findCommand(menu, ID_PAGE_VIEW_DETAILS) != nullptr;
+        menu->close();
+    });
+    rightClick(m_page->homeList(), -1);
+    QVERIFY2(script.waitFinished(), qPrintable(script.failure()));
+    QCOMPARE(m_page->currentEntry(), -1);
+    QVERIFY(detailsOffered);
+}
+
+// No Foxmail here: its address book is empty, so there is nobody to configure and no dialog.
+void SecureMailPageTest::batchWithNobodyToConfigure() {
+    yxtest::RecordingPrompt prompt;
+    m_page->activate();
+    press(m_page->homeList(), SecureMailPage::EntryFoxContacts);
+    m_page->onCommand(ID_MAIL_BATCH_ENTRY);
+    QCOMPARE(prompt.messages.size(), size_t(1));
+    QCOMPARE(q(prompt.messages[0].text), QStringLiteral("可需要批量配置的联系人个数为零！"));
+    QVERIFY(!QApplication::activeModalWidget());
+}
+
+// Five contacts without certificates, three of them in the directory: the option configures the
+// three, the count message says so, and the detail list is read again; a second run from the home
+// list finds nothing for the other two and leaves the home list showing.
+void SecureMailPageTest::batchConfiguresTheFoundCertificates() {
+    if (!m_slapd)
+        QSKIP("slapd cannot run here");
+    yxtest::RecordingPrompt prompt;
+    openEntry(SecureMailPage::EntryOeContacts);
+    QCOMPARE(m_page->batchCount(), 5);
+    QCOMPARE(certRows(m_page->detailModel()), 0);
+
+    const auto confirmWithOption = [](QDialog* dlg) {
+        QTRY_VERIFY_WITH_TIMEOUT(enabled(dlg, IDOK), 20000);
+        byId<QCheckBox>(dlg, IDC_BATCH_OPTION)->setChecked(true);
+        click(dlg, IDOK);
+    };
+    ModalScript script;
+    script.on(IDD_LDAP_BATCH_CON, confirmWithOption);
+    m_page->onCommand(ID_MAIL_BATCH_SHOWN);
+    QVERIFY2(script.waitFinished(), qPrintable(script.failure()));
+    QVERIFY(prompt.lastMessage());
+    QCOMPARE(q(prompt.lastMessage()->text), QStringLiteral("你共为3个联系人配置了加密证书"));
+    QCOMPARE(certRows(m_page->detailModel()), 3);
+    QCOMPARE(m_page->batchCount(), 2);
+
+    m_page->activate();
+    press(m_page->homeList(), SecureMailPage::EntryOeContacts);
+    ModalScript again;
+    again.on(IDD_LDAP_BATCH_CON, confirmWithOption);
+    m_page->onCommand(ID_MAIL_BATCH_ENTRY);
+    QVERIFY2(again.waitFinished(), qPrintable(again.failure()));
+    QCOMPARE(q(prompt.lastMessage()->text), QStringLiteral("你共为0个联系人配置了加密证书"));
+    QVERIFY(!m_page->showsDetail());
+}
+
+// Choosing only a signing certificate that may also encrypt gives the account that certificate
+// for both, and the choice is kept.
+void SecureMailPageTest::signingCertificateServesForEncryption() {
+    yxtest::RecordingPrompt prompt;
+    openEntry(SecureMailPage::EntryOeAccounts);
+    QCOMPARE(m_page->detailModel()->rowCount(), 2);
+    ModalScript script;
+    script.on(IDD_ACCOUNT_CERT, [](QDialog* dlg) { click(dlg, IDC_ACCOUNT_SIGN_CHOOSE); })
+        .on(IDD_SELECT_CERT,
+            [](QDialog* chooser) {
+                pressRow(chooser, IDC_SELCERT_LIST, 0);
+                click(chooser, IDOK);
+            })
+        .on(IDD_ACCOUNT_CERT, [](QDialog* dlg) { click(dlg, IDOK); });
+    doubleClick(m_page->detailList(), 0);
+    QVERIFY2(script.waitFinished(), qPrintable(script.failure()));
+    COEEmailAcc accounts;
+    accounts.getEmailAcc();
+    QCOMPARE(thumbOf(accounts.GetAt(0)->getSignCert()), m_mine);
+    QCOMPARE(thumbOf(accounts.GetAt(0)->getCryptCert()), m_mine);
+    QVERIFY(!accounts.GetAt(1)->getSignCert());
+}
+
+// A Foxmail contact configured from the other-people store is saved with the certificate, and
+// the list read again shows it with a certificate.
+void SecureMailPageTest::foxmailContactGetsTheChosenCertificate() {
+    yxtest::RecordingPrompt prompt;
+    const QByteArray emptyPrefix = qgetenv("WINEPREFIX");
+    const std::string prefix = m_env.root().toStdString() + "/foxmail-prefix";
+    makeFoxmail(
+        prefix,
+        {{"赵敏", "zhaomin@example.cn"}, {"周芷若", "zhou@example.cn"}, {"Bob Lee", "bob@example.cn"}});
+    qputenv("WINEPREFIX", QByteArray::fromStdString(prefix));
+    addOther(issue(m_ca, "周芷若", "zhou@example.cn", KU_KEY_ENCIPHERMENT).der());
+
+    openEntry(SecureMailPage::EntryFoxContacts);
+    QCOMPARE(m_page->detailModel()->rowCount(), 3);
+    QCOMPARE(m_page->detailModel()->text(1, 0), QStringLiteral("周芷若"));
+    QCOMPARE(m_page->batchCount(), 3);
+    ModalScript script;
+    script.on(IDD_SET_CONTACT_CERTS, [](QDialog* dlg) { click(dlg, IDC_CONTACTS_IMPORT_STORE); })
+        .on(IDD_IMPORT_SYSTEM_CERT,
+            [](QDialog* list) {
+                pressRow(list, IDC_IMPORT_SYSTEM_LIST, 0);
+                click(list, IDOK);
+            })
+        .on(IDD_SET_CONTACT_CERTS, [](QDialog* dlg) { click(dlg, IDOK); });
+    doubleClick(m_page->detailList(), 1);
+    QVERIFY2(script.waitFinished(), qPrintable(script.failure()));
+    QCOMPARE(m_page->detailModel()->image(1), 1);
+    QCOMPARE(m_page->batchCount(), 2);
+    m_page->detailList()->setMode(yx::MailListView::Mode::SmallIcons);
+    qputenv("WINEPREFIX", emptyPrefix);
+}
+
+QTEST_MAIN(SecureMailPageTest)
+#include "SecureMailPageTest.moc"

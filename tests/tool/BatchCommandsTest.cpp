@@ -1,0 +1,59 @@
+// yaoxia-tool encrypt/decrypt with several sources and a target folder: every file is its own
+// run, a bad file among good ones fails alone, and the good ones are all written.
+#include "../kvx/KvxTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "ToolRunner.h"
+
+using namespace yxtest;
+using namespace kvxtest;
+
+namespace {
+
+bool has(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+TEST(ToolBatch, OneBadFileAmongGoodOnesFailsAlone) {
+    ScopedDataRoot root;
+    TempDir files;
+    TestCa ca;
+    const Issued me = ca.issue({.cn = "Me", .keyIndex = 1});
+    addToStore("my", me);
+    const std::string out = files.file("out"), back = files.file("back");
+    std::filesystem::create_directory(out);
+    std::filesystem::create_directory(back);
+
+    // The empty source sits between good ones, whose sizes straddle a cipher chunk.
+    const std::vector<Bytes> plains = {
+        randomBytes(5000, 1), {}, randomBytes(1032192 + 9, 2), randomBytes(3, 3)};
+    std::vector<std::string> args = {"encrypt"};
+    for (size_t i = 0; i < plains.size(); ++i)
+        args.push_back(writeFile(files.path(), "f" + std::to_string(i) + ".bin", plains[i]));
+    args.insert(args.end(), {out, "--to", thumbOf(me.cert.get())});
+    const ToolRun enc = tool(args);
+    EXPECT_EQ(enc.status, 201) << "the first failure's code: an empty source";
+    EXPECT_TRUE(has(enc.err, "f1.bin")) << enc.err;
+    EXPECT_EQ(toolRows(enc.out).size(), 3u) << enc.out;
+    EXPECT_FALSE(std::filesystem::exists(out + "/f1.bin.kvx"));
+
+    // Back again, with a file that is no encrypted file among them.
+    std::vector<std::string> dec = {
+        "decrypt",           out + "/f0.bin.kvx", writeFile(files.path(), "junk.kvx", "junk"),
+        out + "/f2.bin.kvx", out + "/f3.bin.kvx", back};
+    const ToolRun run = tool(dec);
+    EXPECT_NE(run.status, 0);
+    EXPECT_TRUE(has(run.err, "junk.kvx")) << run.err;
+    for (size_t i : {0u, 2u, 3u})
+        EXPECT_EQ(readFile(back + "/f" + std::to_string(i) + ".bin"), plains[i]) << i;
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(back), std::filesystem::directory_iterator()),
+              3);
+
+    // A last argument that is no folder, with more than one source, is a usage error.
+    EXPECT_EQ(tool({"decrypt", out + "/f0.bin.kvx", out + "/f2.bin.kvx", files.file("nofolder")}).status, 2);
+}
+
+} // namespace
