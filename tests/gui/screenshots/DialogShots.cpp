@@ -1,5 +1,6 @@
 // The main dialogs with sample input: configuration (every tab), RA site, file encryption and
-// decryption, the certificate and PFX file dialogs, backup password change, directory search.
+// decryption, the certificate and PFX file dialogs, backup password change, directory search,
+// publishing to the browsers' databases.
 #include "Shots.h"
 
 #include "CertList.h"
@@ -14,6 +15,7 @@
 #include "dialogs/DlgImportPfx.h"
 #include "dialogs/DlgLdapSearch.h"
 #include "dialogs/DlgProtectPassword.h"
+#include "dialogs/DlgPublishCert.h"
 #include "dialogs/DlgSelectCert.h"
 #include "dialogs/RaSiteDialog.h"
 
@@ -55,4 +57,16 @@ YX_SHOTS(dialogs) {
     shots.save(&backup, QStringLiteral("change-backup-password-dialog"));
     CDlgLdapSearch search;
     shots.save(&search, QStringLiteral("ldap-search-dialog"));
+
+    using yx::nss::DbFormat;
+    using yx::nss::Placement;
+    std::vector<CDlgPublishCert::Row> rows = {
+        {{"Firefox", "default-release", "/home/zhangwei/.mozilla/firefox/default", DbFormat::Sql},
+         Placement::Absent},
+        {{"Thunderbird", "work", "/home/zhangwei/.thunderbird/work", DbFormat::Sql}, Placement::Published},
+        {{"Firefox", "old", "/home/zhangwei/.mozilla/firefox/old", DbFormat::Legacy}, Placement::Absent},
+    };
+    CDlgPublishCert publish(CDlgPublishCert::Mode::Publish, QStringLiteral("岚川证书注册中心根CA"), rows,
+                            true);
+    shots.save(&publish, QStringLiteral("publish-dialog"));
 }
