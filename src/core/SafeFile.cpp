@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <openssl/rand.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -35,34 +36,128 @@ std::string dirOf(const std::string& path) {
     return slash == 0 ? std::string("/") : path.substr(0, slash);
 }
 
-} // namespace
+// The process's umask, read without changing it (umask() would, for every thread).
+unsigned currentUmask() {
+    if (std::FILE* f = std::fopen("/proc/self/status", "re")) {
+        char line[256];
+        unsigned mask = 022;
+        while (std::fgets(line, sizeof line, f))
+            if (std::sscanf(line, "Umask: %o", &mask) == 1)
+                break;
+        std::fclose(f);
+        return mask;
+    }
+    return 022;
+}
 
-bool atomicWriteFile(const std::string& path, const void* data, size_t size, unsigned mode) {
-    std::string tmpl = path + ".tmpXXXXXX";
-    int fd = ::mkstemp(tmpl.data());
-    if (fd < 0) {
-        noteSystemError("创建", path, errno);
-        return false;
-    }
-    bool ok = ::fchmod(fd, mode) == 0 && writeAll(fd, data, size) && ::fsync(fd) == 0;
-    int err = ok ? 0 : errno;
-    ok = (::close(fd) == 0) && ok;
-    if (ok && ::rename(tmpl.c_str(), path.c_str()) != 0) {
-        ok = false;
-        err = errno;
-    }
-    if (!ok) {
-        noteSystemError("写入", path, err != 0 ? err : errno);
-        ::unlink(tmpl.c_str());
-        return false;
-    }
-    // Make the rename itself durable.
-    int dfd = ::open(dirOf(path).c_str(), O_RDONLY | O_DIRECTORY);
+// A name beside `path` that does not exist yet: <path>.tmpXXXXXX.
+std::string freshTempName(const std::string& path) {
+    static const char kChars[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    unsigned char random[6];
+    if (RAND_bytes(random, sizeof random) != 1)
+        for (auto& r : random)
+            r = static_cast<unsigned char>(std::rand());
+    std::string name = path + ".tmp";
+    for (unsigned char r : random)
+        name += kChars[r % (sizeof kChars - 1)];
+    return name;
+}
+
+void syncFolder(const std::string& path) {
+    const int dfd = ::open(dirOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dfd >= 0) {
         ::fsync(dfd);
         ::close(dfd);
     }
+}
+
+} // namespace
+
+AtomicOutput::~AtomicOutput() {
+    discard();
+}
+
+bool AtomicOutput::open(const std::string& target, unsigned mode) {
+    discard();
+    m_target = target;
+    m_mode = mode;
+    m_fd = ::open(dirOf(target).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode & 07777);
+    if (m_fd >= 0)
+        return true;
+    if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
+        // The folder is missing or not writable: a named file would fail the same way.
+        noteSystemError("创建", target, errno);
+        return false;
+    }
+    std::string tmpl = target + ".tmpXXXXXX";
+    m_fd = ::mkostemp(tmpl.data(), O_CLOEXEC);
+    if (m_fd < 0) {
+        noteSystemError("创建", target, errno);
+        return false;
+    }
+    m_tempPath = tmpl;
     return true;
+}
+
+bool AtomicOutput::commit() {
+    if (m_fd < 0)
+        return false;
+    struct stat old {};
+    const unsigned mode =
+        ::stat(m_target.c_str(), &old) == 0 ? (old.st_mode & 07777) : (m_mode & 07777 & ~currentUmask());
+    errno = 0;
+    bool ok = ::fchmod(m_fd, mode) == 0 && ::fsync(m_fd) == 0;
+    if (ok && unnamed()) {
+        // An unnamed file is linked under a fresh name, which then replaces the target in one step.
+        const std::string self = "/proc/self/fd/" + std::to_string(m_fd);
+        for (int tries = 0; tries < 10 && m_tempPath.empty(); ++tries) {
+            std::string name = freshTempName(m_target);
+            if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0)
+                m_tempPath = name;
+            else if (errno != EEXIST)
+                break;
+        }
+        ok = !m_tempPath.empty();
+    }
+    int err = ok ? 0 : errno;
+    ok = (::close(m_fd) == 0) && ok;
+    if (!ok && err == 0)
+        err = errno;
+    m_fd = -1;
+    if (ok && ::rename(m_tempPath.c_str(), m_target.c_str()) != 0) {
+        ok = false;
+        err = errno;
+    }
+    if (!ok) {
+        noteSystemError("写入", m_target, err != 0 ? err : EIO);
+        discard();
+        return false;
+    }
+    m_tempPath.clear();
+    syncFolder(m_target);
+    return true;
+}
+
+void AtomicOutput::discard() {
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
+    if (!m_tempPath.empty()) {
+        ::unlink(m_tempPath.c_str());
+        m_tempPath.clear();
+    }
+}
+
+bool atomicWriteFile(const std::string& path, const void* data, size_t size, unsigned mode) {
+    AtomicOutput out;
+    if (!out.open(path, mode))
+        return false;
+    if (!writeAll(out.fd(), data, size)) {
+        noteSystemError("写入", path, errno);
+        return false;
+    }
+    return out.commit();
 }
 
 std::optional<Bytes> readWholeFile(const std::string& path, size_t maxSize) {

@@ -1,5 +1,7 @@
-// The one way files are written: into a temporary file in the target's folder, flushed to disk,
-// then renamed over the target. A crash leaves either the old or the new file, never half of one.
+// The one way files are written: into an unnamed file in the target's folder, flushed to disk,
+// then linked in over the target. A crash, a kill or a failure leaves the old file (or none) and
+// never half of a new one. Where the file system cannot make unnamed files, a hidden temporary
+// file beside the target stands in for it.
 #pragma once
 
 #include <cstdint>
@@ -12,7 +14,34 @@ namespace yx {
 
 using Bytes = std::vector<unsigned char>;
 
-// mode applies to the new file (0600 for private keys). Returns false and leaves the target alone on failure.
+// Output that replaces `target` only when committed. A target that exists keeps its mode; a new one
+// gets `mode` less the umask. Not committed (destroyed, discarded, or a failed commit): nothing of
+// it stays behind. A failed open or commit notes the system's reason (SystemError.h).
+class AtomicOutput {
+public:
+    AtomicOutput() = default;
+    ~AtomicOutput();
+    AtomicOutput(const AtomicOutput&) = delete;
+    AtomicOutput& operator=(const AtomicOutput&) = delete;
+
+    // Makes the pending file in the target's folder; false when that is impossible.
+    bool open(const std::string& target, unsigned mode);
+    int fd() const { return m_fd; }
+    const std::string& target() const { return m_target; }
+    // Syncs the data, puts the file in place of the target and syncs the folder.
+    bool commit();
+    void discard();
+    // Whether the pending file has no name (false: the fallback temporary file).
+    bool unnamed() const { return m_tempPath.empty(); }
+
+private:
+    std::string m_target;
+    std::string m_tempPath; // the named temporary file of the fallback
+    int m_fd = -1;
+    unsigned m_mode = 0644;
+};
+
+// mode applies to a new file (0600 for private keys). Returns false and leaves the target alone on failure.
 bool atomicWriteFile(const std::string& path, const void* data, size_t size, unsigned mode = 0644);
 inline bool atomicWriteFile(const std::string& path, const Bytes& b, unsigned mode = 0644) {
     return atomicWriteFile(path, b.data(), b.size(), mode);

@@ -1,10 +1,12 @@
 #include "UserPrompt.h"
 
+#include "ProgramStart.h"
+
 #include <cerrno>
 #include <cstdio>
+#include <mutex>
 #include <spawn.h>
 #include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
 
 extern char** environ;
@@ -35,7 +37,21 @@ MsgAnswer showMessage(const std::string& text, MsgIcon icon, MsgButtons buttons,
     return prompt().message(text, caption, icon, buttons, owner);
 }
 
-int spawnProgram(const std::vector<std::string>& argv, bool wait) {
+namespace {
+
+std::mutex g_releasedMutex;
+std::vector<int> g_released; // started programs nobody waits for
+
+// Reaps the released programs that have ended.
+void reapReleased() {
+    std::lock_guard lock(g_releasedMutex);
+    std::erase_if(g_released, [](int pid) { return ::waitpid(pid, nullptr, WNOHANG) != 0; });
+}
+
+} // namespace
+
+int startProgram(const std::vector<std::string>& argv) {
+    reapReleased();
     if (argv.empty())
         return -1;
     std::vector<char*> args;
@@ -46,23 +62,37 @@ int spawnProgram(const std::vector<std::string>& argv, bool wait) {
     pid_t pid = 0;
     if (::posix_spawnp(&pid, args[0], nullptr, nullptr, args.data(), environ) != 0)
         return -1;
-    if (!wait) {
-        // Reap it when it ends so no zombie stays behind.
-        std::thread([pid] {
-            int st = 0;
-            while (::waitpid(pid, &st, 0) < 0 && errno == EINTR) {
-            }
-        }).detach();
-        return 0;
-    }
+    return pid;
+}
+
+std::optional<int> programEnded(int pid, bool wait) {
     int status = 0;
-    while (::waitpid(pid, &status, 0) < 0) {
+    pid_t r;
+    while ((r = ::waitpid(pid, &status, wait ? 0 : WNOHANG)) < 0) {
         if (errno != EINTR)
             return -1;
     }
+    if (r == 0)
+        return std::nullopt;
     if (WIFEXITED(status))
         return WEXITSTATUS(status) == 127 ? -1 : WEXITSTATUS(status);
     return -1;
+}
+
+void releaseProgram(int pid) {
+    std::lock_guard lock(g_releasedMutex);
+    g_released.push_back(pid);
+}
+
+int spawnProgram(const std::vector<std::string>& argv, bool wait) {
+    const int pid = startProgram(argv);
+    if (pid < 0)
+        return -1;
+    if (!wait) {
+        releaseProgram(pid);
+        return 0;
+    }
+    return *programEnded(pid, true);
 }
 
 MsgAnswer ConsolePrompt::message(const std::string& text, const std::string& caption, MsgIcon,

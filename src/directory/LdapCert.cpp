@@ -183,6 +183,16 @@ struct ValuesFree {
 };
 using ValuesPtr = std::unique_ptr<berval*, ValuesFree>;
 
+struct MemFree {
+    void operator()(char* p) const { ldap_memfree(p); }
+};
+using LdapTextPtr = std::unique_ptr<char, MemFree>;
+
+struct BerFree {
+    void operator()(BerElement* b) const { ber_free(b, 0); }
+};
+using BerPtr = std::unique_ptr<BerElement, BerFree>;
+
 int codeFor(int ldapRc) {
     switch (ldapRc) {
     case LDAP_SERVER_DOWN:
@@ -291,20 +301,19 @@ bool isCertificateAttribute(const char* name) {
 void collectValues(LDAP* ld, LDAPMessage* res, std::set<std::string>& seen,
                    std::vector<std::string>& values) {
     for (LDAPMessage* e = ldap_first_entry(ld, res); e; e = ldap_next_entry(ld, e)) {
-        BerElement* ber = nullptr;
-        for (char* a = ldap_first_attribute(ld, e, &ber); a; a = ldap_next_attribute(ld, e, ber)) {
-            if (isCertificateAttribute(a)) {
-                ValuesPtr vals(ldap_get_values_len(ld, e, a));
-                for (berval** v = vals.get(); v && *v; ++v) {
-                    std::string der((*v)->bv_val, (*v)->bv_len);
-                    if (seen.insert(der).second)
-                        values.push_back(std::move(der));
-                }
+        BerElement* rawBer = nullptr;
+        LdapTextPtr a(ldap_first_attribute(ld, e, &rawBer));
+        const BerPtr ber(rawBer);
+        for (; a; a.reset(ldap_next_attribute(ld, e, ber.get()))) {
+            if (!isCertificateAttribute(a.get()))
+                continue;
+            ValuesPtr vals(ldap_get_values_len(ld, e, a.get()));
+            for (berval** v = vals.get(); v && *v; ++v) {
+                std::string der((*v)->bv_val, (*v)->bv_len);
+                if (seen.insert(der).second)
+                    values.push_back(std::move(der));
             }
-            ldap_memfree(a);
         }
-        if (ber)
-            ber_free(ber, 0);
     }
 }
 
@@ -315,11 +324,10 @@ std::string serverUri(LDAPURLDesc* url) {
     server.lud_host = url->lud_host;
     server.lud_port = url->lud_port;
     server.lud_scope = LDAP_SCOPE_DEFAULT;
-    char* text = ldap_url_desc2str(&server);
+    const LdapTextPtr text(ldap_url_desc2str(&server));
     if (!text)
         return {};
-    std::string uri(text);
-    ldap_memfree(text);
+    std::string uri(text.get());
     while (!uri.empty() && uri.back() == '/')
         uri.pop_back();
     return uri;

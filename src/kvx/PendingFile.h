@@ -1,7 +1,9 @@
-// The output of a run: written into a new temporary file beside the target and renamed over
-// the target only when the run succeeds, so a failed or cancelled run leaves no target behind
-// and never damages a file that was there before.
+// The output of a run, as a stdio stream over the core's atomic output: it takes the target's
+// place only when the run succeeds, so a failed, cancelled or killed run leaves an existing target
+// as it was and no partial new one.
 #pragma once
+
+#include "SafeFile.h"
 
 #include <cstdio>
 #include <string>
@@ -15,19 +17,17 @@ public:
     PendingFile(const PendingFile&) = delete;
     PendingFile& operator=(const PendingFile&) = delete;
 
-    // Creates the temporary file in the target's folder; false when that is impossible.
+    // Creates the pending file in the target's folder; false when that is impossible.
     bool create(const std::string& target, unsigned mode);
     std::FILE* stream() const { return m_file; }
-    // Flushes, syncs and renames over the target; false (and nothing renamed) on any error.
+    // Flushes, syncs and puts the file in place of the target; false (target untouched) on any error.
     bool commit();
-    // Closes and deletes the temporary file.
+    // Closes and forgets the pending file.
     void discard();
 
 private:
-    std::string m_target;
-    std::string m_temp;
-    std::FILE* m_file = nullptr;
-    unsigned m_mode = 0644;
+    AtomicOutput m_out;
+    std::FILE* m_file = nullptr; // over a duplicate of m_out's descriptor
 };
 
 } // namespace yx::kvx

@@ -4,17 +4,6 @@
 #include <cstring>
 #include <gtest/gtest.h>
 
-TEST(BBuffer, AttachstrAppendsWithoutTerminatorAndReturnsLength) {
-    CBBuffer b;
-    EXPECT_EQ(b.Attachstr(""), 0);
-    EXPECT_EQ(b.size(), 0);
-    b.AttachBuffer("xy", 2);
-    EXPECT_EQ(b.Attachstr("abc"), 3);
-    ASSERT_EQ(b.size(), 5);
-    EXPECT_EQ(std::memcmp(b.GetBuffer(), "xyabc", 5), 0);
-    EXPECT_STREQ(b.GetStrBuffer(), "xyabc");
-}
-
 TEST(BBuffer, ResizeKeepsPrefixAndSetsSizeBeforeWriting) {
     CBBuffer b;
     b.Attachstr("hello");
@@ -47,13 +36,6 @@ TEST(BBuffer, OwnedMallocBytesAreTakenOver) {
     other.Attach(b);
     EXPECT_EQ(other.size(), 3);
     EXPECT_STREQ(b.GetStrBuffer(), "abc");
-}
-
-TEST(BBuffer, EmptyBufferGivesEmptyString) {
-    CBBuffer b;
-    EXPECT_STREQ(b.GetStrBuffer(), "");
-    CBBuffer copy(b);
-    EXPECT_EQ(copy.size(), 0);
 }
 
 TEST(BBuffer, CopiesAreDeep) {

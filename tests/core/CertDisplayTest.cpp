@@ -51,25 +51,6 @@ protected:
     bool tmpIsEmpty() const { return fs::is_empty(tmp.path()); }
 };
 
-// Answers runProgram by looking at the file the viewer would get.
-class RecordingPrompt : public yx::ConsolePrompt {
-public:
-    int runProgram(const std::vector<std::string>& argv, bool wait) override {
-        calls.push_back(argv);
-        waited = wait;
-        struct stat st {};
-        if (!argv.empty() && ::stat(argv.back().c_str(), &st) == 0)
-            mode = st.st_mode & 0777;
-        seen = argv.empty() ? yxtest::Bytes() : yxtest::readFile(argv.back());
-        return answer;
-    }
-    std::vector<std::vector<std::string>> calls;
-    bool waited = false;
-    unsigned mode = 0;
-    yxtest::Bytes seen;
-    int answer = 0;
-};
-
 class PromptGuard {
 public:
     explicit PromptGuard(yx::UserPrompt* p) { yx::setPrompt(p); }
@@ -113,51 +94,8 @@ TEST_F(CertDisplay, ViewerGetsAnOwnerOnlyDerFileThatIsGoneAfterwards) {
     EXPECT_TRUE(tmpIsEmpty());
 }
 
-TEST_F(CertDisplay, WaitsThroughThePromptSeamWithTheCommandAndThePath) {
-    RecordingPrompt rec;
-    PromptGuard guard(&rec);
-    CDigitalCertificate::setViewerCommand({"/opt/viewer", "--cert"});
-    EXPECT_EQ(cert.Display(), 0);
-    ASSERT_EQ(rec.calls.size(), 1u);
-    ASSERT_EQ(rec.calls[0].size(), 3u);
-    EXPECT_EQ(rec.calls[0][0], "/opt/viewer");
-    EXPECT_EQ(rec.calls[0][1], "--cert");
-    EXPECT_TRUE(rec.waited);
-    EXPECT_EQ(rec.mode, 0600u);
-    EXPECT_EQ(rec.seen, issued.der());
-    EXPECT_TRUE(tmpIsEmpty());
-
-    rec.answer = 3; // the viewer ended with a failure of its own: it was still shown
-    EXPECT_EQ(cert.Display(), 0);
-}
-
 TEST_F(CertDisplay, AViewerThatCannotStartGivesMinusOneAndLeavesNoFile) {
     CDigitalCertificate::setViewerCommand({where.path() + "/no-such-viewer"});
     EXPECT_EQ(cert.Display(), -1);
     EXPECT_TRUE(tmpIsEmpty());
-}
-
-TEST_F(CertDisplay, ATempFolderThatCannotBeWrittenGivesMinusOne) {
-    RecordingPrompt rec;
-    PromptGuard guard(&rec);
-    ScopedEnv bad("TMPDIR", where.path() + "/missing");
-    EXPECT_EQ(cert.Display(), -1);
-    EXPECT_TRUE(rec.calls.empty());
-}
-
-TEST_F(CertDisplay, ViewerCommandDefaultsAndOverrides) {
-    {
-        ScopedEnv env("YAOXIA_VIEWER", std::nullopt);
-        const std::string beside = yx::paths::executableDir() + "yaoxia-viewer";
-        const auto expected = yx::fileExists(beside) ? beside : std::string("yaoxia-viewer");
-        EXPECT_EQ(CDigitalCertificate::viewerCommand(), std::vector<std::string>{expected});
-    }
-    {
-        ScopedEnv env("YAOXIA_VIEWER", std::string("/usr/local/bin/my-viewer"));
-        EXPECT_EQ(CDigitalCertificate::viewerCommand(), std::vector<std::string>{"/usr/local/bin/my-viewer"});
-        CDigitalCertificate::setViewerCommand({"a", "b"});
-        EXPECT_EQ(CDigitalCertificate::viewerCommand(), (std::vector<std::string>{"a", "b"}));
-        CDigitalCertificate::setViewerCommand({});
-        EXPECT_EQ(CDigitalCertificate::viewerCommand(), std::vector<std::string>{"/usr/local/bin/my-viewer"});
-    }
 }

@@ -172,18 +172,6 @@ TEST_F(CertStoreTest, ImportP12_EveryKindLandsWithKeyNameProviderAndChain) {
     }
 }
 
-TEST_F(CertStoreTest, ImportP12_RecordsTheNamedProvider) {
-    CMyCertStore my;
-    ASSERT_EQ(my.ImportP12("岚川 CSP v2", pfxFile(k.aliceSign, {}, "").c_str(), ""), 0);
-    ASSERT_EQ(my.OpenCertStore(), 0);
-    ASSERT_EQ(my.GetCertCount(), 1);
-    std::string csp, name = "unchanged";
-    my.getCert(0)->getCSP(csp);
-    EXPECT_EQ(csp, "岚川 CSP v2");
-    EXPECT_EQ(my.getCert(0)->getFriendlyName(name), 0);
-    EXPECT_EQ(name, "unchanged"); // the PFX had none
-}
-
 TEST_F(CertStoreTest, ImportP12_BadInputGivesItsCodeAndLeavesEveryStoreAsItWas) {
     CMyCertStore my;
     ASSERT_EQ(my.ImportP12(nullptr, pfxFile(k.aliceSign, {k.root.cert()}, "pw").c_str(), "pw"), 0);
@@ -229,24 +217,6 @@ TEST_F(CertStoreTest, ImportP12_BadInputGivesItsCodeAndLeavesEveryStoreAsItWas) 
         EXPECT_EQ(snapshot(), before) << c.what;
     }
     EXPECT_EQ(my.ImportP12(nullptr, nullptr, "pw"), yx::rc::kNotPfx);
-}
-
-TEST_F(CertStoreTest, ImportP12_SameCertificateAgainKeepsItsPlaceAndTakesTheNewName) {
-    CMyCertStore my;
-    ASSERT_EQ(my.ImportP12(nullptr, pfxFile(k.aliceBoth, {}, "1", PfxKind::TripleDes, "one").c_str(), "1"),
-              0);
-    ASSERT_EQ(my.ImportP12(nullptr, pfxFile(k.aliceSign, {}, "2", PfxKind::TripleDes, "two").c_str(), "2"),
-              0);
-    ASSERT_EQ(my.ImportP12(nullptr, pfxFile(k.bobCrypt, {}, "3").c_str(), "3"), 0);
-    ASSERT_EQ(my.ImportP12(nullptr, pfxFile(k.aliceBoth, {}, "4", PfxKind::Modern, "renamed").c_str(), "4"),
-              0);
-    ASSERT_EQ(my.OpenCertStore(), 0);
-    EXPECT_EQ(contents(my),
-              (std::vector<std::string>{sha1Hex(k.aliceBoth.cert.get()), sha1Hex(k.aliceSign.cert.get()),
-                                        sha1Hex(k.bobCrypt.cert.get())}));
-    std::string name;
-    my.getCert(0)->getFriendlyName(name);
-    EXPECT_EQ(name, "renamed");
 }
 
 TEST_F(CertStoreTest, PrivateKeysAreOwnerOnlyAndOnlyInThePersonalStore) {
@@ -302,19 +272,6 @@ TEST_F(CertStoreTest, ExportP12_OpensslAndWeReadItBackWithKeyAndFriendlyName) {
     EXPECT_EQ(EVP_PKEY_eq(key.get(), k.aliceBoth.key.get()), 1);
 }
 
-TEST_F(CertStoreTest, ExportP12_KeepsAChineseFriendlyName) {
-    CMyCertStore my;
-    ASSERT_EQ(
-        my.ImportP12(nullptr, pfxFile(k.aliceSign, {}, "x", PfxKind::Modern, "张三的签名证书").c_str(), "x"),
-        0);
-    ASSERT_EQ(my.OpenCertStore(), 0);
-    const std::string out = files.file("zh.pfx");
-    ASSERT_EQ(my.ExportP12(0, out.c_str(), "p"), 0);
-    yx::PfxContents c;
-    ASSERT_EQ(yx::readPfx(readFile(out), "p", c), 0);
-    EXPECT_EQ(c.friendlyName.value_or(""), "张三的签名证书");
-}
-
 TEST_F(CertStoreTest, ExportP12_Failures) {
     CMyCertStore my;
     ASSERT_EQ(my.ImportP12(nullptr, pfxFile(k.aliceSign, {}, "x").c_str(), "x"), 0);
@@ -331,31 +288,6 @@ TEST_F(CertStoreTest, ExportP12_Failures) {
 }
 
 // ---- ImportCert ----
-
-TEST_F(CertStoreTest, ImportCert_ReadsDerAndPemFilesIntoBothStores) {
-    const std::string pem = k.aliceBoth.pem();
-    std::string crlf;
-    for (char c : pem)
-        crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
-    const std::vector<std::pair<std::string, std::string>> good = {
-        {"DER", derFile(k.aliceBoth)},
-        {"PEM", writeFile(files.path(), "a.pem", pem)},
-        {"PEM with CRLF", writeFile(files.path(), "b.pem", crlf)},
-        {"PEM with blanks around", writeFile(files.path(), "c.pem", "\n\n  " + pem + "\n\n")},
-    };
-    for (const auto& [what, path] : good) {
-        ScopedDataRoot fresh;
-        COtherCertStore other;
-        CCaCertStore ca;
-        EXPECT_EQ(other.ImportCert(path.c_str()), 0) << what;
-        EXPECT_EQ(ca.ImportCert(path.c_str()), 0) << what;
-        EXPECT_EQ(reopened<COtherCertStore>(), std::vector<std::string>{sha1Hex(k.aliceBoth.cert.get())})
-            << what;
-        EXPECT_EQ(reopened<CCaCertStore>(), std::vector<std::string>{sha1Hex(k.aliceBoth.cert.get())})
-            << what;
-        EXPECT_TRUE(reopened<CMyCertStore>().empty());
-    }
-}
 
 TEST_F(CertStoreTest, ImportCert_AnythingButOneCertificateIs8AndChangesNothing) {
     COtherCertStore other;
@@ -398,179 +330,9 @@ TEST_F(CertStoreTest, ImportCert_AnythingButOneCertificateIs8AndChangesNothing) 
     EXPECT_EQ(other.ImportCert(static_cast<const char*>(nullptr)), yx::rc::kNotCertFile);
 }
 
-TEST_F(CertStoreTest, ImportCert_FromAnObjectTheCallerKeeps) {
-    const Bytes der = k.bobCrypt.der();
-    CDigitalCertificate fromBytes(reinterpret_cast<const char*>(der.data()), static_cast<int>(der.size()),
-                                  CDigitalCertificate::DER);
-    COtherCertStore other;
-    EXPECT_EQ(other.ImportCert(&fromBytes), 0);
-    std::string t;
-    EXPECT_EQ(fromBytes.getThumbPrint(t), 0); // still the caller's and usable
-    EXPECT_EQ(noSpaces(t), sha1Hex(k.bobCrypt.cert.get()));
-
-    CDigitalCertificate empty("x", 1, CDigitalCertificate::PEM); // holds no certificate
-    EXPECT_EQ(other.ImportCert(&empty), yx::rc::kNotCertFile);
-    EXPECT_EQ(other.ImportCert(static_cast<CDigitalCertificate*>(nullptr)), yx::rc::kNotCertFile);
-
-    // A personal certificate handed to the CA store keeps its friendly name but not its key.
-    CMyCertStore my;
-    ASSERT_EQ(
-        my.ImportP12(nullptr, pfxFile(k.aliceBoth, {}, "pw", PfxKind::TripleDes, "爱丽丝").c_str(), "pw"), 0);
-    ASSERT_EQ(my.OpenCertStore(), 0);
-    CCaCertStore ca;
-    EXPECT_EQ(ca.ImportCert(my.getCert(0)), 0);
-    ASSERT_EQ(ca.OpenCertStore(), 0);
-    ASSERT_EQ(ca.GetCertCount(), 1);
-    std::string name;
-    ca.getCert(0)->getFriendlyName(name);
-    EXPECT_EQ(name, "爱丽丝");
-    EXPECT_FALSE(ca.getCert(0)->getPCCERT()->hasPrivateKey());
-
-    EXPECT_EQ(reopened<COtherCertStore>(), std::vector<std::string>{sha1Hex(k.bobCrypt.cert.get())});
-}
-
 // ---- order, removal, properties ----
 
-TEST_F(CertStoreTest, OrderIsStableAcrossReopensAndRemovals) {
-    std::vector<std::string> expected;
-    {
-        COtherCertStore other;
-        for (int i = 0; i < 5; ++i) {
-            ASSERT_EQ(other.ImportCert(derFile(k.many[static_cast<size_t>(i)]).c_str()), 0);
-            expected.push_back(sha1Hex(k.many[static_cast<size_t>(i)].cert.get()));
-        }
-    }
-    EXPECT_EQ(reopened<COtherCertStore>(), expected);
-    EXPECT_EQ(reopened<COtherCertStore>(), expected);
-
-    COtherCertStore other;
-    ASSERT_EQ(other.OpenCertStore(), 0);
-    ASSERT_TRUE(other.Remove(1));
-    expected.erase(expected.begin() + 1);
-    EXPECT_EQ(contents(other), expected);
-    EXPECT_EQ(reopened<COtherCertStore>(), expected);
-    EXPECT_FALSE(other.Remove(4));
-    EXPECT_FALSE(other.Remove(-1));
-    EXPECT_EQ(reopened<COtherCertStore>(), expected);
-
-    // The removed one comes back at the end.
-    ASSERT_EQ(other.ImportCert(derFile(k.many[1]).c_str()), 0);
-    expected.push_back(sha1Hex(k.many[1].cert.get()));
-    EXPECT_EQ(reopened<COtherCertStore>(), expected);
-    EXPECT_FALSE(yx::fileExists(storeFile("other", sha1Hex(k.many[1].cert.get()), ".key")));
-}
-
-TEST_F(CertStoreTest, RemoveTakesTheKeyFileWithIt) {
-    CMyCertStore my;
-    ASSERT_EQ(my.ImportP12(nullptr, pfxFile(k.aliceBoth, {}, "pw").c_str(), "pw"), 0);
-    ASSERT_EQ(my.ImportP12(nullptr, pfxFile(k.bobCrypt, {}, "pw").c_str(), "pw"), 0);
-    ASSERT_EQ(my.OpenCertStore(), 0);
-    ASSERT_TRUE(my.Remove(0));
-    const std::string id = sha1Hex(k.aliceBoth.cert.get());
-    for (const char* ext : {".der", ".key", ".props"})
-        EXPECT_FALSE(yx::fileExists(storeFile("my", id, ext))) << ext;
-    EXPECT_EQ(reopened<CMyCertStore>(), std::vector<std::string>{sha1Hex(k.bobCrypt.cert.get())});
-}
-
-TEST_F(CertStoreTest, FriendlyNamePersistsThroughAReopen) {
-    COtherCertStore other;
-    ASSERT_EQ(other.ImportCert(derFile(k.aliceBoth).c_str()), 0);
-    ASSERT_EQ(other.ImportCert(derFile(k.bobCrypt).c_str()), 0);
-    ASSERT_EQ(other.OpenCertStore(), 0);
-    const std::string tricky = "张三 = \\备份\\\n第二行\r";
-    std::string name = tricky;
-    ASSERT_EQ(other.getCert(1)->setFriendlyName(name), 0);
-
-    COtherCertStore again;
-    ASSERT_EQ(again.OpenCertStore(), 0);
-    std::string got;
-    EXPECT_EQ(again.getCert(1)->getFriendlyName(got), 0);
-    EXPECT_EQ(got, tricky);
-    got = "kept";
-    EXPECT_EQ(again.getCert(0)->getFriendlyName(got), 0);
-    EXPECT_EQ(got, "kept");
-
-    std::string none;
-    ASSERT_EQ(again.getCert(1)->setFriendlyName(none), 0); // empty removes it
-    COtherCertStore third;
-    ASSERT_EQ(third.OpenCertStore(), 0);
-    got = "kept";
-    EXPECT_EQ(third.getCert(1)->getFriendlyName(got), 0);
-    EXPECT_EQ(got, "kept");
-}
-
-TEST_F(CertStoreTest, FindByThumbIgnoresSpacesAndLetterCase) {
-    COtherCertStore other;
-    for (const Issued* who : {&k.aliceBoth, &k.bobCrypt, &k.nobody})
-        ASSERT_EQ(other.ImportCert(derFile(*who).c_str()), 0);
-    ASSERT_EQ(other.OpenCertStore(), 0);
-    const std::string hex = sha1Hex(k.bobCrypt.cert.get());
-    std::string spaced;
-    for (size_t i = 0; i < hex.size(); i += 2)
-        spaced += (i ? " " : "") + hex.substr(i, 2);
-    std::string upper = hex;
-    for (char& c : upper)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    std::string upperSpaced = spaced;
-    for (char& c : upperSpaced)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    std::string fours; // the hash-text form: upper-case groups of four
-    for (size_t i = 0; i < upper.size(); i += 4)
-        fours += (i ? " " : "") + upper.substr(i, 4);
-    CDigitalCertificate* expected = other.getCert(1);
-    for (const std::string& t :
-         {hex, spaced, upper, upperSpaced, fours, " " + spaced + " ", thumbOf(expected)})
-        EXPECT_EQ(other.FindByThumb(t), expected) << t;
-    for (const std::string& t :
-         {std::string(), std::string("   "), hex.substr(2), hex + "00", sha1Hex(k.aliceSign.cert.get())})
-        EXPECT_EQ(other.FindByThumb(t), nullptr) << t;
-}
-
 // ---- filters ----
-
-TEST_F(CertStoreTest, FiltersAddUpAndOpenClearsThem) {
-    COtherCertStore other;
-    for (const Issued* who : {&k.aliceBoth, &k.aliceSign, &k.bobCrypt, &k.nobody})
-        ASSERT_EQ(other.ImportCert(derFile(*who).c_str()), 0);
-    const std::string a = sha1Hex(k.aliceBoth.cert.get()), as = sha1Hex(k.aliceSign.cert.get()),
-                      b = sha1Hex(k.bobCrypt.cert.get()), n = sha1Hex(k.nobody.cert.get());
-    using V = std::vector<std::string>;
-    struct Case {
-        std::vector<std::pair<const char*, const char*>> filters;
-        V expected;
-    };
-    const std::vector<Case> cases = {
-        {{}, V{a, as, b, n}},
-        {{{"SubjectEmail", "ALICE@example.COM"}}, V{a, as}},
-        {{{"KeyUsage", "Crypt"}}, V{a, b, n}},
-        {{{"KeyUsage", "Sign"}}, V{a, as, n}},
-        {{{"SubjectEmail", "alice@example.com"}, {"KeyUsage", "Crypt"}}, V{a}},
-        {{{"KeyUsage", "Crypt"}, {"KeyUsage", "Sign"}}, V{a, n}},
-        {{{"SubjectEmail", "bob@example.com"}, {"KeyUsage", "Sign"}}, V{}},
-        {{{"SubjectEmail", "nobody@example.com"}}, V{}},
-    };
-    for (const auto& c : cases) {
-        ASSERT_EQ(other.OpenCertStore(), 0);
-        for (const auto& [key, value] : c.filters)
-            EXPECT_EQ(other.SetFilter(key, value), 0) << key << "=" << value;
-        EXPECT_EQ(contents(other), c.expected) << c.filters.size() << " filters";
-        if (!c.expected.empty()) {
-            EXPECT_EQ(other.FindByThumb(c.expected.back()), other.getCert(other.GetCertCount() - 1));
-        }
-    }
-    // Unknown filters change nothing.
-    ASSERT_EQ(other.OpenCertStore(), 0);
-    EXPECT_NE(other.SetFilter("KeyUsage", "Encrypt"), 0);
-    EXPECT_NE(other.SetFilter("Issuer", "x"), 0);
-    EXPECT_NE(other.SetFilter(nullptr, "x"), 0);
-    EXPECT_EQ(other.GetCertCount(), 4);
-    // A filtered-out certificate is not found either; Remove works on the filtered view.
-    ASSERT_EQ(other.SetFilter("KeyUsage", "Crypt"), 0);
-    EXPECT_EQ(other.FindByThumb(as), nullptr);
-    ASSERT_TRUE(other.Remove(1)); // bob
-    EXPECT_EQ(contents(other), (V{a, n}));
-    EXPECT_EQ(reopened<COtherCertStore>(), (V{a, as, n}));
-}
 
 // ---- damage on disk ----
 

@@ -74,35 +74,6 @@ protected:
 
 } // namespace
 
-TEST_F(DiskStore, EntriesCarryTheirStoreLinkKeyAndProperties) {
-    ASSERT_TRUE(my->add(c.people[0].der(), pkcs8(c.people[0].key.get()), std::string("名字"), "CSP"));
-    std::vector<yx::StoreEntry> entries;
-    ASSERT_TRUE(my->load(entries));
-    ASSERT_EQ(entries.size(), 1u);
-    const auto& ctx = *entries[0].ctx;
-    EXPECT_EQ(entries[0].id, id(0));
-    EXPECT_EQ(ctx.entryId, id(0));
-    EXPECT_EQ(ctx.store.lock(), my);
-    EXPECT_EQ(ctx.friendlyName.value_or(""), "名字");
-    EXPECT_EQ(ctx.providerName, "CSP");
-    EXPECT_EQ(ctx.keyPath, file(*my, 0, ".key"));
-    auto key = ctx.loadPrivateKey();
-    ASSERT_TRUE(key);
-    EXPECT_EQ(EVP_PKEY_eq(key.get(), c.people[0].key.get()), 1);
-    EXPECT_EQ(ctx.der, c.people[0].der());
-}
-
-TEST_F(DiskStore, AddingAgainKeepsWhatTheNewCallDoesNotGive) {
-    ASSERT_TRUE(my->add(c.people[0].der(), pkcs8(c.people[0].key.get()), std::string("名字"), "CSP"));
-    ASSERT_TRUE(my->add(c.people[0].der(), {}, std::nullopt, ""));
-    std::vector<yx::StoreEntry> entries;
-    ASSERT_TRUE(my->load(entries));
-    ASSERT_EQ(entries.size(), 1u);
-    EXPECT_EQ(entries[0].ctx->friendlyName.value_or(""), "名字");
-    EXPECT_EQ(entries[0].ctx->providerName, "CSP");
-    EXPECT_TRUE(entries[0].ctx->hasPrivateKey());
-}
-
 TEST_F(DiskStore, RefusedInputWritesNothing) {
     ASSERT_TRUE(other->add(c.people[0].der(), {}, std::nullopt, ""));
     const auto before = fileNames(other->dir());
@@ -149,26 +120,4 @@ TEST_F(DiskStore, WhatACrashLeavesBehindIsReadSensibly) {
     EXPECT_EQ(entries[3].id, id(3));
     EXPECT_FALSE(entries[3].ctx->hasPrivateKey());
     EXPECT_FALSE(entries[3].ctx->friendlyName.has_value());
-}
-
-TEST_F(DiskStore, SavingPropertiesOfARemovedEntryFails) {
-    ASSERT_TRUE(other->add(c.people[0].der(), {}, std::nullopt, ""));
-    std::vector<yx::StoreEntry> entries;
-    ASSERT_TRUE(other->load(entries));
-    ASSERT_EQ(entries.size(), 1u);
-    ASSERT_TRUE(other->remove(entries[0].id));
-    entries[0].ctx->friendlyName = "late";
-    EXPECT_FALSE(other->saveProperties(*entries[0].ctx));
-    EXPECT_FALSE(yx::fileExists(file(*other, 0, ".props")));
-    EXPECT_TRUE(ids(*other).empty());
-}
-
-TEST_F(DiskStore, NamesOfTheBackEndFollowTheDataRoot) {
-    auto backend = yx::makeDiskStoreBackend("ca");
-    ASSERT_TRUE(backend->add(c.people[1].der(), {}, std::nullopt, ""));
-    EXPECT_TRUE(yx::isRegularFile(yx::paths::dataDir() + "/stores/ca/" + id(1) + ".der"));
-    // Only "my" keeps keys.
-    EXPECT_FALSE(backend->add(c.people[2].der(), pkcs8(c.people[2].key.get()), std::nullopt, ""));
-    EXPECT_TRUE(yx::makeDiskStoreBackend("my")->add(c.people[2].der(), pkcs8(c.people[2].key.get()),
-                                                    std::nullopt, ""));
 }

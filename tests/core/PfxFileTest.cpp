@@ -150,17 +150,6 @@ TEST(ReadPfx, WrongPasswordIs7ForEveryKind) {
     }
 }
 
-TEST(ReadPfx, EmptyPasswordMatchesEmptyAndNoPassword) {
-    auto& k = pki();
-    const Bytes file = makePfx(k.user.key.get(), k.user.cert.get(), {}, "", PfxKind::TripleDes);
-    yx::PfxContents c;
-    EXPECT_EQ(yx::readPfx(file, "", c), 0);
-    EXPECT_TRUE(c.key);
-    EXPECT_EQ(yx::readPfx(file, nullptr, c), 0);
-    EXPECT_TRUE(c.key);
-    EXPECT_EQ(yx::readPfx(file, "x", c), yx::rc::kWrongPassword);
-}
-
 TEST(ReadPfx, PfxWithoutMacTellsWrongPasswordByDecryption) {
     auto& k = pki();
     yx::Pkcs12Ptr p12(PKCS12_create("pw", nullptr, k.user.key.get(), k.user.cert.get(), nullptr,
@@ -242,33 +231,6 @@ TEST(WritePfx, OpensslReadsItBackWithFriendlyNameIn3DesWithSha1Mac) {
     EXPECT_NE(runCommand({"openssl", "pkcs12", "-in", path, "-passin", "pass:wrong", "-nodes"}, &out), 0);
 }
 
-TEST(WritePfx, FriendlyNameIsStoredAsUtf16) {
-    // Windows shows the name from its UTF-16 form; the key bag's attributes are not encrypted,
-    // so the big-endian UTF-16 text must appear in the file as it is.
-    auto& k = pki();
-    auto bytes = yx::writePfx(k.user.key.get(), k.user.cert.get(), {}, std::string("张三的证书𠀀"), "pw");
-    ASSERT_TRUE(bytes);
-    const Bytes utf16 = {0x5f, 0x20, 0x4e, 0x09, 0x76, 0x84, 0x8b, 0xc1, 0x4e, 0x66, 0xd8, 0x40, 0xdc, 0x00};
-    EXPECT_NE(std::search(bytes->begin(), bytes->end(), utf16.begin(), utf16.end()), bytes->end());
-    yx::PfxContents c;
-    ASSERT_EQ(yx::readPfx(*bytes, "pw", c), 0);
-    EXPECT_EQ(c.friendlyName.value_or(""), "张三的证书𠀀");
-}
-
-TEST(WritePfx, RoundTripsThroughReadPfx) {
-    auto& k = pki();
-    auto bytes = yx::writePfx(k.user.key.get(), k.user.cert.get(), {}, std::nullopt, nullptr);
-    ASSERT_TRUE(bytes);
-    yx::PfxContents c;
-    ASSERT_EQ(yx::readPfx(*bytes, "", c), 0);
-    EXPECT_EQ(derOf(c.cert.get()), k.user.der());
-    EXPECT_EQ(EVP_PKEY_eq(c.key.get(), k.user.key.get()), 1);
-    EXPECT_FALSE(c.friendlyName.has_value());
-    EXPECT_TRUE(c.chain.empty());
-    // A key that does not belong to the certificate is refused.
-    EXPECT_FALSE(yx::writePfx(k.other.key.get(), k.user.cert.get(), {}, std::nullopt, "pw"));
-}
-
 class UpdatePassword : public ::testing::Test {
 protected:
     TempDir dir;
@@ -331,10 +293,4 @@ TEST_F(UpdatePassword, FailuresGiveTheirCodeAndLeaveTheTargetAlone) {
     for ([[maybe_unused]] auto& e : std::filesystem::directory_iterator(dir.path()))
         ++files;
     EXPECT_EQ(files, 3u);
-}
-
-TEST(LegacyProvider, MessageNamesTheMissingModule) {
-    const std::string m = yx::legacyProviderMessage();
-    EXPECT_NE(m.find("legacy provider"), std::string::npos);
-    EXPECT_NE(m.find("PFX"), std::string::npos);
 }

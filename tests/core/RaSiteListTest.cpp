@@ -24,36 +24,12 @@ std::vector<std::string> keysOf(const CRaSiteList& l) {
     return out;
 }
 
-std::string hiveText() {
-    const auto b = yxtest::readFile(reg::hiveFilePath(reg::Hive::CurrentUser));
-    return std::string(b.begin(), b.end());
-}
-
 class RaSiteListTest : public ::testing::Test {
 protected:
     yxtest::ScopedDataRoot root;
 };
 
 } // namespace
-
-TEST_F(RaSiteListTest, LoadsSitesInEnumerationOrderWithTheDefaultKey) {
-    putSite("00000002", "https://two/", "第二");
-    putSite("00000000", "https://zero/", "第零");
-    ASSERT_TRUE(yx::settings::WriteProfileString("ServiceURL", "Default", "00000002"));
-    CRaSiteList l;
-    ASSERT_EQ(l.GetCount(), 2);
-    EXPECT_EQ(keysOf(l), (std::vector<std::string>{"00000000", "00000002"}));
-    EXPECT_EQ(l.GetURL(0), "https://zero/");
-    EXPECT_EQ(l.GetDescription(0), "第零");
-    EXPECT_EQ(l.GetURL(1), "https://two/");
-    EXPECT_EQ(l.GetDescription(1), "第二");
-    EXPECT_EQ(l.GetDefaultKey(), "00000002");
-    l.Load(); // a second load replaces, never appends
-    EXPECT_EQ(l.GetCount(), 2);
-    EXPECT_EQ(l.GetKey(2), "");
-    EXPECT_EQ(l.GetURL(-1), "");
-    EXPECT_EQ(l.GetDescription(5), "");
-}
 
 TEST_F(RaSiteListTest, AddTakesTheFirstFreeKey) {
     putSite("00000000", "https://a/", "A");
@@ -71,38 +47,6 @@ TEST_F(RaSiteListTest, AddTakesTheFirstFreeKey) {
     CRaSiteList again;
     EXPECT_EQ(keysOf(again), (std::vector<std::string>{"00000000", "00000001", "00000002", "00000003"}));
     EXPECT_EQ(again.GetURL(1), "https://b/");
-}
-
-TEST_F(RaSiteListTest, ShortKeysAreNotSitesButLongerOnesAre) {
-    putSite("abc", "https://abc/", "abc");
-    putSite("1234567", "https://seven/", "7");
-    putSite("123456789", "https://nine/", "9");
-    putSite("abcdefgh", "https://letters/", "letters");
-    CRaSiteList l;
-    EXPECT_EQ(keysOf(l), (std::vector<std::string>{"123456789", "abcdefgh"}));
-    EXPECT_EQ(l.GetURL(0), "https://nine/");
-    EXPECT_TRUE(l.Contains("123456789"));
-    EXPECT_TRUE(l.Contains("abcdefgh"));
-    EXPECT_FALSE(l.Contains("ABCDEFGH")); // exact comparison, unlike the registry's names
-    EXPECT_FALSE(l.Contains("abc"));
-    l.Add("https://new/", "new");
-    EXPECT_EQ(l.GetKey(2), "00000000");
-}
-
-TEST_F(RaSiteListTest, SaveWritesValueThenDescriptionPerSiteInListOrder) {
-    CRaSiteList l;
-    l.Add("https://first/", "第一");
-    l.Add("https://second/", "第二");
-    l.Save();
-    const std::string text = hiveText();
-    const std::string s0 =
-        "[" + kServiceUrl + "\\00000000]\n\"Value\"=\"https://first/\"\n\"Description\"=\"第一\"\n";
-    const std::string s1 =
-        "[" + kServiceUrl + "\\00000001]\n\"Value\"=\"https://second/\"\n\"Description\"=\"第二\"\n";
-    const size_t p0 = text.find(s0), p1 = text.find(s1);
-    ASSERT_NE(p0, std::string::npos) << text;
-    ASSERT_NE(p1, std::string::npos) << text;
-    EXPECT_LT(p0, p1);
 }
 
 TEST_F(RaSiteListTest, ModifyKeepsTheKey) {
@@ -143,13 +87,4 @@ TEST_F(RaSiteListTest, IncompleteSitesAreLeftOutAsAWholeAndTheListsStayParallel)
     CRaSiteList again;
     EXPECT_EQ(keysOf(again), (std::vector<std::string>{"00000000", "00000003", "00000006", "00000007"}));
     EXPECT_EQ(again.GetDescription(3), "fresh");
-}
-
-TEST_F(RaSiteListTest, MissingServiceKeyLeavesEverythingEmpty) {
-    ASSERT_TRUE(yx::settings::WriteProfileString("Common", "SartOnlineCRLCheck", "0"));
-    CRaSiteList l;
-    EXPECT_EQ(l.GetCount(), 0);
-    EXPECT_EQ(l.GetDefaultKey(), "");
-    l.Add("https://a/", "a");
-    EXPECT_EQ(l.GetKey(0), "00000000");
 }

@@ -125,29 +125,6 @@ TEST_F(Revocation, GoodAndRevokedOnlineAndTheCrlIsCached) {
     EXPECT_EQ(server.requestCount("/ca.crl"), 2);
 }
 
-TEST_F(Revocation, PemCrlIsAccepted) {
-    auto bad = issueWith({server.url("/ca.pem")});
-    server.setBody("/ca.pem", pemCrl(ca.crlDer({bad.cert.get()})));
-    EXPECT_EQ(check(bad, true), RevocationResult::Revoked);
-}
-
-TEST_F(Revocation, NoUsableDistributionPointMeansNoCheck) {
-    auto none = issueWith({});
-    auto ldapOnly =
-        issueWith({"ldap://ldap.example.test/cn=CA?certificateRevocationList", "file:///tmp/ca.crl"});
-    EXPECT_EQ(check(none, true), RevocationResult::NoCheck);
-    EXPECT_EQ(check(ldapOnly, true), RevocationResult::NoCheck);
-    EXPECT_EQ(check(ldapOnly, false), RevocationResult::NoCheck);
-    EXPECT_EQ(server.totalRequests(), 0);
-}
-
-TEST_F(Revocation, CacheOnlyWithoutCacheIsOfflineAndAsksNoServer) {
-    auto cert = issueWith({server.url("/ca.crl")});
-    server.setBody("/ca.crl", ca.crlDer({}));
-    EXPECT_EQ(check(cert, false), RevocationResult::Offline);
-    EXPECT_EQ(server.totalRequests(), 0);
-}
-
 TEST_F(Revocation, CacheOnlyAfterAnOnlineFetchUsesTheCache) {
     auto good = issueWith({server.url("/ca.crl")});
     auto bad = issueWith({server.url("/ca.crl")});
@@ -201,15 +178,6 @@ TEST_F(Revocation, ForgedCrlIsAnErrorAndLeavesTheCachedOneAlone) {
     EXPECT_EQ(check(cert, false), RevocationResult::Error);
 }
 
-TEST_F(Revocation, CrlOfAnotherIssuerIsAnError) {
-    yxtest::TestCa other("另一个CA", 2);
-    trust.add(other.cert());
-    auto cert = issueWith({server.url("/ca.crl")});
-    server.setBody("/ca.crl", other.crlDer({}));
-    EXPECT_EQ(check(cert, true), RevocationResult::Error);
-    EXPECT_FALSE(cached(server.url("/ca.crl")));
-}
-
 TEST_F(Revocation, ExpiredCrl) {
     auto cert = issueWith({server.url("/ca.crl")});
     const std::string url = server.url("/ca.crl");
@@ -228,28 +196,6 @@ TEST_F(Revocation, ExpiredCrl) {
     // A CRL dated in the future is not current either.
     ASSERT_TRUE(yx::writeCachedCrl(url, ca.crlDer({}, 86400, 7 * 86400)));
     EXPECT_EQ(check(cert, false), RevocationResult::Offline);
-}
-
-TEST_F(Revocation, IssuerIsAlsoFoundInThePersonalStoreAndTheSystemTrustFolder) {
-    yxtest::TestCa personal("个人存储中的CA", 2);
-    yxtest::TestCa system("系统信任的CA", 3);
-    const std::string pfx = yxtest::writeFile(
-        root.path(), "ca.pfx",
-        yxtest::makePfx(personal.key(), personal.cert(), {}, "pw", yxtest::PfxKind::Modern));
-    CMyCertStore my;
-    ASSERT_EQ(my.ImportP12(nullptr, pfx.c_str(), "pw"), 0);
-    trust.add(system.cert());
-
-    yxtest::CertProfile profile;
-    profile.crlUrls = {server.url("/personal.crl")};
-    auto viaPersonal = personal.issue(profile);
-    profile.crlUrls = {server.url("/system.crl")};
-    auto viaSystem = system.issue(profile);
-    server.setBody("/personal.crl", personal.crlDer({viaPersonal.cert.get()}));
-    server.setBody("/system.crl", system.crlDer({}));
-    yx::RevocationSession load;
-    EXPECT_EQ(check(viaPersonal, true), RevocationResult::Revoked);
-    EXPECT_EQ(check(viaSystem, true), RevocationResult::Good);
 }
 
 TEST_F(Revocation, UnknownIssuerIsAnErrorWithoutAnyFetch) {
@@ -345,27 +291,6 @@ TEST_F(Revocation, SecondDistributionPointIsUsedWhenTheFirstIsDown) {
     EXPECT_EQ(check(bad, false), RevocationResult::Revoked);
 }
 
-TEST_F(Revocation, SessionsNestAndBelongToTheirThread) {
-    auto cert = issueWith({server.url("/ca.crl")});
-    server.setBody("/ca.crl", ca.crlDer({}));
-    yx::RevocationSession outer;
-    EXPECT_EQ(check(cert, true), RevocationResult::Good);
-    {
-        yx::RevocationSession inner; // a load of its own
-        EXPECT_EQ(check(cert, true), RevocationResult::Good);
-        EXPECT_EQ(check(cert, true), RevocationResult::Good);
-    }
-    EXPECT_EQ(server.requestCount("/ca.crl"), 2);
-    EXPECT_EQ(check(cert, true), RevocationResult::Good); // the outer load remembers its fetch
-    EXPECT_EQ(server.requestCount("/ca.crl"), 2);
-
-    // Another thread has no current session: its check is a load of its own.
-    auto ctx = ctxOf(cert);
-    std::thread other([&] { EXPECT_EQ(yx::checkRevocation(*ctx, true), RevocationResult::Good); });
-    other.join();
-    EXPECT_EQ(server.requestCount("/ca.crl"), 3);
-}
-
 TEST_F(Revocation, RedirectsOnlyToHttp) {
     auto viaRedirect = issueWith({server.url("/moved.crl")});
     auto viaFileRedirect = issueWith({server.url("/tofile.crl")});
@@ -389,32 +314,6 @@ TEST_F(Revocation, OversizedAnswerIsRefused) {
     EXPECT_EQ(check(cert, true), RevocationResult::Good);
 }
 
-TEST(CrlDistributionPoints, KeepsHttpUrlsInOrderWithoutDuplicates) {
-    yxtest::TestCa ca;
-    yxtest::CertProfile profile;
-    profile.crlUrls = {"ldap://dir.example.test/cn=CA", "HTTP://a.example.test/ca.crl", "file:///etc/ca.crl",
-                       "https://b.example.test/ca.crl", "HTTP://a.example.test/ca.crl", "http://"};
-    auto cert = ca.issue(profile);
-    EXPECT_EQ(yx::crlDistributionUrls(cert.cert.get()),
-              (std::vector<std::string>{"HTTP://a.example.test/ca.crl", "https://b.example.test/ca.crl"}));
-    EXPECT_TRUE(yx::crlDistributionUrls(ca.cert()).empty());
-    EXPECT_FALSE(yx::isFetchableCrlUrl("ftp://x/ca.crl"));
-    EXPECT_FALSE(yx::isFetchableCrlUrl("httpx://x/ca.crl"));
-    EXPECT_TRUE(yx::isFetchableCrlUrl("https://x"));
-}
-
-TEST(CrlCache, FileIsNamedBySha256OfTheUrl) {
-    yxtest::ScopedDataRoot root;
-    // SHA-256("abc")
-    EXPECT_EQ(yx::crlCachePath("abc"),
-              root.path() +
-                  "/cache/crl/ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad.crl");
-    EXPECT_FALSE(yx::readCachedCrl("abc", 1024));
-    ASSERT_TRUE(yx::writeCachedCrl("abc", {1, 2, 3}));
-    EXPECT_EQ(yx::readCachedCrl("abc", 1024), (std::vector<unsigned char>{1, 2, 3}));
-    EXPECT_FALSE(yx::readCachedCrl("abc", 2)); // over the limit: not read
-}
-
 TEST(CrlDecode, DerPemAndJunk) {
     yxtest::TestCa ca;
     const auto der = ca.crlDer({});
@@ -426,54 +325,6 @@ TEST(CrlDecode, DerPemAndJunk) {
     EXPECT_EQ(yx::decodeCrl(trailing), nullptr);
     EXPECT_EQ(yx::decodeCrl({}), nullptr);
     EXPECT_EQ(yx::decodeCrl({'j', 'u', 'n', 'k'}), nullptr);
-}
-
-TEST(IssuerLookup, MatchesByNameAndKeyIdAndReadsSourcesLazily) {
-    yxtest::TestCa ca;
-    yxtest::TestCa twin("钥匣测试根CA", 2); // same name, other key
-    yxtest::TestCa other("另一个CA", 2);
-    auto cert = ca.issue({});
-    EXPECT_TRUE(yx::isIssuerOf(ca.cert(), cert.cert.get()));
-    EXPECT_FALSE(yx::isIssuerOf(twin.cert(), cert.cert.get()));
-    EXPECT_FALSE(yx::isIssuerOf(other.cert(), cert.cert.get()));
-    EXPECT_EQ(yx::pickIssuer(cert.cert.get(), {other.cert(), twin.cert(), ca.cert()}), ca.cert());
-    EXPECT_EQ(yx::pickIssuer(cert.cert.get(), {other.cert(), twin.cert()}), nullptr);
-
-    int firstReads = 0, secondReads = 0;
-    auto copyOf = [](X509* c) {
-        X509_up_ref(c);
-        return yx::X509Ptr(c);
-    };
-    std::vector<yx::IssuerSource> sources = {
-        [&] {
-            ++firstReads;
-            std::vector<yx::X509Ptr> v;
-            v.push_back(copyOf(twin.cert()));
-            return v;
-        },
-        [&] {
-            ++secondReads;
-            std::vector<yx::X509Ptr> v;
-            v.push_back(copyOf(ca.cert()));
-            return v;
-        },
-    };
-    yx::IssuerFinder finder(sources, false);
-    auto cert2 = ca.issue({});
-    EXPECT_EQ(X509_cmp(finder.find(cert.cert.get()), ca.cert()), 0);
-    EXPECT_EQ(X509_cmp(finder.find(cert2.cert.get()), ca.cert()), 0);
-    auto stranger = other.issue({});
-    EXPECT_EQ(finder.find(stranger.cert.get()), nullptr);
-    EXPECT_EQ(finder.find(stranger.cert.get()), nullptr);
-    EXPECT_EQ(firstReads, 1);
-    EXPECT_EQ(secondReads, 1);
-
-    // A finder that never needs the second source does not read it.
-    secondReads = 0;
-    yx::IssuerFinder early({sources[1], sources[0]}, false);
-    EXPECT_NE(early.find(cert.cert.get()), nullptr);
-    EXPECT_EQ(secondReads, 1);
-    EXPECT_EQ(firstReads, 1);
 }
 
 } // namespace

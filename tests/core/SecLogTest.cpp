@@ -24,25 +24,6 @@ std::vector<std::string> logLines() {
 
 } // namespace
 
-TEST(SecLog, WritesStampedLinesIntoTheLogFolderOfTheDataRoot) {
-    ScopedDataRoot root;
-    EXPECT_EQ(std::string(CSecLog::logFilePath()), root.path() + "/log/yaoxia.log");
-    struct stat st {};
-    ASSERT_NE(::stat((root.path() + "/log").c_str(), &st), 0); // made on first use
-
-    CSecLog log;
-    log.Log(SEC_LOG_ERROR, 42, "DigitalCertificate", "CertVerifyRevocation Error: 0x%x", 0x80092010u);
-    log.Log(SEC_LOG_ERROR, 7, "DigitalCertificate", "second %s", "line");
-    const auto lines = logLines();
-    ASSERT_EQ(lines.size(), 2u);
-    const std::regex stamped(R"(^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d \[ERROR\] DigitalCertificate:42 )"
-                             R"(CertVerifyRevocation Error: 0x80092010$)");
-    EXPECT_TRUE(std::regex_match(lines[0], stamped)) << lines[0];
-    EXPECT_NE(lines[1].find("DigitalCertificate:7 second line"), std::string::npos);
-    ASSERT_EQ(::stat(CSecLog::logFilePath(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0600u);
-}
-
 TEST(SecLog, DefaultLevelIsErrorAndHigherLevelsAreFilteredOut) {
     ScopedDataRoot root;
     CSecLog log;
@@ -61,15 +42,6 @@ TEST(SecLog, DefaultLevelIsErrorAndHigherLevelsAreFilteredOut) {
     log.SetLogLevel(SEC_LOG_NONE);
     log.Log(SEC_LOG_ERROR, 5, "f", "silenced");
     EXPECT_EQ(logLines().size(), 1u);
-}
-
-TEST(SecLog, LineBreaksInAMessageStayOnOneLine) {
-    ScopedDataRoot root;
-    CSecLog log;
-    log.Log(SEC_LOG_ERROR, 1, "f", "a\nb\r\nc");
-    const auto lines = logLines();
-    ASSERT_EQ(lines.size(), 1u);
-    EXPECT_NE(lines[0].find("a b  c"), std::string::npos);
 }
 
 TEST(SecLog, LinesOfSeveralProcessesNeverInterleave) {
@@ -98,17 +70,6 @@ TEST(SecLog, LinesOfSeveralProcessesNeverInterleave) {
     const std::regex whole(R"(^.{19} \[ERROR\] proc:\d+ [0-3] p{300} end$)");
     for (const auto& line : lines)
         ASSERT_TRUE(std::regex_match(line, whole)) << line;
-}
-
-TEST(SecLog, AnUnwritableLogFolderIsIgnoredQuietly) {
-    ScopedDataRoot root;
-    // The log folder's place is taken by a file: nothing can be written, nothing fails loudly.
-    yxtest::writeFile(root.path(), "log", std::string("not a folder"));
-    CSecLog log;
-    errno = EDOM;
-    log.Log(SEC_LOG_ERROR, 1, "f", "lost");
-    EXPECT_EQ(errno, EDOM);
-    EXPECT_EQ(yxtest::readFile(root.path() + "/log").size(), std::string("not a folder").size());
 }
 
 TEST(SecLog, FullFileIsRotatedSoTheLogStaysBounded) {

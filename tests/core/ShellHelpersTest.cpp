@@ -128,33 +128,3 @@ TEST_F(ShellHelpersTest, FileWithoutApplicationGivesTheOneMessage) {
     OpenWithShell(nullptr, "/tmp/decrypted.txt");
     EXPECT_TRUE(prompt.shown.empty());
 }
-
-TEST_F(ShellHelpersTest, ConsoleOpenerReportsTheDesktopOpenersFailure) {
-    yx::ConsolePrompt console;
-    const std::string tricky = "/tmp/my file $(touch pwned) ;'\".txt";
-    for (int status : {3, 4, 1}) {
-        FakeXdgOpen fake(status);
-        EXPECT_FALSE(console.openWithDesktop(tricky)) << status;
-        EXPECT_EQ(fake.args(), tricky + "\n"); // one argument, passed verbatim, no shell
-    }
-    FakeXdgOpen ok(0);
-    EXPECT_TRUE(console.openWithDesktop(tricky));
-    EXPECT_FALSE(fs::exists("pwned"));
-}
-
-TEST_F(ShellHelpersTest, DecryptedFileWithoutApplicationIsLeftInPlace) {
-    yxtest::TempDir dir;
-    const std::string file = yxtest::writeFile(dir.path(), "plain.zzz", std::string("content"));
-    FakeXdgOpen fake(3); // xdg-open: no application for this type
-    prompt.useConsoleOpen = true;
-    OpenWithShell(nullptr, file);
-    ASSERT_EQ(prompt.shown.size(), 1u);
-    EXPECT_EQ(prompt.shown[0].text, "未找到合适的应用程序打开该文件");
-    EXPECT_EQ(fake.args(), file + "\n");
-    EXPECT_EQ(yxtest::readFile(file).size(), 7u);
-
-    prompt.shown.clear();
-    FakeXdgOpen works(0);
-    OpenWithShell(nullptr, file);
-    EXPECT_TRUE(prompt.shown.empty());
-}

@@ -19,11 +19,3 @@ TEST(DirectorySettings, DefaultsUntilSetThenTheSettings) {
     ASSERT_TRUE(yx::settings::WriteProfileString("Directory", "HostB", "ldap://b.example.cn/"));
     EXPECT_EQ(hostB(), "ldap://b.example.cn/");
 }
-
-TEST(DirectorySettings, LabelIsHostAndPort) {
-    EXPECT_EQ(hostLabel("ldap://ldap.kavexca.cn:389/"), "ldap.kavexca.cn:389");
-    EXPECT_EQ(hostLabel("ldaps://a.example.cn:636/o=CA,c=CN"), "a.example.cn:636");
-    EXPECT_EQ(hostLabel("ldap://b.example.cn"), "b.example.cn");
-    EXPECT_EQ(hostLabel("ldap.example.cn"), "ldap.example.cn");
-    EXPECT_EQ(hostLabel("ldap:///o=x"), "ldap:///o=x");
-}

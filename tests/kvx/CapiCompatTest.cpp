@@ -1,6 +1,5 @@
 // The CryptoAPI behaviour on OpenSSL, checked against the openssl command-line tool: the MD5 to
-// 3DES key derivation, SIMPLEBLOB wrapping in both directions, the 3DES stream over pieces and
-// the "hello" password check.
+// 3DES key derivation, SIMPLEBLOB wrapping in both directions and the 3DES stream over pieces.
 #include "CapiCompat.h"
 #include "GbkText.h"
 #include "KvxTestSupport.h"
@@ -31,43 +30,6 @@ TEST(CapiDeriveKey, MatchesTheBufferConstructionComputedWithOpenssl) {
         for (size_t i = 0; i < raw.size(); ++i)
             EXPECT_EQ(key[i] & 0xFE, raw[i] & 0xFE);
     }
-}
-
-TEST(CapiDeriveKey, PasswordOutsideGbkIsHashedAsUtf8) {
-    TempDir dir;
-    const std::string password = "key\xF0\x9F\x94\x91"; // U+1F511 has no GBK form
-    ASSERT_FALSE(yx::utf8ToGbk(password).has_value());
-    TripleDesKey key{};
-    ASSERT_TRUE(capi::derivePasswordKey(password, key));
-    EXPECT_EQ(hex(toBytes(key)), hex(withOddParity(expectedPasswordKey(password, dir.path()))));
-}
-
-TEST(CapiDeriveKey, EmptyPasswordAndDistinctPasswordsGiveDistinctKeys) {
-    TripleDesKey a{}, b{}, c{};
-    ASSERT_TRUE(capi::derivePasswordKey("", a));
-    ASSERT_TRUE(capi::derivePasswordKey("x", b));
-    ASSERT_TRUE(capi::derivePasswordKey("X", c));
-    EXPECT_NE(a, b);
-    EXPECT_NE(b, c);
-}
-
-TEST(CapiDeriveKey, ParityDoesNotChangeTheCiphertext) {
-    // DES ignores the parity bits: the raw hash bytes and the parity-set key encrypt alike.
-    TempDir dir;
-    const Bytes raw = expectedPasswordKey("pw", dir.path());
-    TripleDesKey key{};
-    ASSERT_TRUE(capi::derivePasswordKey("pw", key));
-    const std::string plain = yxtest::writeFile(dir.path(), "p.bin", randomBytes(100, 1));
-    EXPECT_EQ(opensslEncrypt(plain, hex(raw), dir.path()),
-              opensslEncrypt(plain, hex(toBytes(key)), dir.path()));
-}
-
-TEST(CapiSessionKey, RandomWithOddParity) {
-    TripleDesKey a{}, b{};
-    ASSERT_TRUE(capi::generateSessionKey(a));
-    ASSERT_TRUE(capi::generateSessionKey(b));
-    EXPECT_NE(a, b);
-    EXPECT_EQ(toBytes(a), withOddParity(toBytes(a)));
 }
 
 class CapiSimpleBlob : public ::testing::Test {
@@ -160,22 +122,6 @@ TEST_F(CapiSimpleBlob, RefusesDamagedOrForeignBlobs) {
     shortBlob.assign(blob.begin(), blob.begin() + 12);
     shortBlob.insert(shortBlob.end(), ct.begin(), ct.end());
     EXPECT_TRUE(refused(shortBlob));
-}
-
-TEST(CapiPassword, HelloRoundTripAcceptsOnlyTheDerivingPassword) {
-    TripleDesKey session{};
-    ASSERT_TRUE(capi::derivePasswordKey("正确的口令", session));
-    EXPECT_TRUE(capi::checkPassword(session, "正确的口令"));
-    EXPECT_FALSE(capi::checkPassword(session, "正确的口令 "));
-    EXPECT_FALSE(capi::checkPassword(session, "wrong"));
-    TripleDesKey random{};
-    ASSERT_TRUE(capi::generateSessionKey(random));
-    EXPECT_FALSE(capi::checkPassword(random, "正确的口令"));
-    // Parity bits do not matter to the check: a key differing only there still passes.
-    TripleDesKey noParity = session;
-    for (auto& b : noParity)
-        b ^= 1;
-    EXPECT_TRUE(capi::checkPassword(noParity, "正确的口令"));
 }
 
 class TripleDes : public ::testing::Test {

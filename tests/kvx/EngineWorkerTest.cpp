@@ -53,7 +53,7 @@ class Worker : public ::testing::Test {
 protected:
     void SetUp() override {
         me = ca.issue({.cn = "Worker", .keyIndex = 1});
-        addToStore("my", me);
+        ASSERT_TRUE(addToStore("my", me));
         cert = certObject(me.cert.get());
         list.Add(cert.get(), false);
     }

@@ -1,5 +1,4 @@
-// Both readers of an encrypted file's head, rule by rule, over files built byte by byte here,
-// and the texts the properties dialog shows.
+// Both readers of an encrypted file's head, rule by rule, over files built byte by byte here.
 #include "DecryptHeadReader.h"
 #include "SecureFileInfo.h"
 #include "TestPki.h"
@@ -100,16 +99,6 @@ TEST_F(HeadReaders, VersionTwoWithRecordsAndPayload) {
     EXPECT_TRUE(info.records().empty());
 }
 
-TEST_F(HeadReaders, VersionOneIsRecognisedByItsMarkerAlone) {
-    Both r = read(concat({text("KavexFileType=1;"), Bytes(3, 0)}));
-    EXPECT_EQ(r.decrypt, 1);
-    EXPECT_EQ(r.head.version, Version::V1);
-    EXPECT_EQ(r.info, 0);
-    Both bare = read(text("KavexFileType=1;"));
-    EXPECT_EQ(bare.decrypt, 1);
-    EXPECT_EQ(bare.info, 0);
-}
-
 TEST_F(HeadReaders, OtherMarkers) {
     for (const std::string& m : {std::string("kavexfiletype=2;"), std::string("KavexFileType=3;"),
                                  std::string("Kavex"), std::string("")}) {
@@ -193,34 +182,6 @@ TEST_F(HeadReaders, UnopenableFile) {
     CSecureFileInfo info;
     EXPECT_EQ(info.Read(dir.file("absent.kvx")), -1);
     EXPECT_EQ(info.Read(dir.path()), -1); // a folder
-}
-
-TEST_F(HeadReaders, PropertiesTexts) {
-    const SecureFileProperties v2 =
-        secureFileProperties(write(concat({text("KavexFileType=2;"), headerBlock(true, ".pdf", 5000),
-                                           recordBlock("张三", "1"), recordBlock("李四", "2")})));
-    EXPECT_EQ(v2.fileType, "加密文件(Version 2.0)");
-    EXPECT_EQ(v2.extension, ".pdf");
-    EXPECT_EQ(v2.size, "5000 Byte");
-    EXPECT_EQ(v2.algorithm, "RSA-3DES");
-    EXPECT_EQ(v2.protection, "已设置密码保护");
-    EXPECT_EQ(v2.recipients, (std::vector<std::string>{"张三", "李四"}));
-
-    const SecureFileProperties open = secureFileProperties(
-        write(concat({text("KavexFileType=2;"), headerBlock(false, "", 1), recordBlock("a", "1")})));
-    EXPECT_EQ(open.protection, "未设置密码保护");
-    EXPECT_EQ(open.extension, "");
-
-    const SecureFileProperties v1 = secureFileProperties(write(text("KavexFileType=1;whatever")));
-    EXPECT_EQ(v1.fileType, "加密文件(Version 1.0)");
-    EXPECT_EQ(v1.algorithm, "RSA-3DES");
-    EXPECT_EQ(v1.extension, "");
-    EXPECT_EQ(v1.size, "");
-    EXPECT_EQ(v1.protection, "未设置密码保护");
-
-    const SecureFileProperties bad = secureFileProperties(write(text("KavexFileType=2;short")));
-    EXPECT_EQ(bad.fileType, "文件格式错误!");
-    EXPECT_EQ(bad.algorithm, "");
 }
 
 } // namespace

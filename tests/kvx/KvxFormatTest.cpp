@@ -1,4 +1,4 @@
-// The version 2 layout, byte by byte: header and record fields, GBK text, cutting, integers.
+// The version 2 layout: GBK text in the records, cutting at a character boundary, blob bounds.
 #include "KvxFormat.h"
 #include "GbkText.h"
 
@@ -19,50 +19,6 @@ bool zeroFrom(const unsigned char* p, size_t from, size_t to) {
         if (p[i] != 0)
             return false;
     return true;
-}
-
-TEST(KvxLayout, Constants) {
-    EXPECT_EQ(kMarkerV1.size(), 16u);
-    EXPECT_EQ(kMarkerV2.size(), 16u);
-    EXPECT_EQ(kFirstRecordOffset, 664u);
-    EXPECT_EQ(kHdrAlg + kHdrAlgWidth, kHeaderSize);
-    EXPECT_EQ(kRecBlob + kRecBlobWidth, kRecordSize);
-    EXPECT_EQ(kRecordTag.size(), 14u);
-    const auto m = markerV2Bytes();
-    EXPECT_EQ(field(m.data(), 16), "KavexFileType=2;");
-}
-
-TEST(KvxLayout, HeaderBytes) {
-    EncFileHeader h;
-    h.protectedFlag = true;
-    h.extension = ".doc";
-    h.sourceSize = 0x01020304;
-    const HeaderBytes b = h.toBytes();
-    EXPECT_EQ(b[0], '1');
-    EXPECT_EQ(field(&b[1], 5), std::string(".doc\0", 5));
-    EXPECT_TRUE(zeroFrom(b.data(), 5, 260));
-    EXPECT_EQ(b[260], 0x04);
-    EXPECT_EQ(b[261], 0x03);
-    EXPECT_EQ(b[262], 0x02);
-    EXPECT_EQ(b[263], 0x01);
-    const std::string provider = "Microsoft Enhanced Cryptographic Provider v1.0";
-    EXPECT_EQ(field(&b[264], provider.size()), provider);
-    EXPECT_TRUE(zeroFrom(b.data(), 264 + provider.size(), 520));
-    EXPECT_EQ(field(&b[520], 5), std::string("3DES\0", 5));
-    EXPECT_TRUE(zeroFrom(b.data(), 524, 648));
-
-    h.protectedFlag = false;
-    h.extension.clear();
-    const HeaderBytes c = h.toBytes();
-    EXPECT_EQ(c[0], '0');
-    EXPECT_TRUE(zeroFrom(c.data(), 1, 260));
-
-    const EncFileHeader back = EncFileHeader::fromBytes(b);
-    EXPECT_TRUE(back.protectedFlag);
-    EXPECT_EQ(back.extension, ".doc");
-    EXPECT_EQ(back.sourceSize, 0x01020304u);
-    EXPECT_EQ(back.algorithmName, "3DES");
-    EXPECT_EQ(back.providerName, provider);
 }
 
 TEST(KvxLayout, RecordBytesWithGbkText) {
@@ -127,22 +83,6 @@ TEST(KvxLayout, BlobMustFitAndReadersClampALargeLength) {
     ASSERT_TRUE(r.toBytes(b));
     putLe32(&b[kRecBlobLen], 0xFFFFFFFFu);
     EXPECT_EQ(KavexEncStruct::fromBytes(b).keyBlob.size(), 512u);
-}
-
-TEST(KvxLayout, MarkersAndIntegers) {
-    const unsigned char v1[] = "KavexFileType=1;";
-    const unsigned char v2[] = "KavexFileType=2;";
-    const unsigned char lower[] = "kavexfiletype=2;";
-    const unsigned char v3[] = "KavexFileType=3;";
-    EXPECT_EQ(versionOf(v1), Version::V1);
-    EXPECT_EQ(versionOf(v2), Version::V2);
-    EXPECT_EQ(versionOf(lower), Version::None);
-    EXPECT_EQ(versionOf(v3), Version::None);
-    unsigned char p[4];
-    putLe32(p, 0xA1B2C3D4u);
-    EXPECT_EQ(p[0], 0xD4);
-    EXPECT_EQ(p[3], 0xA1);
-    EXPECT_EQ(getLe32(p), 0xA1B2C3D4u);
 }
 
 } // namespace

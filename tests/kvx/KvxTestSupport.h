@@ -4,8 +4,8 @@
 
 #include "CertStore.h"
 #include "DigitalCertificate.h"
-#include "TestPki.h"
-#include "UserPrompt.h"
+#include "People.h"
+#include "RecordingPrompt.h"
 
 #include <gtest/gtest.h>
 
@@ -21,65 +21,16 @@
 namespace kvxtest {
 
 using yxtest::Bytes;
-
-struct Shown {
-    std::string text, caption;
-    yx::MsgIcon icon;
-    yx::MsgButtons buttons;
-};
-
-// Records every message; answers questions with `answer`; opens nothing.
-class RecordingPrompt : public yx::UserPrompt {
-public:
-    RecordingPrompt() { yx::setPrompt(this); }
-    ~RecordingPrompt() override { yx::setPrompt(nullptr); }
-
-    yx::MsgAnswer message(const std::string& text, const std::string& caption, yx::MsgIcon icon,
-                          yx::MsgButtons buttons, void*) override {
-        std::lock_guard lock(mu);
-        shown.push_back({text, caption, icon, buttons});
-        return answer;
-    }
-    std::optional<std::string> chooseFile(const yx::FileChooserRequest&, void*) override {
-        return std::nullopt;
-    }
-    bool openWithDesktop(const std::string& path) override {
-        std::lock_guard lock(mu);
-        opened.push_back(path);
-        return true;
-    }
-    int runProgram(const std::vector<std::string>&, bool) override { return -1; }
-
-    std::vector<std::string> texts() {
-        std::lock_guard lock(mu);
-        std::vector<std::string> t;
-        for (auto& s : shown)
-            t.push_back(s.text);
-        return t;
-    }
-
-    std::mutex mu;
-    std::vector<Shown> shown;
-    std::vector<std::string> opened;
-    yx::MsgAnswer answer = yx::MsgAnswer::Cancel;
-};
+using yxtest::RecordingPrompt;
 
 using yxtest::pkcs8Der;
 
-// Puts a certificate (with its key for the personal store) into the store "my" or "other".
-inline void addToStore(const std::string& store, const yxtest::Issued& who, bool withKey = true) {
-    auto backend = yx::makeDiskStoreBackend(store);
-    ASSERT_TRUE(backend->add(who.der(), withKey ? pkcs8Der(who.key.get()) : Bytes{}, std::nullopt, ""));
-}
+using yxtest::thumbOf;
+
+using yxtest::addToStore;
 
 inline std::unique_ptr<CDigitalCertificate> certObject(X509* x) {
     return std::make_unique<CDigitalCertificate>(yx::CertContext::fromX509(x));
-}
-
-inline std::string thumbOf(X509* x) {
-    std::string t;
-    certObject(x)->getThumbPrint(t);
-    return t;
 }
 
 inline std::string hex(const unsigned char* p, size_t n) {

@@ -75,7 +75,7 @@ TEST_F(AddrBook, ReadsRecordsSkipsMarkedOnesAndFindsThePrimaryAddressCertificate
     EXPECT_EQ(thumbs(two),
               (std::vector<std::string>{kvxtest::thumbOf(a.cert.get()), kvxtest::thumbOf(b.cert.get())}));
     EXPECT_EQ(two.getText(CFoxmailContact::kRest), "Note: n\r\n");
-    EXPECT_TRUE(prompt.shown.empty());
+    EXPECT_TRUE(prompt.messages.empty());
 }
 
 TEST(FoxmailBlock, CertificateLinesSplitAtBars) {

@@ -104,19 +104,6 @@ TEST_F(ToolLdapSearch, PrintsHolderEmailAndThumbprint) {
     EXPECT_EQ(rows(both.out)[0][2], dir().li);
 }
 
-TEST_F(ToolLdapSearch, AllSearchesBothHostsInOrder) {
-    ToolRun r = tool({"ldap-search", "all", "--name", "李四"});
-    ASSERT_EQ(r.status, 0) << r.err;
-    ASSERT_EQ(rows(r.out).size(), 1u);
-    EXPECT_EQ(rows(r.out)[0][0], "李四");
-
-    // 王五 is on both hosts, with a certificate only on A.
-    ToolRun w = tool({"ldap-search", "all", "--email", "wang@example.cn"});
-    ASSERT_EQ(w.status, 0) << w.err;
-    ASSERT_EQ(rows(w.out).size(), 1u);
-    EXPECT_EQ(rows(w.out)[0][2], dir().wang);
-}
-
 TEST_F(ToolLdapSearch, NothingFoundIsSuccessWithTheMessage) {
     ToolRun r = tool({"ldap-search", "A", "--name", "李四"}); // 李四 is on host B only
     EXPECT_EQ(r.status, 0);
@@ -134,28 +121,6 @@ TEST_F(ToolLdapSearch, NoCriteriaIsRefused) {
     }
     EXPECT_EQ(tool({"ldap-search", "C", "--name", "x"}).status, 2);
     EXPECT_EQ(tool({"ldap-search", "--name", "x"}).status, 2);
-}
-
-TEST_F(ToolLdapSearch, AllFailsOnlyWhenBothHostsFail) {
-    setHosts(down(), dir().slapd.urlB());
-    ToolRun a = tool({"ldap-search", "A", "--name", "李四"});
-    EXPECT_NE(a.status, 0);
-    EXPECT_TRUE(has(a.err, kFailed)) << a.err;
-    EXPECT_TRUE(a.out.empty());
-
-    ToolRun all = tool({"ldap-search", "all", "--name", "李四"});
-    ASSERT_EQ(all.status, 0) << all.err;
-    EXPECT_EQ(rows(all.out).size(), 1u);
-    EXPECT_FALSE(has(all.err, kFailed)) << "a failed host is not reported when the other answered";
-
-    ToolRun none = tool({"ldap-search", "all", "--name", "张三"}); // only on the host that is down
-    EXPECT_EQ(none.status, 0);
-    EXPECT_TRUE(has(none.err, kNoMatch)) << none.err;
-
-    setHosts(down(), "ldap://127.0.0.1:" + std::to_string(closedPort()) + "/");
-    ToolRun both = tool({"ldap-search", "all", "--name", "李四"});
-    EXPECT_NE(both.status, 0);
-    EXPECT_TRUE(has(both.err, kFailed)) << both.err;
 }
 
 TEST_F(ToolLdapSearch, ImportAddsEveryCertificateFound) {

@@ -25,9 +25,9 @@ struct ToolMail : ::testing::Test {
                 tLi2 = kvxtest::thumbOf(li2.cert.get());
 
     void SetUp() override {
-        kvxtest::addToStore("my", mine);
-        kvxtest::addToStore("other", li, false);
-        kvxtest::addToStore("other", li2, false);
+        ASSERT_TRUE(kvxtest::addToStore("my", mine));
+        ASSERT_TRUE(kvxtest::addToStore("other", li, std::nullopt, false));
+        ASSERT_TRUE(kvxtest::addToStore("other", li2, std::nullopt, false));
         ASSERT_TRUE(COEEmailAcc::AddAccount("张三", "zhang@x.cn"));
         std::filesystem::create_directories(yx::paths::dataDir() + "/addressbook");
         yxtest::writeFile(

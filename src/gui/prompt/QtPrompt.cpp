@@ -1,6 +1,7 @@
 #include "QtPrompt.h"
 
 #include "LocalPath.h"
+#include "ProgramStart.h"
 #include "prompt/FileFilter.h"
 #include "prompt/InputBlocker.h"
 
@@ -15,11 +16,6 @@
 #include <QPushButton>
 #include <QThread>
 #include <QTimer>
-
-#include <atomic>
-#include <climits>
-#include <memory>
-#include <thread>
 
 namespace yx {
 
@@ -129,42 +125,49 @@ bool QtPrompt::openWithDesktop(const std::string& pathOrUrl) {
     // xdg-open usually hands over and ends at once, but some openers stay until the document is
     // closed: wait a little for its verdict, keeping the window painted, then take a still
     // running opener as success.
-    auto status = std::make_shared<std::atomic<int>>(INT_MIN);
-    std::thread([status, target = pathOrUrl] {
-        status->store(spawnProgram({"xdg-open", target}, true));
-    }).detach();
+    const int pid = startProgram({"xdg-open", pathOrUrl});
+    if (pid < 0)
+        return false;
     QDeadlineTimer deadline(openerWaitMs);
-    while (status->load() == INT_MIN && !deadline.hasExpired()) {
+    while (!deadline.hasExpired()) {
+        if (const std::optional<int> status = programEnded(pid, false))
+            return *status == 0;
         if (QCoreApplication::instance())
             QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
         QThread::msleep(10);
     }
-    const int result = status->load();
-    return result == INT_MIN || result == 0;
+    releaseProgram(pid);
+    return true;
 }
 
 int QtPrompt::runProgram(const std::vector<std::string>& argv, bool wait) {
     QCoreApplication* app = QCoreApplication::instance();
     if (!wait || !app || QThread::currentThread() != app->thread())
         return spawnProgram(argv, wait);
-    // The program (the certificate viewer) is waited for off the GUI thread: the windows keep
+    // The program (the certificate viewer) is watched from the event loop: the windows keep
     // painting and the tray keeps working, while input to the windows is held back as under a
     // modal dialog.
-    auto status = std::make_shared<std::atomic<int>>(INT_MIN);
-    std::thread([status, argv] { status->store(spawnProgram(argv, true)); }).detach();
+    const int pid = startProgram(argv);
+    if (pid < 0)
+        return -1;
+    std::optional<int> status = programEnded(pid, false);
+    if (status)
+        return *status;
     InputBlocker blocker;
     QEventLoop loop;
     QTimer poll;
     poll.setInterval(25);
     QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (status->load() != INT_MIN)
+        status = programEnded(pid, false);
+        if (status)
             loop.quit();
     });
     poll.start();
-    if (status->load() == INT_MIN)
-        loop.exec();
-    const int result = status->load();
-    return result == INT_MIN ? 0 : result; // the program ends on its own when the loop was left early
+    loop.exec();
+    if (status)
+        return *status;
+    releaseProgram(pid); // the program ends on its own when the loop was left early
+    return 0;
 }
 
 std::optional<std::string> QtPrompt::askPassword(const std::string& text, const std::string& caption,

@@ -1,10 +1,7 @@
-// The command-line operations: the text rebuilt from the argument vector, the switches, the
-// desktop actions' command lines, and each operation run for real: "/E" keeps the target as
-// typed (the page appends ".kvx"), "/e" is a path to decrypt, "/D" and "/P" in their quoted and
-// unquoted forms, "/C" on the fourth tab, "/M" composing the mail with xdg-email, and an
-// operation beside a running interactive instance.
-#include "../dialogs/CertDialogTestKit.h"
-#include "../dialogs/ModalScript.h"
+// The command-line operations: the text rebuilt from the argument vector, the switch table, paths
+// reaching their operation intact, "/M" composing the mail with xdg-email (and what a missing mail
+// program gives), and an operation beside a running interactive instance.
+#include "DialogDriver.h"
 #include "FileEncTestKit.h"
 #include "GuiTestEnv.h"
 #include "RecordingPrompt.h"
@@ -64,46 +61,6 @@ QString pathReceived(const CommandLineRequest& r) {
     return encdlg::presetPath(r.argument);
 }
 
-// The Exec lines of a desktop or action file, split as the desktop-entry rules split them, with
-// %f / %F standing for `path` (one argument), and without the program name.
-QList<QStringList> execArguments(const QString& file, const QString& path) {
-    QList<QStringList> out;
-    QFile f(file);
-    if (!f.open(QIODevice::ReadOnly))
-        return out;
-    for (const QString& line : QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'))) {
-        if (!line.startsWith(QLatin1String("Exec=")))
-            continue;
-        QStringList argv = line.mid(5).split(QLatin1Char(' '), Qt::SkipEmptyParts);
-        if (argv.isEmpty() || argv.first() != QLatin1String("yaoxia"))
-            return {};
-        argv.removeFirst();
-        for (QString& a : argv)
-            if (a == QLatin1String("%f") || a == QLatin1String("%F"))
-                a = path;
-        out << argv;
-    }
-    return out;
-}
-
-// Makes an encrypted file for the user's own certificate through the engine's page flow.
-QString encryptedFile(const QString& dir, const QString& name) {
-    const QString plain = dir + QLatin1Char('/') + name;
-    if (!writeText(plain, "secret contents\n"))
-        return {};
-    FileEncPage page;
-    ModalScript script;
-    script.on(res::IDD_ENCRYPT_FILE, [plain](QDialog* d) {
-        control<QLineEdit>(d, res::IDC_ENC_SOURCE)->setText(plain);
-        control<QLineEdit>(d, res::IDC_ENC_TARGET)->setText(plain + QStringLiteral(".kvx"));
-        clickId(d, res::IDOK);
-    });
-    page.onCommand(res::ID_FILE_ENCRYPT);
-    return script.waitFinished() && QFile::exists(plain + QStringLiteral(".kvx"))
-               ? plain + QStringLiteral(".kvx")
-               : QString();
-}
-
 } // namespace
 
 class CommandLineTest : public QObject, public FreshGuiTest {
@@ -117,14 +74,7 @@ private slots:
     void switchesAndArguments_data();
     void switchesAndArguments();
     void pathsReachTheirOperationIntact();
-    void aLonePathThatLooksLikeASwitchIsOne();
-    void desktopActionsPassThePathIntact();
 
-    void encryptKeepsTheTargetAsTyped();
-    void lowerCaseSwitchIsAPathToDecrypt();
-    void decryptQuotedAndUnquoted();
-    void propertiesOfAnEncryptedFile();
-    void configurationOnTheFourthTab();
     void mailComposesWithTheEncryptedFile();
     void mailAfterACancelledEncryptionIsNotComposed();
     void mailProgramMissingOrUnconfigured();
@@ -212,180 +162,6 @@ void CommandLineTest::pathsReachTheirOperationIntact() {
     }
 }
 
-void CommandLineTest::aLonePathThatLooksLikeASwitchIsOne() {
-    // Why the desktop actions always name their switch: without it, an absolute path beginning
-    // with "/E" is read as the encrypt switch.
-    const CommandLineRequest r = parseCommandLine(commandLineText({QStringLiteral("/Encrypted/x.kvx")}));
-    QCOMPARE(r.op, CommandLineOp::Encrypt);
-    QCOMPARE(r.argument, QStringLiteral("ncrypted/x.kvx"));
-}
-
-void CommandLineTest::desktopActionsPassThePathIntact() {
-    const QString data = QStringLiteral(YAOXIA_SOURCE_DIR "/data/");
-    struct Action {
-        const char* file;
-        QList<CommandLineOp> ops; // one per Exec line, in file order
-    };
-    const QList<Action> actions = {
-        {"yaoxia-decrypt.desktop", {CommandLineOp::Decrypt}},
-        {"servicemenus/yaoxia-encrypt.desktop", {CommandLineOp::Encrypt}},
-        {"servicemenus/yaoxia-kvx.desktop", {CommandLineOp::Decrypt, CommandLineOp::Properties}},
-        {"file-manager-actions/yaoxia-encrypt.desktop", {CommandLineOp::Encrypt}},
-        {"file-manager-actions/yaoxia-decrypt.desktop", {CommandLineOp::Decrypt}},
-        {"file-manager-actions/yaoxia-properties.desktop", {CommandLineOp::Properties}},
-        {"nemo-actions/yaoxia-encrypt.nemo_action", {CommandLineOp::Encrypt}},
-        {"nemo-actions/yaoxia-decrypt.nemo_action", {CommandLineOp::Decrypt}},
-        {"nemo-actions/yaoxia-properties.nemo_action", {CommandLineOp::Properties}},
-    };
-    for (const Action& action : actions) {
-        for (const QString& path : kTrickyPaths) {
-            const QList<QStringList> lines = execArguments(data + QLatin1String(action.file), path);
-            QCOMPARE(lines.size(), action.ops.size());
-            for (int i = 0; i < lines.size(); ++i) {
-                const CommandLineRequest r = parseCommandLine(commandLineText(lines[i]));
-                QVERIFY2(r.op == action.ops[i], action.file);
-                QVERIFY2(pathReceived(r) == path,
-                         qPrintable(QLatin1String(action.file) + QLatin1Char(' ') + path));
-            }
-        }
-    }
-    // The menu entry starts the main window: no arguments at all.
-    QCOMPARE(execArguments(data + QStringLiteral("yaoxia.desktop"), QString()), QList<QStringList>({{}}));
-}
-
-void CommandLineTest::encryptKeepsTheTargetAsTyped() {
-    FileEncPeople people;
-    people.addOwnCertificate("命令行用户", "me@example.com");
-    const QString dir = m_env->root() + QStringLiteral("/命令 行");
-    QVERIFY(QDir().mkpath(dir));
-    const QString source = dir + QStringLiteral("/原始 \"文件\".txt");
-    QVERIFY(writeText(source, QByteArray(3000, 'q')));
-
-    int run = 0;
-    for (const QStringList& args : {QStringList({"/E", source}), QStringList({"/E" + source})}) {
-        const QString typed = dir + QStringLiteral("/输出%1").arg(++run);
-        m_prompt->clear();
-        ModalScript script;
-        script.on(res::IDD_ENCRYPT_FILE, [source, typed](QDialog* d) {
-            QCOMPARE(textOf(d, res::IDC_ENC_SOURCE), source);
-            QCOMPARE(textOf(d, res::IDC_ENC_TARGET), source + QStringLiteral(".kvx"));
-            typeInto(d, res::IDC_ENC_TARGET, typed);
-            clickId(d, res::IDOK);
-        });
-        QCOMPARE(runCommandLine(args), 0);
-        QVERIFY2(script.waitFinished(), qPrintable(script.failure()));
-        QVERIFY(m_prompt->shown("加密成功！"));
-        // The command line passes the target on as typed: no ".kvx" is appended.
-        QVERIFY(readAll(typed).startsWith("KavexFileType=2;"));
-        QVERIFY(!QFile::exists(typed + QStringLiteral(".kvx")));
-    }
-    // The text form with a blank and quotes behind the switch: the dialog trims them.
-    ModalScript script;
-    script.on(res::IDD_ENCRYPT_FILE, [source](QDialog* d) {
-        QCOMPARE(textOf(d, res::IDC_ENC_SOURCE), source);
-        d->reject();
-    });
-    QCOMPARE(runCommandLineText(QStringLiteral("/E  \"") + source + QStringLiteral("\"")), 0);
-    QVERIFY2(script.waitFinished(), qPrintable(script.failure()));
-}
-
-void CommandLineTest::lowerCaseSwitchIsAPathToDecrypt() {
-    const QString file = m_env->root() + QStringLiteral("/x.txt");
-    QVERIFY(writeText(file, "plain"));
-    // "/e /…/x.txt" as a whole is the encrypted file's path: it does not exist, so the decrypt
-    // dialog says it cannot open it and closes; no encrypt dialog comes up.
-    QCOMPARE(runCommandLine({QStringLiteral("/e"), file}), 0);
-    QVERIFY(staysWithoutDialog());
-    YX_EXPECT_ONE_MESSAGE(*m_prompt, "打开解密源文件失败！", "钥匣", MsgIcon::Error, MsgButtons::Ok);
-}
-
-void CommandLineTest::decryptQuotedAndUnquoted() {
-    FileEncPeople people;
-    people.addOwnCertificate("解密用户", "me@example.com");
-    const QString dir = m_env->root() + QStringLiteral("/加密 文件");
-    QVERIFY(QDir().mkpath(dir));
-    const QString encrypted = encryptedFile(dir, QStringLiteral("年度 \"总结\".doc"));
-    QVERIFY(!encrypted.isEmpty());
-    const QString expectedTarget = dir + QStringLiteral("/年度 \"总结\".doc");
-
-    const QList<QStringList> forms = {
-        {"/D", encrypted},               // as the desktop actions start it
-        {"/D" + encrypted},              // glued
-        {encrypted},                     // a plain path: decrypt
-        {"/D", "\"" + encrypted + "\""}, // quoted by the caller
-    };
-    for (const QStringList& args : forms) {
-        ModalScript script;
-        script.on(res::IDD_DECRYPT_FILE, [encrypted, expectedTarget](QDialog* d) {
-            QCOMPARE(textOf(d, res::IDC_DEC_SOURCE), encrypted);
-            QCOMPARE(textOf(d, res::IDC_DEC_TARGET), expectedTarget);
-            d->reject();
-        });
-        QCOMPARE(runCommandLine(args), 0);
-        QVERIFY2(script.waitFinished(),
-                 qPrintable(args.join(QLatin1Char('|')) + QLatin1Char(' ') + script.failure()));
-    }
-    // The text forms: a blank behind "/D", and quotes.
-    for (const QString& text : {QStringLiteral("/D ") + encrypted, QStringLiteral("/D \"") + encrypted + "\"",
-                                QStringLiteral("\"") + encrypted + "\""}) {
-        ModalScript script;
-        script.on(res::IDD_DECRYPT_FILE, [encrypted](QDialog* d) {
-            QCOMPARE(textOf(d, res::IDC_DEC_SOURCE), encrypted);
-            d->reject();
-        });
-        QCOMPARE(runCommandLineText(text), 0);
-        QVERIFY2(script.waitFinished(), qPrintable(text + QLatin1Char(' ') + script.failure()));
-    }
-
-    // And to the end: the decrypted file is written.
-    QVERIFY(QFile::remove(expectedTarget));
-    m_prompt->clear();
-    m_prompt->answer(MsgAnswer::Cancel); // do not open the decrypted file
-    ModalScript script;
-    script.on(res::IDD_DECRYPT_FILE, [](QDialog* d) { clickId(d, res::IDOK); });
-    QCOMPARE(runCommandLine({QStringLiteral("/D"), encrypted}), 0);
-    QVERIFY2(script.waitFinished(), qPrintable(script.failure()));
-    QCOMPARE(readAll(expectedTarget), QByteArray("secret contents\n"));
-}
-
-void CommandLineTest::propertiesOfAnEncryptedFile() {
-    FileEncPeople people;
-    people.addOwnCertificate("属性用户", "me@example.com");
-    const QString encrypted = encryptedFile(m_env->root(), QStringLiteral("属性 测试.pdf"));
-    QVERIFY(!encrypted.isEmpty());
-    for (const QStringList& args : {QStringList({"/P", encrypted}), QStringList({"/P" + encrypted})}) {
-        ModalScript script;
-        script.on(res::IDD_SECURE_FILE_PROP, [encrypted](QDialog* d) {
-            auto* prop = qobject_cast<CDlgSecureFileProp*>(d);
-            QVERIFY(prop);
-            QCOMPARE(prop->path(), encrypted);
-            QCOMPARE(control<QLabel>(d, res::IDC_PROP_FILE_TYPE)->text(),
-                     QStringLiteral("加密文件(Version 2.0)"));
-            QCOMPARE(control<QLabel>(d, res::IDC_PROP_EXTENSION)->text(), QStringLiteral(".pdf"));
-            d->accept();
-        });
-        QCOMPARE(runCommandLine(args), 0);
-        QVERIFY2(script.waitFinished(), qPrintable(script.failure()));
-    }
-}
-
-void CommandLineTest::configurationOnTheFourthTab() {
-    QVERIFY(settings::GetProfileString("UpdateConfig", "StartUpCheckNew", "<missing>") == "<missing>");
-    ModalScript script;
-    script.on(res::IDD_CONFIG, [](QDialog* d) {
-        auto* config = qobject_cast<CConfigDialog*>(d);
-        QVERIFY(config);
-        QCOMPARE(config->tabs()->currentIndex(), 3);
-        QVERIFY(config->tabs()->currentWidget()->isVisible());
-        clickId(d, res::IDOK);
-    });
-    QCOMPARE(runCommandLine({QStringLiteral("/C"), QStringLiteral("whatever follows")}), 0);
-    QVERIFY2(script.waitFinished(), qPrintable(script.failure()));
-    // OK saved every setting, as from the menu.
-    QCOMPARE(settings::GetProfileString("UpdateConfig", "StartUpCheckNew", "<missing>"), std::string("0"));
-    QCOMPARE(settings::GetProfileString("DefaultEncCert", "CertHash", "<missing>"), std::string());
-}
-
 void CommandLineTest::mailComposesWithTheEncryptedFile() {
     FileEncPeople people;
     people.addOwnCertificate("发件人", "me@example.com");
@@ -403,7 +179,7 @@ void CommandLineTest::mailComposesWithTheEncryptedFile() {
         for (int i = 0; i < list->topLevelItemCount(); ++i)
             list->topLevelItem(i)->setCheckState(0, Qt::Checked);
         typeInto(d, res::IDC_ENC_TARGET, typed);
-        clickId(d, res::IDOK);
+        click(d, res::IDOK);
     });
     QCOMPARE(runCommandLine({QStringLiteral("/M"), source}), 0);
     QVERIFY2(script.waitFinished(), qPrintable(script.failure()));
@@ -438,7 +214,7 @@ void CommandLineTest::mailAfterACancelledEncryptionIsNotComposed() {
     // Only the user's own certificate: a message without recipients is still composed.
     const QString typed = m_env->root() + QStringLiteral("/a.kvx");
     ModalScript own;
-    own.on(res::IDD_ENCRYPT_FILE, [](QDialog* d) { clickId(d, res::IDOK); });
+    own.on(res::IDD_ENCRYPT_FILE, [](QDialog* d) { click(d, res::IDOK); });
     QCOMPARE(runCommandLine({QStringLiteral("/M"), source}), 0);
     QVERIFY2(own.waitFinished(), qPrintable(own.failure()));
     QCOMPARE(m_prompt->programs.size(), size_t(1));

@@ -4,12 +4,13 @@
 
 #include "CertList.h"
 #include "CertStore.h"
+#include "DialogDriver.h"
 #include "DigitalCertificate.h"
 #include "EncryptionEngine.h"
 #include "GuiTestEnv.h"
+#include "People.h"
 #include "RecordingPrompt.h"
 #include "Settings.h"
-#include "TestPki.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -32,138 +33,35 @@ namespace enctest {
 
 using yxtest::Bytes;
 using yxtest::Issued;
+using ThreadNotingPrompt = yxtest::RecordingPrompt;
+using yxtest::click;
+using yxtest::control;
+using yxtest::onModal;
+using yxtest::q;
+using yxtest::s;
+using yxtest::typeInto;
 
-inline QString q(const std::string& s) {
-    return QString::fromStdString(s);
-}
-inline std::string s(const QString& text) {
-    return text.toStdString();
-}
-
-// A recording prompt that also notes whether each message was shown on the UI thread.
-class ThreadNotingPrompt : public yxtest::RecordingPrompt {
-public:
-    yx::MsgAnswer message(const std::string& text, const std::string& caption, yx::MsgIcon icon,
-                          yx::MsgButtons buttons, void* owner) override {
-        if (QThread::currentThread() != qApp->thread())
-            ++offUiThread;
-        else if (beforeMessage)
-            beforeMessage();
-        return RecordingPrompt::message(text, caption, icon, buttons, owner);
-    }
-    bool openWithDesktop(const std::string& path) override {
-        if (QThread::currentThread() != qApp->thread())
-            ++offUiThread;
-        return RecordingPrompt::openWithDesktop(path);
-    }
-    std::vector<std::string> texts() const {
-        std::vector<std::string> out;
-        for (const auto& m : messages)
-            out.push_back(m.text);
-        return out;
-    }
-    int offUiThread = 0;
-    std::function<void()> beforeMessage; // runs on the UI thread as a message is shown
+// The user's own certificates (personal store, with keys) and other people's.
+struct Pki : yxtest::People {
+    Issued me = person("张三", "zhangsan@example.cn", 1, KU_KEY_ENCIPHERMENT | KU_DIGITAL_SIGNATURE);
+    Issued signer = person("张三签名", "", 2, KU_DIGITAL_SIGNATURE); // signing only
+    Issued alice = person("李四", "lisi@example.cn", 3, KU_KEY_ENCIPHERMENT);
+    Issued bob = person("王五", "", 4, KU_KEY_ENCIPHERMENT);
+    Issued stranger = person("赵六", "", 5, KU_KEY_ENCIPHERMENT); // nobody holds it
 };
 
-// The control with this id; the test stops when it is missing.
-template <class T = QWidget> T* control(QWidget* dialog, int id) {
-    T* w = dialog->findChild<T*>(QString::number(id));
-    if (!w)
-        qFatal("control %d missing in %s", id, qPrintable(dialog->objectName()));
-    return w;
+using yxtest::thumbOf;
+
+inline void importPersonal(const Issued& who, const std::string& /*dir*/, const std::string& friendly = "") {
+    QVERIFY(yxtest::addToStore("my", who, friendly.empty() ? std::nullopt : std::optional(friendly)));
 }
 
-inline void typeInto(QWidget* dialog, int id, const QString& text) {
-    QLineEdit* edit = control<QLineEdit>(dialog, id);
-    edit->setFocus();
-    edit->selectAll();
-    edit->del();
-    edit->insert(text); // as an input method commits Chinese text
-}
-
-inline void click(QWidget* dialog, int id) {
-    QAbstractButton* button = control<QAbstractButton>(dialog, id);
-    QVERIFY2(button->isEnabled(), qPrintable(QStringLiteral("button %1 is disabled").arg(id)));
-    QTest::mouseClick(button, Qt::LeftButton);
-}
-
-// Runs `act` on the next modal dialog with this object name once it shows (polling the modal
-// stack, as the dialog is run by code under test). Gives up after `timeoutMs`.
-inline void onModal(const QString& objectName, std::function<void(QDialog*)> act, int timeoutMs = 20000) {
-    auto* timer = new QTimer;
-    auto clock = std::make_shared<QElapsedTimer>();
-    clock->start();
-    QObject::connect(timer, &QTimer::timeout, [timer, clock, objectName, act, timeoutMs] {
-        QWidget* w = QApplication::activeModalWidget();
-        auto* dialog = qobject_cast<QDialog*>(w);
-        if (dialog && dialog->objectName() == objectName && dialog->isVisible()) {
-            timer->stop();
-            timer->deleteLater();
-            act(dialog);
-        } else if (clock->elapsed() > timeoutMs) {
-            timer->stop();
-            timer->deleteLater();
-            qWarning("no modal dialog %s appeared", qPrintable(objectName));
-        }
-    });
-    timer->start(10);
-}
-
-// The test PKI: the user's own certificates (personal store, with keys) and other people's.
-struct Pki {
-    yxtest::TestCa ca{"钥匣测试根CA", 0};
-    Issued me;     // encryption and signing
-    Issued signer; // the user's signing-only certificate
-    Issued alice;  // other people
-    Issued bob;
-    Issued stranger; // nobody holds it
-
-    Pki() {
-        me = ca.issue(profile("张三", "zhangsan@example.cn", KU_KEY_ENCIPHERMENT | KU_DIGITAL_SIGNATURE, 1));
-        signer = ca.issue(profile("张三签名", "", KU_DIGITAL_SIGNATURE, 2));
-        alice = ca.issue(profile("李四", "lisi@example.cn", KU_KEY_ENCIPHERMENT, 3));
-        bob = ca.issue(profile("王五", "", KU_KEY_ENCIPHERMENT, 4));
-        stranger = ca.issue(profile("赵六", "", KU_KEY_ENCIPHERMENT, 5));
-    }
-    static yxtest::CertProfile profile(const std::string& cn, const std::string& email, int ku, int key) {
-        yxtest::CertProfile sp;
-        sp.cn = cn;
-        sp.email = email;
-        sp.keyUsage = ku;
-        sp.keyIndex = key;
-        return sp;
-    }
-};
-
-inline std::string thumbOf(const Issued& who) {
-    CDigitalCertificate cert(yx::CertContext::fromX509(who.cert.get()));
-    std::string t;
-    cert.getThumbPrint(t);
-    return t;
-}
-
-// Imports the certificate with its key into the personal store through a PFX file.
-inline void importPersonal(const Issued& who, const std::string& dir, const std::string& friendly = "") {
-    const Bytes pfx = yxtest::makePfx(who.key.get(), who.cert.get(), {}, "pfx-pw", yxtest::PfxKind::TripleDes,
-                                      friendly.empty() ? std::nullopt : std::optional<std::string>(friendly));
-    const std::string path = yxtest::writeFile(dir, thumbOf(who).substr(0, 8) + ".pfx", pfx);
-    CMyCertStore my;
-    QCOMPARE(my.ImportP12(nullptr, path.c_str(), "pfx-pw"), 0);
-}
-
-inline void importOther(const Issued& who, const std::string& dir) {
-    const std::string path = yxtest::writeFile(dir, thumbOf(who).substr(0, 8) + ".cer", who.der());
-    COtherCertStore other;
-    QCOMPARE(other.ImportCert(path.c_str()), 0);
+inline void importOther(const Issued& who, const std::string& /*dir*/) {
+    QVERIFY(yxtest::addToStore("other", who));
 }
 
 inline void setDefaultCert(const std::string& thumb) {
     QVERIFY(yx::settings::WriteProfileString("DefaultEncCert", "CertHash", thumb));
-}
-
-inline std::string defaultCertSetting() {
-    return yx::settings::GetProfileString("DefaultEncCert", "CertHash", "");
 }
 
 // Encrypts `source` into `target` with the engine alone (no dialogs, no message) for these

@@ -3,11 +3,12 @@
 #pragma once
 
 #include "CertStore.h"
+#include "DialogDriver.h"
 #include "DigitalCertificate.h"
 #include "GuiTestEnv.h"
+#include "People.h"
 #include "RecordingPrompt.h"
 #include "Settings.h"
-#include "TestPki.h"
 
 #include <openssl/x509.h>
 
@@ -23,13 +24,6 @@
 
 namespace yxtest {
 
-inline std::string thumbprintOf(X509* x) {
-    CDigitalCertificate cert(yx::CertContext::fromX509(x));
-    std::string t;
-    cert.getThumbPrint(t);
-    return t;
-}
-
 // A CA and the people of the tests. Call inside a data root (YAOXIA_HOME set).
 class FileEncPeople {
 public:
@@ -43,10 +37,9 @@ public:
         profile.email = email;
         profile.keyIndex = 1;
         m_own = m_ca.issue(profile);
-        auto backend = yx::makeDiskStoreBackend("my");
-        if (!backend->add(m_own.der(), pkcs8Der(m_own.key.get()), std::nullopt, ""))
+        if (!addToStore("my", m_own))
             qFatal("cannot fill the personal store");
-        const std::string thumb = thumbprintOf(m_own.cert.get());
+        const std::string thumb = thumbOf(m_own);
         if (makeDefault && !yx::settings::WriteProfileString("DefaultEncCert", "CertHash", thumb))
             qFatal("cannot write the default certificate");
         return thumb;
@@ -59,8 +52,7 @@ public:
         profile.email = email;
         profile.keyIndex = keyIndex;
         const Issued other = m_ca.issue(profile);
-        auto backend = yx::makeDiskStoreBackend("other");
-        if (!backend->add(other.der(), {}, std::nullopt, ""))
+        if (!addToStore("other", other))
             qFatal("cannot fill the other-people store");
     }
 
@@ -68,16 +60,6 @@ private:
     TestCa m_ca;
     Issued m_own;
 };
-
-inline bool writeText(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
-inline QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 // A data root and a recording prompt made fresh for each test function. The test class derives
 // from QObject and this, and calls startTest() in init() and endTest() in cleanup().
@@ -95,17 +77,5 @@ protected:
     std::unique_ptr<ScopedGuiEnv> m_env;
     std::unique_ptr<RecordingPrompt> m_prompt;
 };
-
-// No modal dialog comes up within a while.
-inline bool staysWithoutDialog(int ms = 300) {
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < ms) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        if (QApplication::activeModalWidget())
-            return false;
-    }
-    return true;
-}
 
 } // namespace yxtest

@@ -1,8 +1,7 @@
 // Flows that must lose nothing: the page's overwrite question is about the file the encryption
 // replaces (".kvx" appended), "/M" mails only a file that was written, recipients are mailed
 // or named, and a file name that is not UTF-8 goes through the command line intact.
-#include "../dialogs/CertDialogTestKit.h"
-#include "../dialogs/ModalScript.h"
+#include "DialogDriver.h"
 #include "FileEncTestKit.h"
 
 #include "LocalPath.h"
@@ -86,7 +85,7 @@ void NothingLostTest::pageAsksAboutTheFileItWouldReplace() {
     script.on(res::IDD_ENCRYPT_FILE, [&](QDialog* d) {
         typeInto(d, res::IDC_ENC_SOURCE, dir + "/source.txt");
         typeInto(d, res::IDC_ENC_TARGET, dir + "/" + typed);
-        clickId(d, res::IDOK);
+        click(d, res::IDOK);
         if (d->isVisible())
             d->reject(); // "No" leaves the dialog open
     });
@@ -103,7 +102,7 @@ void NothingLostTest::mailFollowsOnlyAWrittenFile() {
     script.on(res::IDD_ENCRYPT_FILE, [&](QDialog* d) {
         // A folder that does not exist: the encrypted file cannot be written.
         typeInto(d, res::IDC_ENC_TARGET, m_env->root() + "/missing/a.kvx");
-        clickId(d, res::IDOK);
+        click(d, res::IDOK);
     });
     QCOMPARE(runCommandLine({QStringLiteral("/M"), source}), 0);
     QVERIFY2(script.waitFinished(), qPrintable(script.failure()));
@@ -164,7 +163,7 @@ void NothingLostTest::nonUtf8NameThroughTheCommandLine() {
     ModalScript script;
     script.on(res::IDD_ENCRYPT_FILE, [&](QDialog* d) {
         QCOMPARE(pathBytes(textOf(d, res::IDC_ENC_SOURCE)), source);
-        clickId(d, res::IDOK);
+        click(d, res::IDOK);
     });
     ShellApp shell;
     const std::optional<int> rc = shell.initInstance(args);

@@ -2,7 +2,7 @@
 // each offers, what OK hands back, the default marker and list order of a Foxmail contact's
 // certificates, which message an import or a directory look-up gives, and the batch look-up's
 // worker with its cancel path, against a real directory server.
-#include "../dialogs/ModalScript.h"
+#include "DialogDriver.h"
 #include "GuiTestEnv.h"
 #include "MailTestKit.h"
 #include "RecordingPrompt.h"
@@ -205,7 +205,6 @@ void MailDialogsTest::contactCertsMakeDefaultAndRemove() {
         std::vector<CDigitalCertificate*> certs;
         dlg.GetCerts(certs);
         QCOMPARE(thumbs(certs), (std::vector<std::string>{thumbOf(m_li2), thumbOf(m_li1)}));
-        yxtest::saveScreenshot(&dlg, QStringLiteral("mail-contact-certs"));
         pressRow(&dlg, IDC_CONTACT_CERT_LIST, -1);
         QVERIFY(!enabled(&dlg, IDC_CONTACT_REMOVE));
     }
@@ -372,7 +371,6 @@ void MailDialogsTest::batchChoosingAndOption() {
              QStringList({QStringLiteral("李四一"), QStringLiteral("李四二") + kMark}));
     pressRow(&dlg, IDC_BATCH_CONTACTS, 0); // filled again: the choice shows with a space
     QCOMPARE(rowTexts(&dlg, IDC_BATCH_CERTS)[1], QStringLiteral("李四二 ") + kMark);
-    yxtest::saveScreenshot(&dlg, QStringLiteral("mail-batch-found"));
 
     byId<QCheckBox>(&dlg, IDC_BATCH_OPTION)->setChecked(true);
     click(&dlg, IDOK);
@@ -401,7 +399,6 @@ void MailDialogsTest::batchCancelWhileSearching() {
     QTRY_VERIFY(waiting);
     QVERIFY(dlg.isSearching());
     QVERIFY(!byId(&dlg, IDC_BATCH_CONTACTS)->isVisible());
-    yxtest::saveScreenshot(&dlg, QStringLiteral("mail-batch-searching"));
     click(&dlg, IDCANCEL);
     QVERIFY(dlg.isVisible());
     QVERIFY(!enabled(&dlg, IDCANCEL));

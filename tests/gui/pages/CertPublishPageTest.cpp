@@ -1,7 +1,6 @@
 // Publishing from the certificate pages: the dialog lists the databases of a Firefox-like home
 // (a usable and a legacy profile), and what is ticked reaches the database, checked with certutil.
 #include "../../nss/NssTestDb.h"
-#include "../dialogs/ModalScript.h"
 #include "CertPageFixture.h"
 #include "GuiTestEnv.h"
 #include "dialogs/PublishDialogIds.h"
@@ -36,12 +35,12 @@ QTreeWidget* databases(QDialog* d) {
 
 } // namespace
 
-class CaPublishTest : public QObject, public PageTestBase<yx::CaCertPage> {
+class CaPublishTest : public QObject, public PageTestBase {
     Q_OBJECT
 private slots:
     void init() {
-        setUpEnv(); // the PKI's root CA is in the CA store
-        makePage();
+        setUpEnv(); // the people's root CA is in the CA store
+        showPage(std::make_unique<yx::CaCertPage>());
     }
     void cleanup() { tearDown(); }
 
@@ -55,7 +54,6 @@ private slots:
             QCOMPARE(list->topLevelItemCount(), 2);
             QVERIFY(list->topLevelItem(0)->flags() & Qt::ItemIsEnabled);
             QVERIFY(!(list->topLevelItem(1)->flags() & Qt::ItemIsEnabled)); // the legacy profile
-            yxtest::saveScreenshot(d, QStringLiteral("publish-dialog"));
             click(d, res::IDOK); // nothing ticked: the dialog stays
             QVERIFY(d->isVisible());
             list->topLevelItem(0)->setCheckState(0, Qt::Checked);
@@ -79,15 +77,15 @@ private slots:
     }
 };
 
-class PersonalPublishTest : public QObject, public PageTestBase<yx::PersonalCertPage> {
+class PersonalPublishTest : public QObject, public PageTestBase {
     Q_OBJECT
 private slots:
     void init() {
         setUpEnv();
         yxtest::CertProfile me;
         me.cn = "张伟";
-        QCOMPARE(Pki::addPersonal(pki->ca.issue(me), files->path()), 0);
-        makePage();
+        QCOMPARE(addPersonal(pki->ca.issue(me)), 0);
+        showPage(std::make_unique<yx::PersonalCertPage>());
     }
     void cleanup() { tearDown(); }
 

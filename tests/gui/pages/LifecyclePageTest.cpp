@@ -1,10 +1,10 @@
 // The lifecycle page against sites served on 127.0.0.1: the window state each completed
 // navigation sets (frames and unreachable sites included), the back/forward state, the
 // configuration dialog's OK and Cancel, the page's own context menu, links that leave the site,
-// and a certificate download offered for import. Screenshots of a site and of the help.
+// and a certificate download offered for import.
 #include "pages/LifecyclePage.h"
-#include "../dialogs/ModalScript.h"
 #include "CertStore.h"
+#include "DialogDriver.h"
 #include "GuiTestEnv.h"
 #include "HttpTestServer.h"
 #include "MenuResources.h"
@@ -77,7 +77,6 @@ private slots:
     void contextMenuIsThePagesOwn();
     void linksLeavingTheSiteOpenInTheDesktopBrowser();
     void downloadedCertificateIsOfferedForImport();
-    void screenshots();
 
 private:
     void showFrame(const std::string& home);
@@ -297,26 +296,6 @@ void LifecyclePageTest::downloadedCertificateIsOfferedForImport() {
     CCaCertStore caStore;
     QCOMPARE(caStore.OpenCertStore(), 0);
     QCOMPARE(caStore.GetCertCount(), 1);
-}
-
-void LifecyclePageTest::screenshots() {
-    serveHtml(*m_server, "/mini/index.html",
-              html(QStringLiteral(
-                  "<div style='font-family:sans-serif;padding:16px'><h2 style='color:#1c4f9c'>"
-                  "证书注册服务中心</h2><ul><li><a href='#'>申请证书</a></li><li><a href='#'>更新证书</a>"
-                  "</li><li><a href='#'>吊销证书</a></li><li><a href='#'>下载CA证书</a></li></ul></div>")));
-    showFrame(m_server->url("/mini/index.html"));
-    m_frame->resize(760, 540);
-    QTest::qWait(1000); // the engine paints after the load
-    yxtest::saveScreenshot(m_frame.get(), QStringLiteral("lifecycle-page"));
-
-    const QString help = QStringLiteral(YAOXIA_SOURCE_DIR "/data/help/index.html");
-    page()->browser()->navigate(QUrl::fromLocalFile(help));
-    QTRY_VERIFY_WITH_TIMEOUT(completedAt(QUrl::fromLocalFile(help).toString().toStdString()), kWaitMs);
-    m_frame->showNormal();
-    m_frame->resize(900, 680);
-    QTest::qWait(1000);
-    yxtest::saveScreenshot(page()->browser(), QStringLiteral("help-start-page"));
 }
 
 QTEST_MAIN(LifecyclePageTest)

@@ -1,6 +1,5 @@
-// One interactive instance per user session: the socket's name, the hand-over between two
-// starts (in this process and between two real processes of the program), leftover sockets,
-// and start-up with a command line.
+// One interactive instance per user session: the hand-over between two starts (in this process and
+// between two real processes of the program), leftover sockets and a killed instance.
 #include "shell/SingleInstance.h"
 #include "GuiTestEnv.h"
 #include "RecordingPrompt.h"
@@ -85,40 +84,11 @@ void stop(QProcess* p) {
 class SingleInstanceTest : public QObject {
     Q_OBJECT
 private slots:
-    void nameIsPerUserAndPerDataRoot();
-    void nameFallsBackToTempWhenRuntimeFolderIsOpen();
     void secondClaimHandsOverToTheFirst();
     void leftoverSocketIsTakenOver();
     void twoProcessesOfTheProgram();
     void killedInstanceDoesNotBlockTheNextStart();
-    void commandLineSkipsTheSingleInstanceRule();
-    void interactiveStartHandsOverOrShowsTheFrame();
 };
-
-void SingleInstanceTest::nameIsPerUserAndPerDataRoot() {
-    yxtest::ScopedGuiEnv env;
-    const QString a = SingleInstance::serverName();
-    QCOMPARE(QFileInfo(a).absolutePath(), env.runtimeDir());
-    QVERIFY(QFileInfo(a).fileName().contains(QString::number(::getuid())));
-    QCOMPARE(SingleInstance::serverName(), a); // stable
-    {
-        yxtest::ScopedGuiEnv other; // another data root and runtime folder
-        QVERIFY(SingleInstance::serverName() != a);
-        qputenv("YAOXIA_HOME", QFile::encodeName(env.home()));
-        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(env.runtimeDir()));
-        QCOMPARE(SingleInstance::serverName(), a); // same environment, same instance
-    }
-    qputenv("YAOXIA_HOME", QFile::encodeName(env.root()));
-    QVERIFY(SingleInstance::serverName() != a);
-}
-
-void SingleInstanceTest::nameFallsBackToTempWhenRuntimeFolderIsOpen() {
-    yxtest::ScopedGuiEnv env;
-    QVERIFY(::chmod(QFile::encodeName(env.runtimeDir()).constData(), 0755) == 0);
-    QCOMPARE(QFileInfo(SingleInstance::serverName()).absolutePath(), QDir::tempPath());
-    qunsetenv("XDG_RUNTIME_DIR");
-    QCOMPARE(QFileInfo(SingleInstance::serverName()).absolutePath(), QDir::tempPath());
-}
 
 void SingleInstanceTest::secondClaimHandsOverToTheFirst() {
     yxtest::ScopedGuiEnv env;
@@ -200,65 +170,6 @@ void SingleInstanceTest::killedInstanceDoesNotBlockTheNextStart() {
     QTest::qWait(300);
     QCOMPARE(next->state(), QProcess::Running);
     stop(next);
-}
-
-void SingleInstanceTest::commandLineSkipsTheSingleInstanceRule() {
-    yxtest::ScopedGuiEnv env;
-    yxtest::RecordingPrompt prompt;
-    SingleInstance running;
-    QVERIFY(running.claim());
-    QSignalSpy asked(&running, &SingleInstance::activationRequested);
-
-    // Whatever the operation does, it runs in this process without a main window and without
-    // asking the running instance for anything. Dialogs it opens are cancelled.
-    QTimer closer;
-    connect(&closer, &QTimer::timeout, [] {
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* d = qobject_cast<QDialog*>(w); d && d->isVisible())
-                d->reject();
-    });
-    closer.start(50);
-    ShellApp app;
-    const std::optional<int> rc =
-        app.initInstance({QStringLiteral("/P"), env.root() + QStringLiteral("/missing.kvx")});
-    QVERIFY(rc.has_value());
-    QVERIFY(app.commandLineMode());
-    QVERIFY(app.frame() == nullptr);
-    QVERIFY(app.instance() == nullptr);
-    QTest::qWait(100);
-    QCOMPARE(asked.count(), 0);
-    QVERIFY(running.isListening());
-}
-
-void SingleInstanceTest::interactiveStartHandsOverOrShowsTheFrame() {
-    yxtest::ScopedGuiEnv env;
-    yxtest::RecordingPrompt prompt;
-    {
-        // Another instance runs: this start ends at once with success and shows nothing.
-        QProcess* first = startProgram(this);
-        QVERIFY(waitUntilListening(SingleInstance::serverName(), 20000));
-        ShellApp app;
-        const std::optional<int> rc = app.initInstance({});
-        QVERIFY(rc.has_value());
-        QCOMPARE(*rc, 0);
-        QVERIFY(app.frame() == nullptr);
-        QVERIFY(!app.commandLineMode());
-        stop(first);
-    }
-    // Alone: the frame is created and shown, and later starts bring it to the front.
-    ShellApp app;
-    const std::optional<int> rc = app.initInstance({});
-    QVERIFY(!rc.has_value());
-    QVERIFY(app.frame());
-    QVERIFY(app.frame()->isVisible());
-    QVERIFY(prompt.messages.empty());
-    app.frame()->showMinimized();
-    QProcess* later = startProgram(this);
-    // Keep the event loop running: this process has to answer the later start.
-    QTRY_VERIFY_WITH_TIMEOUT(later->state() == QProcess::NotRunning, 20000);
-    QCOMPARE(later->exitCode(), 0);
-    QTRY_VERIFY(!(app.frame()->windowState() & Qt::WindowMinimized));
-    QVERIFY(app.frame()->isVisible());
 }
 
 QTEST_MAIN(SingleInstanceTest)

@@ -2,8 +2,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QPixmap>
-#include <QWidget>
 
 namespace yxtest {
 
@@ -45,15 +43,6 @@ QString ScopedGuiEnv::home() const {
 
 QString ScopedGuiEnv::runtimeDir() const {
     return root() + QStringLiteral("/run");
-}
-
-QString saveScreenshot(QWidget* widget, const QString& name) {
-    const QString dir = QString::fromLocal8Bit(qgetenv("YAOXIA_SCREENSHOT_DIR"));
-    if (dir.isEmpty() || !widget)
-        return {};
-    QDir().mkpath(dir);
-    const QString path = QDir(dir).filePath(name + QStringLiteral(".png"));
-    return widget->grab().save(path) ? path : QString();
 }
 
 } // namespace yxtest

@@ -1,5 +1,5 @@
 // Environment for GUI tests: a private data root (YAOXIA_HOME) and an owner-only runtime folder
-// (XDG_RUNTIME_DIR) in a temporary folder, restored afterwards; screenshots for people to look at.
+// (XDG_RUNTIME_DIR) in a temporary folder, restored afterwards.
 #pragma once
 
 #include <QByteArray>
@@ -7,8 +7,6 @@
 #include <QTemporaryDir>
 
 #include <optional>
-
-class QWidget;
 
 namespace yxtest {
 
@@ -29,9 +27,5 @@ private:
     std::optional<QByteArray> m_oldHome;
     std::optional<QByteArray> m_oldRuntime;
 };
-
-// Writes the widget's picture to $YAOXIA_SCREENSHOT_DIR/<name>.png (nothing when the variable is
-// not set). Returns the file written, empty when none.
-QString saveScreenshot(QWidget* widget, const QString& name);
 
 } // namespace yxtest

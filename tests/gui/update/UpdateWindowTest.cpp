@@ -68,7 +68,6 @@ private slots:
     void download_data();
     void download();
     void cancelDownload();
-    void screenshot();
 };
 
 void UpdateWindowTest::startUpCheck_data() {
@@ -205,22 +204,6 @@ void UpdateWindowTest::cancelDownload() {
     QTest::mouseClick(w->findChild<QPushButton*>("download"), Qt::LeftButton);
     w->close();
     QTRY_VERIFY_WITH_TIMEOUT(w.isNull(), 10000);
-}
-
-void UpdateWindowTest::screenshot() {
-    UpdateScene s;
-    s.server.publish(s.signer, "9.0.0", kPayload,
-                     "证书列表加载更快；文件加密支持更大的文件。\n修复了托盘菜单在某些桌面上不显示的问题。");
-    s.server.http.setMode(yxtest::UpdateServer::kRelease, yxtest::HttpTestServer::Mode::Silent);
-    QSignalSpy ended(s.controller, &UpdateController::checkEnded);
-    s.frame.onCommand(res::ID_CHECK_UPDATE);
-    QVERIFY(s.checkEnds(ended));
-    UpdateWindow* w = s.controller->window();
-    QVERIFY(w && QTest::qWaitForWindowExposed(w));
-    // A download under way (the server holds it back; the bar is set for the picture).
-    QTest::mouseClick(w->findChild<QPushButton*>("download"), Qt::LeftButton);
-    w->findChild<QProgressBar*>("progress")->setValue(42);
-    yxtest::saveScreenshot(w, QStringLiteral("update-window"));
 }
 
 QTEST_MAIN(UpdateWindowTest)

@@ -1,5 +1,7 @@
 #include "RecordingPrompt.h"
 
+#include "TestPki.h"
+
 namespace yxtest {
 
 namespace {
@@ -32,7 +34,21 @@ RecordingPrompt::~RecordingPrompt() {
         yx::setPrompt(nullptr);
 }
 
+void RecordingPrompt::noteThread() {
+    if (std::this_thread::get_id() != m_creator)
+        ++offUiThread;
+}
+
+std::vector<std::string> RecordingPrompt::texts() const {
+    std::lock_guard lock(m_mu);
+    std::vector<std::string> out;
+    for (const Message& m : messages)
+        out.push_back(m.text);
+    return out;
+}
+
 bool RecordingPrompt::shown(const std::string& text) const {
+    std::lock_guard lock(m_mu);
     for (const Message& m : messages)
         if (m.text == text)
             return true;
@@ -40,10 +56,12 @@ bool RecordingPrompt::shown(const std::string& text) const {
 }
 
 void RecordingPrompt::clear() {
+    std::lock_guard lock(m_mu);
     messages.clear();
     fileRequests.clear();
     opened.clear();
     programs.clear();
+    viewed.clear();
     answers.clear();
     fileAnswers.clear();
     passwordAnswers.clear();
@@ -52,6 +70,10 @@ void RecordingPrompt::clear() {
 
 yx::MsgAnswer RecordingPrompt::message(const std::string& text, const std::string& caption, yx::MsgIcon icon,
                                        yx::MsgButtons buttons, void* owner) {
+    if (std::this_thread::get_id() == m_creator && beforeMessage)
+        beforeMessage();
+    std::lock_guard lock(m_mu);
+    noteThread();
     messages.push_back({text, caption, icon, buttons, owner});
     if (buttons == yx::MsgButtons::Ok)
         return yx::MsgAnswer::Ok;
@@ -64,6 +86,8 @@ yx::MsgAnswer RecordingPrompt::message(const std::string& text, const std::strin
 }
 
 std::optional<std::string> RecordingPrompt::askPassword(const std::string& text, const std::string&, void*) {
+    std::lock_guard lock(m_mu);
+    noteThread();
     passwordQuestions.push_back(text);
     if (passwordAnswers.empty())
         return std::nullopt;
@@ -73,6 +97,8 @@ std::optional<std::string> RecordingPrompt::askPassword(const std::string& text,
 }
 
 std::optional<std::string> RecordingPrompt::chooseFile(const yx::FileChooserRequest& request, void*) {
+    std::lock_guard lock(m_mu);
+    noteThread();
     fileRequests.push_back(request);
     if (fileAnswers.empty())
         return std::nullopt;
@@ -82,12 +108,18 @@ std::optional<std::string> RecordingPrompt::chooseFile(const yx::FileChooserRequ
 }
 
 bool RecordingPrompt::openWithDesktop(const std::string& pathOrUrl) {
+    std::lock_guard lock(m_mu);
+    noteThread();
     opened.push_back(pathOrUrl);
     return openSucceeds;
 }
 
 int RecordingPrompt::runProgram(const std::vector<std::string>& argv, bool wait) {
+    std::lock_guard lock(m_mu);
+    noteThread();
     programs.push_back({argv, wait});
+    if (!argv.empty())
+        viewed.push_back(readFile(argv.back()));
     return programResult;
 }
 

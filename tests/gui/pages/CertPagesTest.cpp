@@ -1,0 +1,271 @@
+// The three certificate pages driven as a user drives them. What they share runs as one table over
+// the page kinds (export with its suffix rule, rename, delete); what one kind alone does follows:
+// the revocation status from cache or network, the PFX import results, directory import, a drop.
+#include "CertPageFixture.h"
+#include "dialogs/DlgLdapSearch.h"
+#include "pages/CaCertPage.h"
+#include "pages/OtherPeopleCertPage.h"
+#include "pages/PersonalCertPage.h"
+
+#include <QFileInfo>
+#include <QMimeData>
+#include <QSignalSpy>
+#include <QTreeWidget>
+#include <QUrl>
+
+using namespace certpagetest;
+
+namespace {
+
+enum PageKind { Personal, Other, Ca };
+
+std::unique_ptr<yx::CertListPage> makePage(int kind) {
+    if (kind == Personal)
+        return std::make_unique<yx::PersonalCertPage>();
+    if (kind == Other)
+        return std::make_unique<yx::OtherPeopleCertPage>();
+    return std::make_unique<yx::CaCertPage>();
+}
+
+} // namespace
+
+class CertPagesTest : public QObject, public PageTestBase {
+    Q_OBJECT
+
+    // One certificate in the page's store (the CA page lists the test CA too, first).
+    int fillOne(int kind, const Issued& cert) {
+        if (kind == Personal)
+            return addPersonal(cert, "工作证书");
+        if (kind == Other)
+            return addOther(cert);
+        return addCa(cert.cert.get());
+    }
+
+private slots:
+    void initTestCase() { shortRevocationTimeouts(); }
+    void init() { setUpEnv(); }
+    void cleanup() { tearDown(); }
+
+    void exportAppendsTheSuffixUnlessThereInAnyCase_data() {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("written");
+        QTest::newRow("pfx added") << int(Personal) << "plain"
+                                   << "plain.pfx";
+        QTest::newRow("PFX kept") << int(Personal) << "upper.PFX"
+                                  << "upper.PFX";
+        QTest::newRow("p12 is no pfx") << int(Personal) << "other.p12"
+                                       << "other.p12.pfx";
+        QTest::newRow("cer added") << int(Other) << "a"
+                                   << "a.cer";
+        QTest::newRow("cEr kept") << int(Other) << "c.cEr"
+                                  << "c.cEr";
+        QTest::newRow("ca cer added") << int(Ca) << "root"
+                                      << "root.cer";
+    }
+    void exportAppendsTheSuffixUnlessThereInAnyCase() {
+        QFETCH(int, kind);
+        QFETCH(QString, typed);
+        QFETCH(QString, written);
+        const Issued cert = pki->make("张伟", Kind::NoCrl);
+        QCOMPARE(fillOne(kind, cert), 0);
+        showPage(makePage(kind));
+        page->activate();
+        leftClick(page.get(), page->model()->rowCount() - 1);
+        const QString dir = u(files->path()) + QLatin1Char('/');
+        // The PFX export dialog asks for a password twice; the certificate export dialog for the path.
+        const auto exportTo = [kind](const QString& path) {
+            if (kind == Personal)
+                answerNextDialog(
+                    {{1011, path}, {1012, QStringLiteral("口令")}, {1013, QStringLiteral("口令")}});
+            else
+                answerNextDialog({{1011, path}});
+        };
+        exportTo(dir + typed);
+        page->onCommand(yx::res::ID_CERT_EXPORT);
+        QCOMPARE(prompt->messages.size(), size_t(1));
+        QVERIFY(prompt->messages[0].icon == yx::MsgIcon::Information);
+        QVERIFY2(QFileInfo(dir + written).isFile(), qPrintable(written));
+        if (kind == Personal) { // the selected certificate with its key, under the password
+            CMyCertStore fresh;
+            QCOMPARE(fresh.ImportP12("", s(dir + written).c_str(), "口令"), 0);
+        } else {
+            QVERIFY(readFile(s(dir + written)) == cert.der());
+        }
+        prompt->clear();
+        exportTo(dir + "no/such/folder/x");
+        page->onCommand(yx::res::ID_CERT_EXPORT);
+        QVERIFY(prompt->messages.size() == 1 && prompt->messages[0].icon == yx::MsgIcon::Error);
+    }
+
+    void renameSetsAndClearsTheFriendlyName_data() {
+        QTest::addColumn<int>("kind");
+        QTest::newRow("personal") << int(Personal);
+        QTest::newRow("ca") << int(Ca);
+    }
+    void renameSetsAndClearsTheFriendlyName() {
+        QFETCH(int, kind);
+        QCOMPARE(fillOne(kind, pki->make("张伟", Kind::NoCrl)), 0);
+        showPage(makePage(kind));
+        page->activate();
+        leftClick(page.get(), 0);
+        answerNextDialog({{1013, QStringLiteral("签名用")}});
+        page->onCommand(yx::res::ID_CERT_PROPERTIES);
+        QCOMPARE(page->model()->text(0, 3), QStringLiteral("签名用"));
+        answerNextDialog({{1013, QStringLiteral("不要")}}, false); // cancel changes nothing
+        page->onCommand(yx::res::ID_CERT_PROPERTIES);
+        page->onCommand(yx::res::ID_CERT_REFRESH);
+        QCOMPARE(page->model()->text(0, 3), QStringLiteral("签名用"));
+        answerNextDialog({{1013, QString()}});
+        page->onCommand(yx::res::ID_CERT_PROPERTIES);
+        page->onCommand(yx::res::ID_CERT_REFRESH);
+        QCOMPARE(page->model()->text(0, 3), QString());
+        QVERIFY(prompt->messages.empty());
+    }
+
+    void deleteAsksOnlyWhereThereIsDelete_data() {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<bool>("deletes");
+        QTest::newRow("personal") << int(Personal) << true;
+        QTest::newRow("other") << int(Other) << true;
+        QTest::newRow("ca") << int(Ca) << false;
+    }
+    void deleteAsksOnlyWhereThereIsDelete() {
+        QFETCH(int, kind);
+        QFETCH(bool, deletes);
+        QCOMPARE(fillOne(kind, pki->make("张伟", Kind::NoCrl)), 0);
+        QCOMPARE(fillOne(kind, pki->make("李娜", Kind::NoCrl)), 0);
+        showPage(makePage(kind));
+        page->activate();
+        const int rows = page->model()->rowCount();
+        leftClick(page.get(), 0);
+        prompt->answer(yx::MsgAnswer::Cancel);
+        page->onCommand(yx::res::ID_CERT_DELETE);
+        QCOMPARE(page->model()->rowCount(), rows);
+        prompt->answer(yx::MsgAnswer::Ok);
+        page->onCommand(yx::res::ID_CERT_DELETE);
+        QCOMPARE(prompt->messages.size(), size_t(deletes ? 2 : 0));
+        QCOMPARE(page->model()->rowCount(), deletes ? rows - 1 : rows);
+        if (kind == Ca) // nor a CRL check
+            QVERIFY(!page->onCommand(yx::res::ID_CERT_CRL_CHECK));
+    }
+
+    void personalStatusFromCacheOrNetwork() {
+        const std::pair<const char*, Kind> people[] = {
+            {"张伟", Kind::Good}, {"李娜", Kind::Revoked}, {"刘洋", Kind::Error}, {"陈静", Kind::NoCrl}};
+        for (const auto& [cn, kind] : people)
+            QCOMPARE(addPersonal(pki->make(cn, kind)), 0);
+        pki->publish();
+        showPage(makePage(Personal));
+        setOnlineChecks(false);
+        page->activate();
+        QCOMPARE(page->model()->text(0, 4), QStringLiteral("未知")); // nothing cached, nothing fetched
+        QCOMPARE(page->model()->text(3, 4), QStringLiteral("无CRL"));
+        QCOMPARE(pki->server.totalRequests(), 0);
+
+        setOnlineChecks(true);
+        page->onCommand(yx::res::ID_CERT_REFRESH);
+        QCOMPARE(page->model()->text(0, 4), QStringLiteral("有效"));
+        QCOMPARE(page->model()->text(1, 4), QStringLiteral("已吊销"));
+        QCOMPARE(page->model()->text(2, 4), QStringLiteral("错误"));
+        QCOMPARE(pki->server.requestCount("/root.crl"), 1); // shared by two, fetched once
+
+        setOnlineChecks(false);
+        pki->server.resetCounts();
+        page->onCommand(yx::res::ID_CERT_REFRESH);
+        QCOMPARE(page->model()->text(1, 4), QStringLiteral("已吊销"));
+        QCOMPARE(pki->server.totalRequests(), 0);
+    }
+
+    // The page turns each import result into its message and reloads after every attempt.
+    void personalImportReportsEveryResult() {
+        showPage(makePage(Personal));
+        page->activate();
+        auto good = pki->make("赵敏", Kind::NoCrl);
+        const std::string dir = files->path();
+        const QString okFile = u(writeFile(
+            dir, "ok.pfx", makePfx(good.key.get(), good.cert.get(), {}, "口令1", PfxKind::TripleDes)));
+        const QString junk = u(writeFile(dir, "junk.pfx", std::string("not a pfx at all")));
+        const QString keyless = u(writeFile(
+            dir, "nokey.pfx",
+            makePfx(nullptr, pki->make("无钥", Kind::NoCrl).cert.get(), {}, "p", PfxKind::TripleDes)));
+        QSignalSpy loaded(page.get(), &yx::CertListPage::listLoaded);
+        const struct {
+            QString path, password, message;
+            int reloads;
+        } cases[] = {
+            {QString(), QString(), QStringLiteral("请选定一个文件！"), 0},
+            {u(dir) + "/missing.pfx", QString(), QStringLiteral("您所指定的文件不存在！"), 0},
+            {junk, QStringLiteral("x"), QStringLiteral("导入失败，文件格式错误！"), 1},
+            {okFile, QStringLiteral("错的"), QStringLiteral("导入失败，口令错误！"), 1},
+            {keyless, QStringLiteral("p"), QStringLiteral("导入失败！"), 1},
+            {okFile, QStringLiteral("口令1"), QStringLiteral("导入成功！"), 1},
+        };
+        for (const auto& c : cases) {
+            prompt->clear();
+            loaded.clear();
+            answerNextDialog({{1016, c.path}, {1015, c.password}});
+            page->onCommand(yx::res::ID_CERT_IMPORT);
+            QCOMPARE(messageTexts(*prompt), QStringList{c.message});
+            QCOMPARE(loaded.count(), c.reloads);
+        }
+        QCOMPARE(page->model()->rowCount(), 1);
+    }
+
+    void otherDirectoryImportAddsTheChosenCertificate() {
+        showPage(makePage(Other));
+        page->activate();
+        auto found = std::make_shared<Issued>(pki->make("目录用户", Kind::NoCrl, "dir@example.cn"));
+        onNextModal([found](QDialog* d) {
+            auto* search = qobject_cast<CDlgLdapSearch*>(d);
+            QVERIFY(search);
+            search->setDirectoryQuery([found](const std::string&, const std::string& name, const std::string&,
+                                              std::vector<CDigitalCertificate*>& out) {
+                if (name == "客户")
+                    out.push_back(new CDigitalCertificate(yx::CertContext::fromX509(found->cert.get())));
+                return 0;
+            });
+            typeInto(d, 1071, QStringLiteral("客户"));
+            click(d, 1074);
+            QVERIFY(QTest::qWaitFor([search] { return !search->isSearching(); }, 5000));
+            auto* list = d->findChild<QTreeWidget*>(QStringLiteral("1073"));
+            QTRY_COMPARE(list->topLevelItemCount(), 1);
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                              list->visualItemRect(list->topLevelItem(0)).center());
+            click(d, 1);
+        });
+        page->onCommand(yx::res::ID_CERT_IMPORT_LDAP);
+        QCOMPARE(messageTexts(*prompt), QStringList{QStringLiteral("导入证书成功！")});
+        QCOMPARE(page->model()->rowCount(), 1);
+        QCOMPARE(page->model()->text(0, 0), QStringLiteral("目录用户"));
+    }
+
+    void otherDroppedCertificateFileIsImported() {
+        showPage(makePage(Other));
+        page->activate();
+        const QString path =
+            u(writeFile(files->path(), "friend.CRT", pki->make("拖进来的", Kind::NoCrl).pem()));
+        auto prefilled = std::make_shared<QString>();
+        onNextModal([prefilled](QDialog* d) {
+            *prefilled = textOf(d, 1011);
+            click(d, 1);
+        });
+        QWidget* viewport = page->listView()->currentView()->viewport();
+        QMimeData mime;
+        mime.setUrls({QUrl::fromLocalFile(path)});
+        QDragEnterEvent enter(viewport->rect().center(), Qt::CopyAction, &mime, Qt::LeftButton,
+                              Qt::NoModifier);
+        enter.ignore();
+        QApplication::sendEvent(viewport, &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(viewport->rect().center()), Qt::CopyAction, &mime, Qt::LeftButton,
+                        Qt::NoModifier);
+        QApplication::sendEvent(viewport, &drop);
+        QTRY_COMPARE(*prefilled, path);
+        QTRY_COMPARE(page->model()->rowCount(), 1);
+        QCOMPARE(page->model()->text(0, 0), QStringLiteral("拖进来的"));
+    }
+};
+
+QTEST_MAIN(CertPagesTest)
+#include "CertPagesTest.moc"
