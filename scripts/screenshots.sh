@@ -12,5 +12,7 @@ ninja -C "$BUILD_DIR" yaoxia-screenshots >/dev/null
 RUNTIME=$(mktemp -d)
 chmod 700 "$RUNTIME"
 trap 'rm -rf "$RUNTIME"' EXIT
-QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="$RUNTIME" YAOXIA_HOME="$RUNTIME/home" \
+# The embedded browser paints without a GPU, and as root only without its sandbox.
+QTWEBENGINE_CHROMIUM_FLAGS=${QTWEBENGINE_CHROMIUM_FLAGS:---no-sandbox --disable-gpu} \
+    QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="$RUNTIME" YAOXIA_HOME="$RUNTIME/home" \
     "$BUILD_DIR/tests/gui/yaoxia-screenshots" "$OUT" "$@"
