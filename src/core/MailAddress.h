@@ -1,5 +1,5 @@
 // E-mail addresses as the mail step takes them from certificates: whether one is a valid
-// RFC 5322 address (addr-spec: local part "@" domain), and the mailto: link (RFC 6068) that
+// RFC 5322 address (a bare address: local part "@" domain), and the mailto: link (RFC 6068) that
 // carries the valid ones to the mail program with every character intact.
 #pragma once
 
@@ -9,7 +9,7 @@
 
 namespace yx {
 
-// Why an address is not a valid addr-spec, in words for the user; empty when it is valid.
+// Why an address is not a valid bare address, in words for the user; empty when it is valid.
 // Dot-atoms and quoted local parts, dot-atom domains and domain literals are taken; comments,
 // folding white space and characters beyond ASCII are not.
 std::string mailAddressProblem(std::string_view address);

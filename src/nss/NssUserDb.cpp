@@ -79,14 +79,14 @@ Bytes ucs2Password(const std::string& ascii) {
     return out;
 }
 
-std::string tokenSpec(const std::string& dir, bool readOnly) {
+std::string tokenParams(const std::string& dir, bool readOnly) {
     static std::atomic<int> counter{0};
     PortString quoted(NSSUTIL_Quote(("sql:" + dir).c_str(), '\''));
-    std::string spec = std::string("configdir=") + (quoted ? quoted.get() : "''");
-    spec += " tokenDescription='yaoxia-" + std::to_string(++counter) + "'";
+    std::string params = std::string("configdir=") + (quoted ? quoted.get() : "''");
+    params += " tokenDescription='yaoxia-" + std::to_string(++counter) + "'";
     if (readOnly)
-        spec += " flags=readOnly";
-    return spec;
+        params += " flags=readOnly";
+    return params;
 }
 
 } // namespace
@@ -126,7 +126,7 @@ int UserDb::open(const std::string& dir, bool readOnly, std::string& error) {
     }
     if (!initialise(error))
         return kCannotOpen;
-    PK11SlotInfo* slot = SECMOD_OpenUserDB(tokenSpec(dir, readOnly).c_str());
+    PK11SlotInfo* slot = SECMOD_OpenUserDB(tokenParams(dir, readOnly).c_str());
     if (!slot) {
         error = lastNssError();
         return kCannotOpen;
