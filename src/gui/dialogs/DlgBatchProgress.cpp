@@ -77,9 +77,10 @@ CDlgBatchProgress::CDlgBatchProgress(int direction, std::vector<kvx::BatchFile> 
     m_summary = dlgkit::withId(new QLabel(this), res::IDC_BATCH_SUMMARY);
     m_summary->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_button = dlgkit::withId(new QPushButton(QStringLiteral("取消"), this), res::IDCANCEL);
-    m_button->setDefault(true);
+    // Enter must not cancel a job by accident: Esc or the button does; at the end Enter closes.
+    m_button->setAutoDefault(false);
     connect(m_button, &QPushButton::clicked, this, &CDlgBatchProgress::reject);
-    connect(m_list, &QTreeWidget::itemActivated, this,
+    connect(m_list, &QTreeWidget::itemDoubleClicked, this,
             [this](QTreeWidgetItem* item) { openRow(m_list->indexOfTopLevelItem(item)); });
 
     auto* buttons = new QHBoxLayout;
@@ -170,6 +171,7 @@ void CDlgBatchProgress::showSummary() {
     setWindowTitle(m_direction == Encrypt ? QStringLiteral("文件加密") : QStringLiteral("文件解密"));
     m_button->setText(QStringLiteral("关闭"));
     m_button->setEnabled(true);
+    m_button->setDefault(true);
     m_button->setFocus();
     emit jobFinished();
 }

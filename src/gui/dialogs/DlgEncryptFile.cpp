@@ -215,7 +215,10 @@ void CDlgEncryptFile::initialise() {
         m_defaultName->setText(certText(m_default, &CDigitalCertificate::getDisplayName));
         m_defaultView->setEnabled(true);
     }
-    (m_sourceEdit->text().isEmpty() ? m_sourceEdit : m_targetEdit)->setFocus();
+    if (m_several)
+        m_otherList->setFocus(); // the paths are fixed: the recipients are what is chosen
+    else
+        (m_sourceEdit->text().isEmpty() ? m_sourceEdit : m_targetEdit)->setFocus();
 }
 
 CDigitalCertificate* CDlgEncryptFile::readDefaultCertificate() {
