@@ -19,6 +19,14 @@ std::string normalThumb(const std::string& t) {
 
 } // namespace
 
+std::string decryptedPath(const DecryptHead& head, const std::string& source, const std::string& target) {
+    // The extension comes from the file: one that names another folder is not followed.
+    std::string extension = head.headerFields().extension;
+    if (extension.find_first_of("/\\") != std::string::npos)
+        extension.clear();
+    return EnsureFileExt(target.empty() ? StripFileExt(source) : target, extension);
+}
+
 int prepareDecrypt(const DecryptRequest& request, DecryptJob& job) {
     DecryptHead head;
     std::string message;
@@ -41,6 +49,8 @@ int prepareDecrypt(const DecryptRequest& request, DecryptJob& job) {
             chosen = &u;
             break;
         }
+    if (!chosen && request.lenient && !usable.empty())
+        chosen = &usable.front();
     if (!chosen) {
         showMessage(engineMessage(kNoDecryptCertificate), MsgIcon::Warning);
         return kNoDecryptCertificate;
@@ -49,16 +59,10 @@ int prepareDecrypt(const DecryptRequest& request, DecryptJob& job) {
         showMessage(engineMessage(kPasswordMissing), MsgIcon::Information);
         return kPasswordMissing;
     }
-    const EncFileHeader header = head.headerFields();
-    // The extension comes from the file: one that names another folder is not followed.
-    std::string extension = header.extension;
-    if (extension.find_first_of("/\\") != std::string::npos)
-        extension.clear();
-    const std::string target = request.target.empty() ? StripFileExt(request.source) : request.target;
     job = DecryptJob{};
     job.source = request.source;
-    job.target = EnsureFileExt(target, extension);
-    job.password = request.password;
+    job.target = decryptedPath(head, request.source, request.target);
+    job.password = request.lenient && !head.isProtected() ? std::string() : request.password;
     job.dataOffset = head.dataOffset;
     job.record = head.records[chosen->index];
     job.askToOpen = request.askToOpen;

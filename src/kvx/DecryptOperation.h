@@ -17,7 +17,14 @@ struct DecryptRequest {
     std::string certThumbprint; // empty: the first record whose certificate the user holds
     bool askToOpen = true;
     RecipientKeySource* keys = nullptr; // null = the personal store
+    // One of several files: a thumbprint the file has no usable record for falls back to the
+    // first usable one, and the password goes to a protected file only.
+    bool lenient = false;
 };
+
+// The file a decryption writes: `target` (empty: the source without its extension) with the
+// header's extension appended, unless that extension would lead into another folder.
+std::string decryptedPath(const DecryptHead& head, const std::string& source, const std::string& target);
 
 // 0 with `job` ready for the engine (its target carries the header's extension); otherwise a
 // result code after the message has been shown: kHeadUnreadable (the head reader's message),

@@ -68,68 +68,39 @@ std::vector<std::string> batchSources(const ToolArgs& args, std::string& folder)
     return sources;
 }
 
-// The outcome of every file, in the order given: the written file on stdout, a failure on
-// stderr. The first failure's code is the job's, 0 when every file went through.
-int reportBatch(const std::vector<std::string>& sources, const std::vector<int>& results,
-                const std::vector<std::string>& written) {
+// The outcome of every file, in the order given: the written file on stdout, a failure with
+// its reason on stderr. The first failure's code is the job's, 0 when every file went through.
+int reportBatch(const std::vector<BatchFile>& files, const std::vector<BatchOutcome>& outcomes) {
     int first = kResultOk;
-    for (size_t i = 0; i < sources.size(); ++i) {
-        if (results[i] == kResultOk) {
-            std::printf("%s\n", written[i].c_str());
+    for (size_t i = 0; i < files.size(); ++i) {
+        if (outcomes[i].result == kResultOk) {
+            std::printf("%s\n", outcomes[i].written.c_str());
             continue;
         }
-        std::fprintf(stderr, "yaoxia-tool: %s: failed (%d)\n", sources[i].c_str(), results[i]);
+        std::fprintf(stderr, "yaoxia-tool: %s: failed (%d): %s\n", files[i].source.c_str(),
+                     outcomes[i].result, outcomes[i].reason.c_str());
         if (first == kResultOk)
-            first = results[i];
+            first = outcomes[i].result;
     }
     return first;
 }
 
 int encryptEach(const std::vector<std::string>& sources, const std::string& folder,
                 const CCertList& recipients, const std::string& password, bool deleteSource) {
-    std::vector<int> results(sources.size(), kCancelled);
-    std::vector<std::string> written(sources.size());
-    runEach(sources.size(), 0, [&](size_t i) {
-        if (!fileExists(sources[i])) {
-            showMessage("您所指定的文件不存在！", MsgIcon::Error);
-            results[i] = kFileIo;
-            return;
-        }
-        // A list of its own: the runs on other threads read the same certificates meanwhile.
-        CCertList list;
-        for (int r = 0; r < recipients.GetCount(); ++r)
-            list.Add(new CDigitalCertificate(recipients.GetAt(r)->getPCCERT()), true);
-        written[i] = EnsureFileExt(pathInFolder(folder, sources[i]), ".kvx");
-        EncryptJob job{sources[i], written[i], &list, password, deleteSource, true};
-        results[i] = CEncryptionEngine(nullptr, nullptr).encrypt(job);
-    });
-    return reportBatch(sources, results, written);
+    std::vector<BatchFile> files;
+    for (const std::string& source : sources)
+        files.push_back({source, EnsureFileExt(pathInFolder(folder, source), ".kvx")});
+    FileBatch batch;
+    return reportBatch(files, batch.encrypt(files, {&recipients, password, deleteSource}));
 }
 
 int decryptEach(const std::vector<std::string>& sources, const std::string& folder,
                 const std::string& password, const std::string& thumbprint) {
-    std::vector<int> results(sources.size(), kCancelled);
-    std::vector<std::string> written(sources.size());
-    runEach(sources.size(), 0, [&](size_t i) {
-        if (!fileExists(sources[i])) {
-            showMessage("您所指定的文件不存在！", MsgIcon::Error);
-            results[i] = kFileIo;
-            return;
-        }
-        DecryptRequest request;
-        request.source = sources[i];
-        request.target = StripFileExt(pathInFolder(folder, sources[i]));
-        request.password = password;
-        request.certThumbprint = thumbprint;
-        request.askToOpen = false;
-        DecryptJob job;
-        results[i] = prepareDecrypt(request, job);
-        if (results[i] != kResultOk)
-            return;
-        written[i] = job.target;
-        results[i] = CEncryptionEngine(nullptr, nullptr).decrypt(job);
-    });
-    return reportBatch(sources, results, written);
+    std::vector<BatchFile> files;
+    for (const std::string& source : sources)
+        files.push_back({source, StripFileExt(pathInFolder(folder, source))});
+    FileBatch batch;
+    return reportBatch(files, batch.decrypt(files, {password, thumbprint}));
 }
 
 } // namespace

@@ -79,6 +79,17 @@ void CDlgDecryptFile::SetSourcePath(const QString& path) {
     m_sourceEdit->setText(presetPath(path));
 }
 
+void CDlgDecryptFile::SetSeveral(int count) {
+    m_several = count > 1;
+    if (!m_several)
+        return;
+    setWindowTitle(windowTitle() + QStringLiteral("（%1 个文件）").arg(count));
+    m_targetEdit->setReadOnly(true);
+    for (int id : {res::IDC_DEC_SOURCE_BROWSE, res::IDC_DEC_TARGET_BROWSE})
+        if (auto* button = findChild<QPushButton*>(QString::number(id)))
+            button->setEnabled(false);
+}
+
 QString CDlgDecryptFile::sourcePath() const {
     return m_sourceEdit->text();
 }
@@ -242,8 +253,9 @@ void CDlgDecryptFile::accept() {
         say(this, "没有可用的解密证书！", MsgIcon::Warning);
         return;
     }
-    if (fileExistsAt(target) && say(this, "您所指定的解密文件已经存在，要覆盖它吗？", MsgIcon::Warning,
-                                    MsgButtons::YesNo) != MsgAnswer::Yes) {
+    if (!m_several && fileExistsAt(target) &&
+        say(this, "您所指定的解密文件已经存在，要覆盖它吗？", MsgIcon::Warning, MsgButtons::YesNo) !=
+            MsgAnswer::Yes) {
         m_targetEdit->setFocus();
         return;
     }

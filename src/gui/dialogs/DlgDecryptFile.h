@@ -24,6 +24,10 @@ public:
     // A source path from outside: leading white space, then surrounding double quotes removed.
     void SetSourcePath(const QString& path);
 
+    // One of several files: the source and target are shown but not chosen or edited, and the
+    // caller asks about existing targets. The certificate chosen is the one to prefer for all.
+    void SetSeveral(int count);
+
     // Loads a preset source first; when that fails the dialog ends at once as if cancelled.
     int exec() override;
 
@@ -54,6 +58,7 @@ private:
     std::vector<std::string> m_thumbprints; // usable records, in box order
     std::vector<size_t> m_indexes;          // their places in the record list
     bool m_initialised = false;
+    bool m_several = false;
 
     QComboBox* m_certBox = nullptr;
     QLineEdit* m_sourceEdit = nullptr;

@@ -161,6 +161,24 @@ void CDlgEncryptFile::SetSourcePath(const QString& path) {
     m_sourceEdit->setText(m_sourcePath);
 }
 
+void CDlgEncryptFile::SetSourcePaths(const QStringList& paths) {
+    m_several = paths.size() > 1;
+    if (!m_several) {
+        SetSourcePath(paths.value(0));
+        return;
+    }
+    setWindowTitle(windowTitle() + QStringLiteral("（%1 个文件）").arg(paths.size()));
+    m_sourcePath = paths.first();
+    m_sourceEdit->setText(QStringLiteral("%1 等 %2 个文件").arg(paths.first()).arg(paths.size()));
+    m_sourceEdit->setToolTip(paths.join(QLatin1Char('\n')));
+    m_targetEdit->setText(QStringLiteral("每个文件加密为同一文件夹中加上 .kvx 的文件"));
+    for (QLineEdit* edit : {m_sourceEdit, m_targetEdit})
+        edit->setReadOnly(true);
+    for (int id : {res::IDC_ENC_SOURCE_BROWSE, res::IDC_ENC_TARGET_BROWSE})
+        if (auto* button = findChild<QPushButton*>(QString::number(id)))
+            button->setEnabled(false);
+}
+
 void CDlgEncryptFile::showEvent(QShowEvent* event) {
     if (!m_initialised) {
         m_initialised = true;
@@ -170,7 +188,7 @@ void CDlgEncryptFile::showEvent(QShowEvent* event) {
 }
 
 void CDlgEncryptFile::initialise() {
-    if (!m_sourcePath.isEmpty())
+    if (!m_sourcePath.isEmpty() && !m_several)
         m_targetEdit->setText(m_sourcePath + QStringLiteral(".kvx"));
     m_my.OpenCertStore();
     m_otherList->clear();
@@ -197,7 +215,10 @@ void CDlgEncryptFile::initialise() {
         m_defaultName->setText(certText(m_default, &CDigitalCertificate::getDisplayName));
         m_defaultView->setEnabled(true);
     }
-    (m_sourceEdit->text().isEmpty() ? m_sourceEdit : m_targetEdit)->setFocus();
+    if (m_several)
+        m_otherList->setFocus(); // the paths are fixed: the recipients are what is chosen
+    else
+        (m_sourceEdit->text().isEmpty() ? m_sourceEdit : m_targetEdit)->setFocus();
 }
 
 CDigitalCertificate* CDlgEncryptFile::readDefaultCertificate() {
@@ -264,6 +285,10 @@ void CDlgEncryptFile::protectClicked() {
 }
 
 void CDlgEncryptFile::accept() {
+    if (m_several) {
+        acceptRecipients();
+        return;
+    }
     const QString source = trimmed(m_sourceEdit->text());
     const QString target = trimmed(m_targetEdit->text());
     m_sourceEdit->setText(source);
@@ -296,6 +321,17 @@ void CDlgEncryptFile::accept() {
         m_targetEdit->setFocus();
         return;
     }
+    m_sourcePath = source;
+    m_targetPath = target;
+    acceptRecipients();
+}
+
+// The checks every encryption shares, then the certificate list.
+void CDlgEncryptFile::acceptRecipients() {
+    if (m_defaultName->text().isEmpty()) {
+        say(this, "请配置默认的文件加密证书！", MsgIcon::Information);
+        return;
+    }
     if (!m_protectBox->isChecked())
         m_password.clear();
 
@@ -312,8 +348,6 @@ void CDlgEncryptFile::accept() {
             if (CDigitalCertificate* cert = m_other.getCert(row))
                 m_list->Add(cert, false);
 
-    m_sourcePath = source;
-    m_targetPath = target;
     m_deleteSource = m_deleteBox->isChecked();
     QDialog::accept();
 }

@@ -10,6 +10,7 @@
 
 #include <QDialog>
 #include <QString>
+#include <QStringList>
 
 class CCertList;
 class CDigitalCertificate;
@@ -26,6 +27,10 @@ public:
 
     // A source path from outside: leading white space, then surrounding double quotes removed.
     void SetSourcePath(const QString& path);
+
+    // Several files at once: the paths are shown but not edited, each file's encrypted file is
+    // its path with ".kvx" appended, and the caller asks about existing ones. Call before exec.
+    void SetSourcePaths(const QStringList& paths);
 
     // The caller writes the target with ".kvx" appended when it lacks it (the page's flow); the
     // overwrite question is then about that file.
@@ -47,6 +52,7 @@ protected:
 
 private:
     void initialise();
+    void acceptRecipients(); // the checks every encryption shares, then the list
     void chooseSource();
     void chooseTarget();
     void changeDefault();
@@ -65,6 +71,7 @@ private:
     CMyCertStore m_my;
     bool m_initialised = false;
     bool m_appendKvx = false;
+    bool m_several = false;
 
     QPushButton* m_otherView = nullptr;
     QTreeWidget* m_otherList = nullptr;

@@ -14,12 +14,18 @@ inline constexpr int IDD_DECRYPT_FILE = 227;
 inline constexpr int IDD_ENC_CERT_TAB = 229;
 inline constexpr int IDD_ENC_PROGRESS = 246;
 inline constexpr int IDD_ENTER_PASSWORD = 247;
+inline constexpr int IDD_BATCH_PROGRESS = 248; // several files as one job
 inline constexpr int IDD_SECURE_FILE_PROP = 261;
 
 // ---- Progress dialog ----
 inline constexpr int IDC_ENC_PROGRESS_BAR = 1116;
 inline constexpr int IDC_ENC_PERCENT = 1123;
 inline constexpr int IDC_ENC_DONE_LABEL = 1124;
+
+// ---- Progress window of several files ----
+inline constexpr int IDC_BATCH_FILES = 1140;   // one row per file: its path and outcome
+inline constexpr int IDC_BATCH_OVERALL = 1141; // files ended out of all
+inline constexpr int IDC_BATCH_SUMMARY = 1142; // the count so far, at the end successes and failures
 
 // ---- Encrypt dialog ----
 inline constexpr int IDC_ENC_TARGET_BROWSE = 1060;

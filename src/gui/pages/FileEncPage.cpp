@@ -6,6 +6,7 @@
 #include "ResourceIds.h"
 #include "dialogs/ConfigDialog.h"
 #include "dialogs/EncDialogKit.h"
+#include "encryption/BatchFlow.h"
 #include "encryption/DecryptFlow.h"
 #include "encryption/EncryptFlow.h"
 #include "widgets/ColumnFit.h"
@@ -261,18 +262,32 @@ bool FileEncPage::acceptsDrop(const QList<QUrl>& urls) const {
     return !urls.isEmpty() && urls.first().isLocalFile();
 }
 
-// The first dropped file is the one taken, as the encrypt and decrypt dialogs name one file.
-// The flow runs after the drop has been answered, so the dragging program is not held up by
-// the modal dialogs.
+// One dropped file goes through the encrypt or decrypt dialog; several are one job each way:
+// the ".kvx" files are decrypted together, the others encrypted together. The flows run after
+// the drop has been answered, so the dragging program is not held up by the modal dialogs.
 void FileEncPage::dropFiles(const QList<QUrl>& urls) {
     if (!acceptsDrop(urls))
         return;
-    const QString path = pathOfLocalUrl(urls.first()); // the name's bytes, whatever their encoding
-    QTimer::singleShot(0, this, [this, path] {
-        if (isKvxFile(path))
-            decryptFile(path);
-        else
-            encryptFile(path);
+    QStringList encrypt, decrypt;
+    for (const QUrl& url : urls)
+        if (url.isLocalFile())
+            (isKvxFile(pathOfLocalUrl(url)) ? decrypt : encrypt) << pathOfLocalUrl(url); // the name's bytes
+    QTimer::singleShot(0, this, [this, encrypt, decrypt] {
+        if (encrypt.size() + decrypt.size() == 1) {
+            if (decrypt.isEmpty())
+                encryptFile(encrypt.first());
+            else
+                decryptFile(decrypt.first());
+            return;
+        }
+        if (decrypt.size() == 1)
+            decryptFile(decrypt.first());
+        else if (!decrypt.isEmpty())
+            RunDecryptBatch(decrypt, ownerWindow());
+        if (encrypt.size() == 1)
+            encryptFile(encrypt.first());
+        else if (!encrypt.isEmpty())
+            RunEncryptBatch(encrypt, ownerWindow());
     });
 }
 

@@ -1,7 +1,7 @@
 // The file encryption page: three tasks in one list (encrypt a file, decrypt a file, set the
 // default encryption certificate), run by a double click, the context menus or the page's menus.
 // The list shows large icons, small icons, a list or details. Files dropped on the page are
-// encrypted (a ".kvx" file is decrypted instead).
+// encrypted (a ".kvx" file is decrypted instead); several are one job each way.
 #pragma once
 
 #include "Page.h"

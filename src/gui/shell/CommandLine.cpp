@@ -5,8 +5,10 @@
 #include "LocalPath.h"
 #include "MailAddress.h"
 #include "ResourceIds.h"
+#include "SafeFile.h"
 #include "UserPrompt.h"
 #include "dialogs/ConfigDialog.h"
+#include "encryption/BatchFlow.h"
 #include "encryption/EncryptFlow.h"
 #include "encryption/SecureFileFlow.h"
 #include "pages/FileEncPage.h"
@@ -67,6 +69,38 @@ void runEncrypt(const QString& argument, bool mail) {
         composeMail(outcome.target, outcome.recipientEmails);
 }
 
+// One job over all files; "/M" then mails every encrypted file that was written.
+void runSeveral(CommandLineOp op, const QStringList& files) {
+    switch (op) {
+    case CommandLineOp::Encrypt:
+    case CommandLineOp::Mail: {
+        BatchFlowOutcome outcome;
+        if (RunEncryptBatch(files, nullptr, &outcome) != res::IDOK || op != CommandLineOp::Mail)
+            return;
+        QStringList written;
+        for (size_t i = 0; i < outcome.outcomes.size(); ++i)
+            if (outcome.outcomes[i].state == kvx::BatchState::Done)
+                written << QString::fromUtf8(outcome.outcomes[i].written.c_str());
+        if (!written.isEmpty())
+            composeMail(written, outcome.recipientEmails);
+        return;
+    }
+    case CommandLineOp::Decrypt:
+        RunDecryptBatch(files, nullptr);
+        return;
+    case CommandLineOp::Properties:
+        for (const QString& file : files)
+            ShowSecureFileProperties(file, nullptr);
+        return;
+    case CommandLineOp::Configure:
+        return;
+    }
+}
+
+bool existingFile(const QString& path) {
+    return fileExists(pathBytes(path));
+}
+
 void runDecrypt(const QString& argument) {
     FileEncPage page; // never shown: it only carries the preset path to its decrypt command
     page.SetPresetPath(argument);
@@ -99,7 +133,30 @@ CommandLineRequest parseCommandLine(const QString& text) {
     return {CommandLineOp::Decrypt, text};
 }
 
+QStringList severalFiles(const QStringList& args, CommandLineOp& op) {
+    QStringList files = args;
+    const Switch* s = args.isEmpty() ? nullptr : switchOf(args.first());
+    if (s) {
+        files.first().remove(0, 2);
+        if (files.first().isEmpty())
+            files.removeFirst();
+    }
+    if (files.size() < 2 || (s && s->op == CommandLineOp::Configure) ||
+        existingFile(files.join(QLatin1Char(' '))))
+        return {};
+    // Without a switch only existing files count: "/e x" stays one path, as it always was.
+    if (!s && !std::all_of(files.begin(), files.end(), existingFile))
+        return {};
+    op = s ? s->op : CommandLineOp::Decrypt;
+    return files;
+}
+
 int runCommandLine(const QStringList& args) {
+    CommandLineOp op = CommandLineOp::Decrypt;
+    if (const QStringList files = severalFiles(args, op); !files.isEmpty()) {
+        runSeveral(op, files);
+        return 0;
+    }
     return runCommandLineText(commandLineText(args));
 }
 
@@ -126,11 +183,22 @@ int runCommandLineText(const QString& text) {
 }
 
 std::vector<std::string> mailCommand(const QString& attachment, const std::vector<std::string>& recipients) {
+    return mailCommand(QStringList{attachment}, recipients);
+}
+
+std::vector<std::string> mailCommand(const QStringList& attachments,
+                                     const std::vector<std::string>& recipients) {
     // --utf8 first: it applies to the options that follow it. The message text is one space, as
-    // the message is written in the mail program; the subject names the attached file.
-    const std::string file = utf8(attachment);
-    std::vector<std::string> argv = {"xdg-email", "--utf8", "--subject", subjectOf(file),
-                                     "--body",    " ",      "--attach",  file};
+    // the message is written in the mail program; the subject names the attached file (the
+    // first one and the count when there are several). xdg-email takes --attach repeatedly.
+    std::string subject = subjectOf(utf8(attachments.value(0)));
+    if (attachments.size() > 1)
+        subject += " 等 " + std::to_string(attachments.size()) + " 个文件";
+    std::vector<std::string> argv = {"xdg-email", "--utf8", "--subject", subject, "--body", " "};
+    for (const QString& attachment : attachments) {
+        argv.push_back("--attach");
+        argv.push_back(utf8(attachment));
+    }
     // The recipients travel in one mailto: link with every character percent-encoded, so no
     // address can be taken for an option or change the link.
     std::vector<std::string> valid;
@@ -153,18 +221,24 @@ std::string leftOutRecipientsNote(const std::vector<std::string>& recipients) {
 }
 
 bool composeMail(const QString& attachment, const std::vector<std::string>& recipients) {
+    return composeMail(QStringList{attachment}, recipients);
+}
+
+bool composeMail(const QStringList& attachments, const std::vector<std::string>& recipients) {
     if (const std::string note = leftOutRecipientsNote(recipients); !note.empty())
         showMessage(note, MsgIcon::Warning);
     const bool cursor = qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
     if (cursor)
         QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    const int status = prompt().runProgram(mailCommand(attachment, recipients), true);
+    const int status = prompt().runProgram(mailCommand(attachments, recipients), true);
     if (cursor)
         QGuiApplication::restoreOverrideCursor();
     if (status == 0)
         return true;
 
-    const std::string saved = "\n加密文件已保存为：" + utf8(attachment);
+    std::string saved = "\n加密文件已保存为：";
+    for (qsizetype i = 0; i < attachments.size(); ++i)
+        saved += (i ? "\n" : "") + utf8(attachments[i]);
     if (status < 0) {
         showMessage("无法撰写邮件：没有找到邮件撰写工具 xdg-email，请安装 xdg-utils。" + saved,
                     MsgIcon::Error);

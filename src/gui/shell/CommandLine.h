@@ -40,6 +40,13 @@ QString commandLineText(const QStringList& args);
 // The operation a command-line text asks for (meaningful for a non-empty text).
 CommandLineRequest parseCommandLine(const QString& text);
 
+// The files of an argument vector that names several: a switch ("/E", "/M", "/D", "/P", as
+// its own argument or with the first path behind it) followed by two or more paths, or, without
+// a switch, two or more paths of existing files (decrypted). The file manager passes a selection
+// so. Empty when the vector names one file: then the text above decides, and arguments whose
+// space-joined text names an existing file stay that one file (a path typed without quotes).
+QStringList severalFiles(const QStringList& args, CommandLineOp& op);
+
 // Runs the operation the arguments ask for and returns the process exit code (0: the operation
 // ran, whatever the user chose in it). An empty argument vector does nothing.
 int runCommandLine(const QStringList& args);
@@ -48,11 +55,15 @@ int runCommandLineText(const QString& text);
 // The mail step of "/M": the argument vector of xdg-email that composes a message with the
 // encrypted file attached, addressed to every recipient whose address is a valid e-mail address.
 std::vector<std::string> mailCommand(const QString& attachment, const std::vector<std::string>& recipients);
+// The same with every file attached (several files encrypted at once).
+std::vector<std::string> mailCommand(const QStringList& attachments,
+                                     const std::vector<std::string>& recipients);
 // The recipients left out of the message, each with the reason; empty when none was.
 std::string leftOutRecipientsNote(const std::vector<std::string>& recipients);
 // Names the recipients left out, then starts xdg-email and waits for it; a mail program that
 // cannot be started or found gets a message of our own naming where the encrypted file is. True
 // when the mail program took the message.
 bool composeMail(const QString& attachment, const std::vector<std::string>& recipients);
+bool composeMail(const QStringList& attachments, const std::vector<std::string>& recipients);
 
 } // namespace yx

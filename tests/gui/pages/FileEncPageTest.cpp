@@ -85,9 +85,20 @@ void FileEncPageTest::droppedFileIsEncrypted() {
         QCOMPARE(textOf(d, res::IDC_ENC_TARGET), first + QStringLiteral(".kvx"));
         d->reject();
     });
-    QVERIFY(dropOn(page.iconView()->viewport(), {QUrl::fromLocalFile(first), QUrl::fromLocalFile(second)}));
+    QVERIFY(dropOn(page.iconView()->viewport(), {QUrl::fromLocalFile(first)}));
     QVERIFY2(script.waitFinished(), qPrintable(script.failure()));
     QCOMPARE(script.seen, QStringList({"225"}));
+
+    // Two files go to one recipients dialog, which names them but lets neither be edited.
+    ModalScript both;
+    both.on(res::IDD_ENCRYPT_FILE, [first](QDialog* d) {
+        QVERIFY(textOf(d, res::IDC_ENC_SOURCE).startsWith(first));
+        QVERIFY(control<QLineEdit>(d, res::IDC_ENC_TARGET)->isReadOnly());
+        d->reject();
+    });
+    QVERIFY(dropOn(page.iconView()->viewport(), {QUrl::fromLocalFile(first), QUrl::fromLocalFile(second)}));
+    QVERIFY2(both.waitFinished(), qPrintable(both.failure()));
+    QCOMPARE(both.seen, QStringList({"225"}));
 }
 
 void FileEncPageTest::droppedKvxFileIsDecrypted() {
