@@ -39,6 +39,12 @@ public:
     bool hasCert(const Bytes& der) const;
     // A private key matching the certificate's public key (needs login where there is a password).
     bool hasKeyFor(const Bytes& der) const;
+    // The nickname the database gives the certificate (without the token's name), empty if absent.
+    std::string nicknameOf(const Bytes& der) const;
+    // The certificate a mail program names by `nickname`; empty when there is none.
+    Bytes certByNickname(const std::string& nickname) const;
+    // The certificates issued to `email` (any of their addresses, case ignored), in database order.
+    std::vector<Bytes> certsForEmail(const std::string& email) const;
     // A nickname not yet taken by a certificate of another subject in this database.
     std::string freeNickname(const Bytes& der, const std::string& wanted) const;
 
