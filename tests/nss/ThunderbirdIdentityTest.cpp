@@ -2,9 +2,11 @@
 // database made by certutil): choosing identity certificates, the running-profile refusal, and a
 // contact's certificate found by address.
 #include "CertStore.h"
+#include "DiskCertStore.h"
 #include "IdentityCerts.h"
 #include "NssResult.h"
 #include "NssTestDb.h"
+#include "PublishedPlaces.h"
 #include "ThunderbirdAddressBook.h"
 #include "ThunderbirdProfileKit.h"
 #include "ThunderbirdProfiles.h"
@@ -91,6 +93,10 @@ TEST_F(ThunderbirdIdentityTest, ChosenCertificates_ReadBackForBothIdentities_Oth
     EXPECT_EQ(profileCertByNickname(profile, a.encryptionCert), zhang->getPCCERT()->der);
     EXPECT_EQ(profileCertByNickname(profile, b.signingCert), wang->getPCCERT()->der);
     EXPECT_TRUE(b.encryptionCert.empty());
+    // The certificate pages name the profile from the ledger.
+    EXPECT_EQ(
+        publishedPlaces(yx::DiskCertStore::entryIdOf(zhang->getPCCERT()->der), PublishLedger(), home.path()),
+        std::vector<std::string>{"Thunderbird — default"});
 
     // id1's existing line is rewritten in place; the new ones follow the last line.
     std::string expected = kPrefs;
