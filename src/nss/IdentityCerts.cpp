@@ -74,7 +74,7 @@ std::string identityOutcomeMessage(int rc, const NssDatabase& profile, const std
     case kOk:
         return "已为" + profile.label() + "设置邮件证书。";
     case kProfileInUse:
-        return "Thunderbird正在使用" + profile.label() + "。请先关闭Thunderbird，再设置帐户证书。";
+        return profile.label() + "正在被Thunderbird使用。请先关闭Thunderbird，再设置帐户证书。";
     case kNoPrefs:
         return "无法读取" + profile.label() + "的配置文件(prefs.js)，或它已损坏，未作任何改动。";
     case kFailed:
