@@ -4,6 +4,7 @@
 #include "NssResult.h"
 
 #include <atomic>
+#include <cctype>
 #include <cert.h>
 #include <certdb.h>
 #include <memory>
@@ -198,26 +199,44 @@ Bytes UserDb::certByNickname(const std::string& nickname) const {
     return Bytes(cert->derCert.data, cert->derCert.data + cert->derCert.len);
 }
 
-std::vector<Bytes> UserDb::certsForEmail(const std::string& email) const {
-    std::vector<Bytes> out;
-    if (!m_slot || email.empty())
-        return out;
+void UserDb::forEachAddress(const std::function<bool(const Bytes&, const char*)>& fn) const {
+    if (!m_slot)
+        return;
     struct ListDeleter {
         void operator()(CERTCertList* l) const { CERT_DestroyCertList(l); }
     };
     std::unique_ptr<CERTCertList, ListDeleter> list(PK11_ListCertsInSlot(m_slot));
     if (!list)
-        return out;
+        return;
     for (CERTCertListNode* n = CERT_LIST_HEAD(list.get()); !CERT_LIST_END(n, list.get());
          n = CERT_LIST_NEXT(n)) {
-        for (const char* a = CERT_GetFirstEmailAddress(n->cert); a;
-             a = CERT_GetNextEmailAddress(n->cert, a)) {
-            if (strcasecmp(a, email.c_str()) == 0) {
-                out.emplace_back(n->cert->derCert.data, n->cert->derCert.data + n->cert->derCert.len);
+        const Bytes der(n->cert->derCert.data, n->cert->derCert.data + n->cert->derCert.len);
+        for (const char* a = CERT_GetFirstEmailAddress(n->cert); a; a = CERT_GetNextEmailAddress(n->cert, a))
+            if (!fn(der, a))
                 break;
-            }
-        }
     }
+}
+
+std::vector<Bytes> UserDb::certsForEmail(const std::string& email) const {
+    std::vector<Bytes> out;
+    forEachAddress([&](const Bytes& der, const char* address) {
+        if (strcasecmp(address, email.c_str()) != 0)
+            return true;
+        out.push_back(der);
+        return false;
+    });
+    return out;
+}
+
+std::vector<std::string> UserDb::certAddresses() const {
+    std::vector<std::string> out;
+    forEachAddress([&](const Bytes&, const char* address) {
+        std::string a = address;
+        for (char& c : a)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        out.push_back(std::move(a));
+        return true;
+    });
     return out;
 }
 

@@ -51,4 +51,13 @@ std::vector<Bytes> profileCertsForEmail(const NssDatabase& profile, const std::s
     return db.certsForEmail(email);
 }
 
+std::set<std::string> profileCertAddresses(const NssDatabase& profile) {
+    UserDb db;
+    std::string ignored;
+    if (db.open(profile.dir, true, ignored))
+        return {};
+    const std::vector<std::string> all = db.certAddresses();
+    return {all.begin(), all.end()};
+}
+
 } // namespace yx::nss

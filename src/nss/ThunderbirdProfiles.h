@@ -7,6 +7,7 @@
 #include "NssUserDb.h"
 #include "PrefsJs.h"
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -29,5 +30,7 @@ bool readProfilePrefs(const std::string& dir, std::string& text);
 // database cannot be read) and by address.
 Bytes profileCertByNickname(const NssDatabase& profile, const std::string& nickname);
 std::vector<Bytes> profileCertsForEmail(const NssDatabase& profile, const std::string& email);
+// The addresses (lower case) the profile's database has certificates for, opened once.
+std::set<std::string> profileCertAddresses(const NssDatabase& profile);
 
 } // namespace yx::nss

@@ -6,6 +6,7 @@
 #include "IdentityCerts.h"
 #include "NssResult.h"
 #include "NssTestDb.h"
+#include "PrefsJsWriter.h"
 #include "PublishedPlaces.h"
 #include "ThunderbirdAddressBook.h"
 #include "ThunderbirdProfileKit.h"
@@ -144,6 +145,17 @@ TEST_F(ThunderbirdIdentityTest, Contact_FromAddressBook_CertificateFoundByAddres
     ASSERT_EQ(found.size(), 1u);
     EXPECT_EQ(found[0], mine("wang")->getPCCERT()->der);
     EXPECT_TRUE(profileCertsForEmail(profile, contacts[1].email).empty());
+}
+
+} // namespace
+
+namespace {
+
+TEST(PrefsJsWriterTest, TextTheChangeWouldNotReadBackFrom_IsLeftAlone) {
+    for (const char* damaged : {"user_pref(\"a\", 1);\n/* never closed", "user_pref(\"a\", \"never closed"}) {
+        SCOPED_TRACE(damaged);
+        EXPECT_FALSE(withUserPref(damaged, "mail.identity.id1.signing_cert_name", "x"));
+    }
 }
 
 } // namespace

@@ -45,13 +45,15 @@ std::vector<MailListModel::Row> ThunderbirdMail::accountRows() {
 
 std::vector<MailListModel::Row> ThunderbirdMail::contactRows() {
     m_contacts.clear();
-    for (const nss::NssDatabase& profile : nss::thunderbirdProfiles(nss::userHome()))
-        for (nss::TbContact& c : nss::thunderbirdContacts(profile))
-            m_contacts.push_back(std::move(c));
     std::vector<MailListModel::Row> rows;
-    for (const nss::TbContact& c : m_contacts) {
-        const bool hasCert = !nss::profileCertsForEmail(c.profile, c.email).empty();
-        rows.push_back({{QString::fromStdString(c.name), QString::fromStdString(c.email)}, hasCert ? 1 : 0});
+    for (const nss::NssDatabase& profile : nss::thunderbirdProfiles(nss::userHome())) {
+        const std::set<std::string> withCert = nss::profileCertAddresses(profile); // one opening per profile
+        for (nss::TbContact& c : nss::thunderbirdContacts(profile)) {
+            const bool hasCert = withCert.count(QString::fromStdString(c.email).toLower().toStdString()) > 0;
+            rows.push_back(
+                {{QString::fromStdString(c.name), QString::fromStdString(c.email)}, hasCert ? 1 : 0});
+            m_contacts.push_back(std::move(c));
+        }
     }
     return rows;
 }
