@@ -6,15 +6,16 @@
 #include "IdentityCerts.h"
 #include "NssResult.h"
 #include "NssTestDb.h"
+#include "People.h"
 #include "PrefsJsWriter.h"
 #include "PublishedPlaces.h"
 #include "ThunderbirdAddressBook.h"
 #include "ThunderbirdProfileKit.h"
 #include "ThunderbirdProfiles.h"
 
+#include <array>
 #include <fcntl.h>
 #include <filesystem>
-#include <functional>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -34,33 +35,12 @@ protected:
     void SetUp() override {
         dir = yxtest::makeThunderbirdProfile(home.path(), kPrefs,
                                              {{"王芳", "wang@example.cn"}, {"", "li@example.cn"}});
-        ASSERT_FALSE(dir.empty());
-        int key = 1;
-        for (const char* who : {"zhang", "wang"}) {
-            yxtest::CertProfile p;
-            p.cn = who;
-            p.email = std::string(who) + "@example.cn";
-            p.keyIndex = key++;
-            const auto issued = ca.issue(p);
-            const auto pfx = yxtest::writeFile(files.path(), p.cn + ".pfx",
-                                               yxtest::makePfx(issued.key.get(), issued.cert.get(), {}, "pw",
-                                                               yxtest::PfxKind::TripleDes, std::nullopt));
-            ASSERT_EQ(my.ImportP12("", pfx.c_str(), "pw"), 0);
-        }
+        const auto zhang = people.person("zhang", "zhang@example.cn", 1);
+        const auto wang = people.person("wang", "wang@example.cn", 2);
+        ASSERT_TRUE(!dir.empty() && yxtest::addToStore("my", zhang) && yxtest::addToStore("my", wang));
         ASSERT_EQ(my.OpenCertStore(), 0);
-        ASSERT_EQ(my.GetCertCount(), 2);
-        const auto profiles = thunderbirdProfiles(home.path());
-        ASSERT_EQ(profiles.size(), 1u);
-        profile = profiles[0];
-    }
-
-    CDigitalCertificate* mine(const std::string& cn) {
-        for (int i = 0; i < my.GetCertCount(); ++i) {
-            std::string name;
-            if (my.getCert(i)->getDisplayName(name) == 0 && name == cn)
-                return my.getCert(i);
-        }
-        return nullptr;
+        mine = {my.FindByThumb(yxtest::thumbOf(zhang)), my.FindByThumb(yxtest::thumbOf(wang))};
+        profile = thunderbirdProfiles(home.path()).at(0);
     }
 
     std::string prefsText() const {
@@ -70,18 +50,16 @@ protected:
 
     yxtest::ScopedDataRoot root;
     yxtest::ScopedHome home;
-    yxtest::TempDir files;
-    yxtest::TestCa ca{"钥匣测试根CA"};
+    yxtest::People people;
     CMyCertStore my;
+    std::array<CDigitalCertificate*, 2> mine{}; // zhang, wang
     std::string dir;
     NssDatabase profile;
     CertPublisher publisher{[](const NssDatabase&) { return std::nullopt; }};
 };
 
 TEST_F(ThunderbirdIdentityTest, ChosenCertificates_ReadBackForBothIdentities_OtherLinesUnchanged) {
-    CDigitalCertificate* zhang = mine("zhang");
-    CDigitalCertificate* wang = mine("wang");
-    ASSERT_TRUE(zhang && wang);
+    auto [zhang, wang] = mine;
     std::string detail;
     ASSERT_EQ(setIdentityCerts(publisher, profile, "id1", zhang, zhang, detail), kOk) << detail;
     ASSERT_EQ(setIdentityCerts(publisher, profile, "id2", wang, nullptr, detail), kOk) << detail;
@@ -109,22 +87,20 @@ TEST_F(ThunderbirdIdentityTest, ChosenCertificates_ReadBackForBothIdentities_Oth
 }
 
 TEST_F(ThunderbirdIdentityTest, ProfileInUse_RefusedAndNothingWritten) {
-    const auto lockParent = [&] {
-        const int fd = ::open((dir + "/.parentlock").c_str(), O_RDWR | O_CREAT, 0600);
-        struct flock l {};
-        l.l_type = F_WRLCK;
-        l.l_whence = SEEK_SET;
-        EXPECT_EQ(::fcntl(fd, F_SETLK, &l), 0);
-        return fd; // closing it releases the lock
-    };
-    const auto linkToUs = [&] {
-        std::filesystem::create_symlink("127.0.1.1:+" + std::to_string(::getpid()), dir + "/lock");
-        return -1;
-    };
-    for (const auto& hold : {std::function<int()>(lockParent), std::function<int()>(linkToUs)}) {
-        const int fd = hold();
+    // A running program holds a write lock on .parentlock (here through another descriptor), or
+    // its `lock` link names a live process (here this one).
+    for (const bool byLink : {false, true}) {
+        int fd = -1;
+        struct flock lock {};
+        lock.l_type = F_WRLCK;
+        if (byLink)
+            std::filesystem::create_symlink("127.0.1.1:+" + std::to_string(::getpid()), dir + "/lock");
+        else
+            ASSERT_EQ(
+                ::fcntl(fd = ::open((dir + "/.parentlock").c_str(), O_RDWR | O_CREAT, 0600), F_SETLK, &lock),
+                0);
         std::string detail;
-        EXPECT_EQ(setIdentityCerts(publisher, profile, "id1", mine("zhang"), nullptr, detail), kProfileInUse);
+        EXPECT_EQ(setIdentityCerts(publisher, profile, "id1", mine[0], nullptr, detail), kProfileInUse);
         EXPECT_EQ(prefsText(), kPrefs);
         EXPECT_TRUE(profileCertsForEmail(profile, "zhang@example.cn").empty());
         if (fd >= 0)
@@ -135,7 +111,7 @@ TEST_F(ThunderbirdIdentityTest, ProfileInUse_RefusedAndNothingWritten) {
 
 TEST_F(ThunderbirdIdentityTest, Contact_FromAddressBook_CertificateFoundByAddress) {
     std::string detail;
-    ASSERT_EQ(publisher.publish(CertKind::OtherPeople, *mine("wang"), {}, profile, detail), kOk) << detail;
+    ASSERT_EQ(publisher.publish(CertKind::OtherPeople, *mine[1], {}, profile, detail), kOk) << detail;
 
     const auto contacts = thunderbirdContacts(profile);
     ASSERT_EQ(contacts.size(), 2u);
@@ -143,7 +119,7 @@ TEST_F(ThunderbirdIdentityTest, Contact_FromAddressBook_CertificateFoundByAddres
     EXPECT_EQ(contacts[1].name, "li@example.cn");
     const auto found = profileCertsForEmail(profile, "WANG@example.cn");
     ASSERT_EQ(found.size(), 1u);
-    EXPECT_EQ(found[0], mine("wang")->getPCCERT()->der);
+    EXPECT_EQ(found[0], mine[1]->getPCCERT()->der);
     EXPECT_TRUE(profileCertsForEmail(profile, contacts[1].email).empty());
 }
 
