@@ -12,7 +12,7 @@ qt6-webengine-dev
 fonts-wqy-microhei
 xdg-utils desktop-file-utils shared-mime-info libfile-mimeinfo-perl
 slapd ldap-utils
-libnss3-dev libnss3-tools
+libnss3-dev libnss3-tools libsqlite3-dev
 xvfb xauth
 qt6-translations-l10n
 "

@@ -15,4 +15,6 @@ inline constexpr int kCannotOpen = 32;                    // damaged, locked or 
 inline constexpr int kAlreadyPresent = 33;                // publish: the database had it already
 inline constexpr int kNotPublishedHere = 34;              // withdraw: not there, or not put there by us
 inline constexpr int kCancelled = 35;                     // the password question was cancelled
+inline constexpr int kProfileInUse = 36;                  // the mail program has the profile open
+inline constexpr int kNoPrefs = 37;                       // the profile's prefs.js cannot be read
 } // namespace yx::nss

@@ -4,6 +4,7 @@
 #include "NssResult.h"
 
 #include <atomic>
+#include <cctype>
 #include <cert.h>
 #include <certdb.h>
 #include <memory>
@@ -16,6 +17,7 @@
 #include <secerr.h>
 #include <secmod.h>
 #include <secport.h>
+#include <strings.h>
 extern "C" {
 #include <utilpars.h> // declared without C linkage
 }
@@ -170,6 +172,72 @@ bool UserDb::hasKeyFor(const Bytes& der) const {
         return false;
     KeyPtr key(PK11_FindPrivateKeyFromCert(m_slot, cert.get(), nullptr));
     return key != nullptr;
+}
+
+std::string UserDb::nicknameOf(const Bytes& der) const {
+    if (!m_slot)
+        return {};
+    SECItem item = itemOf(der);
+    CertPtr cert(PK11_FindCertFromDERCertItem(m_slot, &item, nullptr));
+    if (!cert || !cert->nickname)
+        return {};
+    // A database opened beside NSS's own is a token of its own: its nicknames carry "token:".
+    std::string nick = cert->nickname;
+    const std::string prefix = std::string(PK11_GetTokenName(m_slot)) + ":";
+    if (nick.rfind(prefix, 0) == 0)
+        nick.erase(0, prefix.size());
+    return nick;
+}
+
+Bytes UserDb::certByNickname(const std::string& nickname) const {
+    if (!m_slot || nickname.empty())
+        return {};
+    const std::string token = PK11_GetTokenName(m_slot);
+    CertPtr cert(PK11_FindCertFromNickname((token + ":" + nickname).c_str(), nullptr));
+    if (!cert)
+        return {};
+    return Bytes(cert->derCert.data, cert->derCert.data + cert->derCert.len);
+}
+
+void UserDb::forEachAddress(const std::function<bool(const Bytes&, const char*)>& fn) const {
+    if (!m_slot)
+        return;
+    struct ListDeleter {
+        void operator()(CERTCertList* l) const { CERT_DestroyCertList(l); }
+    };
+    std::unique_ptr<CERTCertList, ListDeleter> list(PK11_ListCertsInSlot(m_slot));
+    if (!list)
+        return;
+    for (CERTCertListNode* n = CERT_LIST_HEAD(list.get()); !CERT_LIST_END(n, list.get());
+         n = CERT_LIST_NEXT(n)) {
+        const Bytes der(n->cert->derCert.data, n->cert->derCert.data + n->cert->derCert.len);
+        for (const char* a = CERT_GetFirstEmailAddress(n->cert); a; a = CERT_GetNextEmailAddress(n->cert, a))
+            if (!fn(der, a))
+                break;
+    }
+}
+
+std::vector<Bytes> UserDb::certsForEmail(const std::string& email) const {
+    std::vector<Bytes> out;
+    forEachAddress([&](const Bytes& der, const char* address) {
+        if (strcasecmp(address, email.c_str()) != 0)
+            return true;
+        out.push_back(der);
+        return false;
+    });
+    return out;
+}
+
+std::vector<std::string> UserDb::certAddresses() const {
+    std::vector<std::string> out;
+    forEachAddress([&](const Bytes&, const char* address) {
+        std::string a = address;
+        for (char& c : a)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        out.push_back(std::move(a));
+        return true;
+    });
+    return out;
 }
 
 std::string UserDb::freeNickname(const Bytes& der, const std::string& wanted) const {

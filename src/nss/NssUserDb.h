@@ -5,6 +5,7 @@
 // locking in NSS's shared sql mode.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,14 @@ public:
     bool hasCert(const Bytes& der) const;
     // A private key matching the certificate's public key (needs login where there is a password).
     bool hasKeyFor(const Bytes& der) const;
+    // The nickname the database gives the certificate (without the token's name), empty if absent.
+    std::string nicknameOf(const Bytes& der) const;
+    // The certificate a mail program names by `nickname`; empty when there is none.
+    Bytes certByNickname(const std::string& nickname) const;
+    // The certificates issued to `email` (any of their addresses, case ignored), in database order.
+    std::vector<Bytes> certsForEmail(const std::string& email) const;
+    // Every address of every certificate, lower case: one pass for a whole address book.
+    std::vector<std::string> certAddresses() const;
     // A nickname not yet taken by a certificate of another subject in this database.
     std::string freeNickname(const Bytes& der, const std::string& wanted) const;
 
@@ -53,6 +62,9 @@ public:
 
 private:
     void close();
+    // Calls `fn(der, address)` for each address of each certificate, in database order; `fn`
+    // returns false to go on to the next certificate.
+    void forEachAddress(const std::function<bool(const Bytes&, const char*)>& fn) const;
 
     PK11SlotInfoStr* m_slot = nullptr;
 };

@@ -68,6 +68,7 @@ public:
         }
         return false;
     }
+    size_t pos() const { return m_pos; }
     // Skips past the next ';' (or to the end): the rest of a statement that could not be read.
     void skipStatement() {
         while (m_pos < m_s.size() && m_s[m_pos++] != ';') {
@@ -150,6 +151,7 @@ Prefs parsePrefsJs(std::string_view text) {
     Prefs prefs;
     Scanner s(text);
     while (!s.atEnd()) {
+        const size_t start = s.pos();
         const std::string fn = s.word();
         std::string name, value;
         const bool known = fn == "user_pref" || fn == "pref" || fn == "sticky_pref";
@@ -160,6 +162,7 @@ Prefs parsePrefsJs(std::string_view text) {
         }
         if (ok && s.take(')') && s.take(';')) {
             prefs.values[name] = value;
+            prefs.spans[name] = {start, s.pos()};
             continue;
         }
         ++prefs.skipped;

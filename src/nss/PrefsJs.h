@@ -6,6 +6,7 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace yx::nss {
@@ -13,6 +14,8 @@ namespace yx::nss {
 struct Prefs {
     std::map<std::string, std::string> values; // strings unescaped; numbers and booleans as written
     int skipped = 0;                           // statements that could not be read
+    // Where the statement that set each value lies in the text: [first, second), up to its ';'.
+    std::map<std::string, std::pair<size_t, size_t>> spans;
 };
 
 Prefs parsePrefsJs(std::string_view text);

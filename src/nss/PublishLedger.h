@@ -24,6 +24,8 @@ public:
     std::optional<LedgerEntry> find(const std::string& dir, const std::string& certId) const;
     bool add(const LedgerEntry& entry);
     bool remove(const std::string& dir, const std::string& certId);
+    // Every publication recorded, in the order they were made.
+    std::vector<LedgerEntry> entries() const { return read(); }
 
     static std::string canonicalDir(const std::string& dir);
 

@@ -4,8 +4,11 @@
 #include "CertPublisher.h"
 #include "CertStore.h"
 #include "Commands.h"
+#include "DigitalCertificate.h"
+#include "IdentityCerts.h"
 #include "NssDatabases.h"
 #include "NssResult.h"
+#include "ThunderbirdProfiles.h"
 #include "ToolArgs.h"
 #include "UserPrompt.h"
 
@@ -18,7 +21,8 @@ namespace {
 
 const char* kUsage = "nss list | nss publish my|other|ca INDEX DBDIR... [--trust-web] [--trust-email] "
                      "[--password SRC] | nss withdraw my|other|ca INDEX DBDIR... [--password SRC] | "
-                     "nss where my|other|ca INDEX";
+                     "nss where my|other|ca INDEX | nss identities | "
+                     "nss set-identity my INDEX IDENTITY [--password SRC]";
 
 int usageError() {
     std::fprintf(stderr, "usage: yaoxia-tool %s\n", kUsage);
@@ -94,6 +98,36 @@ int where(const Selection& sel) {
     return 0;
 }
 
+// Thunderbird's identities, numbered for set-identity.
+int identities() {
+    int n = 0;
+    for (const nss::TbIdentity& t : nss::thunderbirdIdentities(nss::userHome()))
+        std::printf("%d\t%s\t%s\t%s\t%s\t%s\t%s\n", n++, t.profile.program.c_str(), t.profile.profile.c_str(),
+                    t.identity.id.c_str(), t.identity.email.c_str(), t.identity.signingCert.c_str(),
+                    t.identity.encryptionCert.c_str());
+    std::fflush(stdout);
+    return 0;
+}
+
+// The personal certificate signs for the identity, and encrypts too when it may.
+int setIdentity(const ToolArgs& args, const Selection& sel) {
+    const auto all = nss::thunderbirdIdentities(nss::userHome());
+    const auto index = parseIndex(args.at(3));
+    if (sel.kind != nss::CertKind::Personal || !index || *index >= static_cast<int>(all.size()))
+        return usageError();
+    std::optional<std::string> password;
+    if (args.has("password") && !(password = passwordOption(args, "password")))
+        return 2;
+    nss::CertPublisher publisher([password](const nss::NssDatabase&) { return password; });
+    const nss::TbIdentity& t = all[static_cast<size_t>(*index)];
+    std::string detail;
+    const int rc = nss::setIdentityCerts(publisher, t.profile, t.identity.id, sel.cert,
+                                         sel.cert->isCryptUse() ? sel.cert : nullptr, detail);
+    showMessage(nss::identityOutcomeMessage(rc, t.profile, detail),
+                rc ? MsgIcon::Error : MsgIcon::Information);
+    return rc;
+}
+
 int publishOrWithdraw(bool publish, const ToolArgs& args, const Selection& sel) {
     std::optional<std::string> password;
     if (args.has("password")) {
@@ -124,8 +158,16 @@ int cmdNss(int argc, char** argv) {
     if (!args.parse(argc, argv, 1, {"trust-web", "trust-email"}) || args.count() < 1)
         return usageError();
     const std::string& verb = args.at(0);
-    if (verb == "list")
-        return args.count() == 1 ? list() : usageError();
+    if (verb == "list" || verb == "identities")
+        return args.count() != 1 ? usageError() : verb == "list" ? list() : identities();
+    if (verb == "set-identity") {
+        Selection sel;
+        if (args.count() != 4)
+            return usageError();
+        if (int rc = select(args, sel))
+            return rc;
+        return setIdentity(args, sel);
+    }
     const bool publish = verb == "publish";
     if (!publish && verb != "withdraw" && verb != "where")
         return usageError();

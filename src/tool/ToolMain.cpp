@@ -33,7 +33,8 @@ const Command kCommands[] = {
     {"update-check", cmdUpdateCheck, ""},
     {"nss", cmdNss,
      "list | publish my|other|ca INDEX DBDIR... [--trust-web] [--trust-email] [--password SRC] | "
-     "withdraw my|other|ca INDEX DBDIR... [--password SRC] | where my|other|ca INDEX"},
+     "withdraw my|other|ca INDEX DBDIR... [--password SRC] | where my|other|ca INDEX | identities | "
+     "set-identity my INDEX IDENTITY [--password SRC]"},
 };
 
 void usage(FILE* out) {

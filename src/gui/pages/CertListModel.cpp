@@ -1,6 +1,7 @@
 #include "CertListModel.h"
 
 #include "Artwork.h"
+#include "CertPublishCommands.h"
 #include "CertStore.h"
 #include "DigitalCertificate.h"
 #include "ResourceIds.h"
@@ -179,6 +180,9 @@ QVariant CertListModel::data(const QModelIndex& index, int role) const {
         for (int c = 0; c < columnCount(); ++c)
             if (const QString value = cell(row, c); !value.isEmpty())
                 lines << columnTitle(c) + QStringLiteral("：") + value;
+        if (row.ctx) // read when asked for, never while the list loads
+            if (const QString where = publishcmd::publishedPlaces(row.ctx->der); !where.isEmpty())
+                lines << QStringLiteral("已发布到：") + where;
         return lines.join(QLatin1Char('\n'));
     }
     default:

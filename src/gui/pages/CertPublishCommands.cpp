@@ -2,14 +2,18 @@
 
 #include "CertPublisher.h"
 #include "DigitalCertificate.h"
+#include "DiskCertStore.h"
 #include "MenuResources.h"
+#include "NssDatabases.h"
 #include "Page.h"
+#include "PublishedPlaces.h"
 #include "ResourceIds.h"
 #include "UserPrompt.h"
 #include "dialogs/DlgPublishCert.h"
 
 #include <QAction>
 #include <QMenu>
+#include <QStringList>
 
 namespace yx::publishcmd {
 namespace {
@@ -87,6 +91,14 @@ void run(int commandId, int pageIndex, CDigitalCertificate* cert, QWidget* owner
                          : failures == static_cast<int>(chosen.size()) ? MsgIcon::Error
                                                                        : MsgIcon::Warning;
     showMessage(report, icon, MsgButtons::Ok, owner);
+}
+
+QString publishedPlaces(const std::vector<unsigned char>& der) {
+    QStringList labels;
+    for (const std::string& label :
+         nss::publishedPlaces(DiskCertStore::entryIdOf(der), nss::PublishLedger(), nss::userHome()))
+        labels << QString::fromStdString(label);
+    return labels.join(QStringLiteral("、"));
 }
 
 } // namespace yx::publishcmd

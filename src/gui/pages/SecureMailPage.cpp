@@ -7,6 +7,7 @@
 #include "MailListView.h"
 #include "MenuResources.h"
 #include "ResourceIds.h"
+#include "ThunderbirdMail.h"
 #include "UserPrompt.h"
 #include "dialogs/DlgAccountCert.h"
 #include "dialogs/DlgAccountSignCert.h"
@@ -46,10 +47,19 @@ const EntryText kEntries[SecureMailPage::kEntryCount] = {
     {"Outlook Express通讯簿管理", "设置安全证书", IDI_MAIL_OE_ADDRBOOK},
     {"FoxMail帐户管理", "配置安全邮件", IDI_MAIL_FOX_ACCOUNTS},
     {"FoxMail通讯簿管理", "设置安全证书", IDI_MAIL_FOX_ADDRBOOK},
+    {"Thunderbird帐户管理", "配置安全邮件", IDI_MAIL_FOX_ACCOUNTS},
+    {"Thunderbird通讯簿管理", "设置安全证书", IDI_MAIL_FOX_ADDRBOOK},
 };
 
 bool isAccountEntry(int entry) {
-    return entry == SecureMailPage::EntryOeAccounts || entry == SecureMailPage::EntryFoxAccounts;
+    return entry == SecureMailPage::EntryOeAccounts || entry == SecureMailPage::EntryFoxAccounts ||
+           entry == SecureMailPage::EntryTbAccounts;
+}
+
+// Entries whose menus carry no batch configuration: the account lists, and Thunderbird's contacts,
+// whose certificates come from the profile's own database.
+bool hasNoBatch(int entry) {
+    return isAccountEntry(entry) || entry == SecureMailPage::EntryTbContacts;
 }
 
 bool isAddressBookEntry(int entry) {
@@ -90,8 +100,8 @@ void rebindToOwnStore(CEmailAccount* account) {
 } // namespace
 
 SecureMailPage::SecureMailPage(QWidget* parent)
-    : Page(kPageSecureMail, IDD_SECURE_MAIL_PAGE, parent), m_homeModel(new MailListModel(this)),
-      m_detailModel(new MailListModel(this)) {
+    : Page(kPageSecureMail, IDD_SECURE_MAIL_PAGE, parent), m_thunderbird(std::make_unique<ThunderbirdMail>()),
+      m_homeModel(new MailListModel(this)), m_detailModel(new MailListModel(this)) {
     initMailResources();
     m_home = new MailListView(IDC_MAIL_HOME_LIST, m_homeModel, this);
     m_detail = new MailListView(IDC_MAIL_DETAIL_LIST, m_detailModel, this);
@@ -177,7 +187,7 @@ int SecureMailPage::batchCount() const {
 
 QMenu* SecureMailPage::menuBarOperations(bool chosen) const {
     if (!m_detailShowing) {
-        if (chosen && isAccountEntry(m_entry))
+        if (chosen && hasNoBatch(m_entry))
             return menus::loadPopup(IDR_MAIL_ACCOUNT);
         if (chosen && isAddressBookEntry(m_entry))
             return menus::loadPopup(IDR_MAIL_ADDRBOOK);
@@ -186,7 +196,7 @@ QMenu* SecureMailPage::menuBarOperations(bool chosen) const {
     if (chosen)
         return menus::loadPopup(IDR_MAIL_DETAIL_ITEM);
     // Without the "查看" popup; the account lists have no batch configuration.
-    if (isAccountEntry(m_entry))
+    if (hasNoBatch(m_entry))
         return loadPopupWithout(IDR_MAIL_DETAIL_SPACE, {0, 1, 2});
     return loadPopupWithout(IDR_MAIL_DETAIL_SPACE, {2});
 }
@@ -195,11 +205,11 @@ QMenu* SecureMailPage::contextMenu(bool chosen) const {
     if (!m_detailShowing) {
         if (!chosen)
             return menus::loadPopup(IDR_MAIL_HOME_SPACE);
-        return menus::loadPopup(isAccountEntry(m_entry) ? IDR_MAIL_ACCOUNT : IDR_MAIL_ADDRBOOK);
+        return menus::loadPopup(hasNoBatch(m_entry) ? IDR_MAIL_ACCOUNT : IDR_MAIL_ADDRBOOK);
     }
     if (chosen)
         return menus::loadPopup(IDR_MAIL_DETAIL_ITEM);
-    if (isAccountEntry(m_entry))
+    if (hasNoBatch(m_entry))
         return loadPopupWithout(IDR_MAIL_DETAIL_SPACE, {0, 1});
     return menus::loadPopup(IDR_MAIL_DETAIL_SPACE);
 }
@@ -327,6 +337,12 @@ void SecureMailPage::fillDetail() {
                             contact->hasCertFlag() ? 1 : 0});
         }
         break;
+    case EntryTbAccounts:
+        rows = m_thunderbird->accountRows();
+        break;
+    case EntryTbContacts:
+        rows = m_thunderbird->contactRows();
+        break;
     default:
         return;
     }
@@ -352,6 +368,13 @@ void SecureMailPage::configureItem() {
     case EntryFoxContacts:
         if (CFoxmailContact* contact = m_foxBook.GetAt(m_item))
             configureFoxContact(contact);
+        break;
+    case EntryTbAccounts:
+        m_thunderbird->configureAccount(m_item, dialogParent());
+        break;
+    case EntryTbContacts:
+        if (m_thunderbird->configureContact(m_item, dialogParent()))
+            fillDetail();
         break;
     default:
         break;

@@ -1,6 +1,6 @@
-// The secure e-mail page: a home list with four entries (the accounts and the address book of the
-// local "Outlook Express" data and of Foxmail) and a detail list with the accounts or contacts of
-// the opened entry. From the detail list the user sets an account's certificates or a contact's
+// The secure e-mail page: a home list with six entries (the accounts and the address book of the
+// local "Outlook Express" data, of Foxmail and of Thunderbird) and a detail list with the accounts or
+// contacts of the opened entry. From the detail list the user sets an account's certificates or a contact's
 // encryption certificates, and configures at once every contact without a usable certificate
 // from the directory (batch configuration).
 //
@@ -16,6 +16,7 @@
 #include "OEEmailAcc.h"
 #include "Page.h"
 
+#include <memory>
 #include <vector>
 
 class CContact;
@@ -25,12 +26,20 @@ namespace yx {
 
 class MailListModel;
 class MailListView;
+class ThunderbirdMail;
 
 class SecureMailPage : public Page {
     Q_OBJECT
 public:
-    enum Entry { EntryOeAccounts = 0, EntryOeContacts = 1, EntryFoxAccounts = 2, EntryFoxContacts = 3 };
-    static constexpr int kEntryCount = 4;
+    enum Entry {
+        EntryOeAccounts = 0,
+        EntryOeContacts = 1,
+        EntryFoxAccounts = 2,
+        EntryFoxContacts = 3,
+        EntryTbAccounts = 4,
+        EntryTbContacts = 5,
+    };
+    static constexpr int kEntryCount = 6;
 
     explicit SecureMailPage(QWidget* parent = nullptr);
     ~SecureMailPage() override;
@@ -86,6 +95,7 @@ private:
     COtherCertStore m_others;
     std::vector<CContact*> m_oeBatch;         // not owned: contacts of m_oeBook
     std::vector<CFoxmailContact*> m_foxBatch; // not owned: contacts of m_foxBook
+    std::unique_ptr<ThunderbirdMail> m_thunderbird;
 
     int m_entry = -1;
     int m_item = -1;

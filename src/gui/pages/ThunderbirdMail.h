@@ -1,0 +1,34 @@
+// The secure e-mail page's Thunderbird entries: the mail identities of every Thunderbird profile
+// and the contacts of its address books. An identity's certificates are the user's own ones with
+// its address (chosen as for the other clients' accounts) and are written to prefs.js once
+// published to the profile's NSS database; a contact's certificate is the one that database
+// holds for its address, and choosing one publishes it there.
+#pragma once
+
+#include "MailListModel.h"
+#include "ThunderbirdAddressBook.h"
+#include "ThunderbirdProfiles.h"
+
+#include <vector>
+
+class QWidget;
+
+namespace yx {
+
+class ThunderbirdMail {
+public:
+    // Re-read from the profiles; one row per identity or contact.
+    std::vector<MailListModel::Row> accountRows();
+    std::vector<MailListModel::Row> contactRows();
+
+    // The dialogs for the row of the last read, then the change. Nothing for a row beyond it.
+    void configureAccount(int row, QWidget* parent);
+    // True when the profile's database changed (the list is read again).
+    bool configureContact(int row, QWidget* parent);
+
+private:
+    std::vector<nss::TbIdentity> m_identities;
+    std::vector<nss::TbContact> m_contacts;
+};
+
+} // namespace yx
