@@ -336,7 +336,7 @@ std::string serverUri(LDAPURLDesc* url) {
 } // namespace
 
 int CLdapCert::getUserCertificates(const char* host, const char* name, const char* email,
-                                   std::vector<CDigitalCertificate*>& found) {
+                                   yx::OwnedCerts& found) {
     m_lastError.clear();
     const std::string filter = yx::directory::userFilter(name ? name : "", email ? email : "");
     if (filter.empty()) {
@@ -435,13 +435,10 @@ int CLdapCert::getUserCertificates(const char* host, const char* name, const cha
         return fail("search", lastRc);
 
     for (const auto& der : values) {
-        auto* cert =
-            new CDigitalCertificate(der.data(), static_cast<int>(der.size()), CDigitalCertificate::DER);
-        if (!cert->getPCCERT()) {
-            delete cert; // an entry's value that is not a certificate
-            continue;
-        }
-        found.push_back(cert);
+        auto cert = std::make_unique<CDigitalCertificate>(der.data(), static_cast<int>(der.size()),
+                                                          CDigitalCertificate::DER);
+        if (cert->getPCCERT()) // else an entry's value that is not a certificate
+            found.push_back(std::move(cert));
     }
     return kOk;
 }
