@@ -1,6 +1,6 @@
 #include "CertResultList.h"
 
-#include "CertDialogKit.h"
+#include "DialogKit.h"
 #include "widgets/ColumnFit.h"
 
 #include <QCursor>
@@ -40,7 +40,7 @@ CertResultList::CertResultList(const std::vector<std::pair<QString, int>>& colum
 
 void CertResultList::addRow(const QStringList& texts) {
     auto* item = new QTreeWidgetItem(texts);
-    item->setIcon(0, certdlg::certRowIcon());
+    item->setIcon(0, dlgkit::certRowIcon());
     addTopLevelItem(item);
 }
 

@@ -1,8 +1,8 @@
 #include "DlgLdapResult.h"
 
-#include "CertDialogKit.h"
 #include "CertResultList.h"
 #include "CertSource.h"
+#include "DialogKit.h"
 #include "DigitalCertificate.h"
 
 #include <QDialogButtonBox>
@@ -13,7 +13,7 @@
 
 #include <algorithm>
 
-using namespace yx::certdlg;
+using namespace yx::dlgkit;
 namespace res = yx::res;
 
 namespace {

@@ -1,8 +1,8 @@
 #include "DlgSelectCert.h"
 
 #include "CertStore.h"
+#include "DialogKit.h"
 #include "EncDialogIds.h"
-#include "EncDialogKit.h"
 #include "widgets/ColumnFit.h"
 
 #include <QDialogButtonBox>
@@ -13,7 +13,7 @@
 #include <QVBoxLayout>
 
 using namespace yx;
-using namespace yx::encdlg;
+using namespace yx::dlgkit;
 
 CDlgSelectCert::CDlgSelectCert(CCertStore* store, const QString& title, QWidget* parent)
     : QDialog(parent), m_store(store), m_title(title) {

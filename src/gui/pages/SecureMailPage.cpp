@@ -58,7 +58,7 @@ bool isAddressBookEntry(int entry) {
 
 QString propertyText(CEmailAccount* account, int index) {
     CRegProperty* property = account ? account->getProperty(index) : nullptr;
-    return property ? maildlg::qstr(maildlg::bufferText(property->getBuf())) : QString();
+    return property ? dlgkit::qstr(maildlg::bufferText(property->getBuf())) : QString();
 }
 
 QString propertyText(CContact* contact, int index) {

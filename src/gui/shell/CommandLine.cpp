@@ -42,10 +42,6 @@ QString quoted(const QString& arg) {
     return needsQuotes ? QLatin1Char('"') + arg + QLatin1Char('"') : arg;
 }
 
-std::string utf8(const QString& s) {
-    return pathBytes(s);
-}
-
 // The subject names the attached file. A name that is not UTF-8 came from a Windows disk: it
 // is read as GBK there, so the subject is readable (the attachment keeps the name's bytes).
 std::string subjectOf(const std::string& path) {
@@ -128,7 +124,7 @@ int runCommandLineText(const QString& text) {
 std::vector<std::string> mailCommand(const QString& attachment, const std::vector<std::string>& recipients) {
     // --utf8 first: it applies to the options that follow it. The message text is one space, as
     // the message is written in the mail program; the subject names the attached file.
-    const std::string file = utf8(attachment);
+    const std::string file = pathBytes(attachment);
     std::vector<std::string> argv = {"xdg-email", "--utf8", "--subject", subjectOf(file),
                                      "--body",    " ",      "--attach",  file};
     // The recipients travel in one mailto: link with every character percent-encoded, so no
@@ -164,7 +160,7 @@ bool composeMail(const QString& attachment, const std::vector<std::string>& reci
     if (status == 0)
         return true;
 
-    const std::string saved = "\n加密文件已保存为：" + utf8(attachment);
+    const std::string saved = "\n加密文件已保存为：" + pathBytes(attachment);
     if (status < 0) {
         showMessage("无法撰写邮件：没有找到邮件撰写工具 xdg-email，请安装 xdg-utils。" + saved,
                     MsgIcon::Error);
