@@ -5,6 +5,7 @@
 
 #include "UserPrompt.h"
 
+#include <QDialogButtonBox>
 #include <QString>
 
 #include <optional>
@@ -12,7 +13,6 @@
 
 class CDigitalCertificate;
 class QDialog;
-class QDialogButtonBox;
 class QIcon;
 class QLineEdit;
 class QPushButton;

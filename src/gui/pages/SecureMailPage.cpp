@@ -323,7 +323,7 @@ void SecureMailPage::fillDetail() {
         loadAddressBook(m_entry);
         for (int i = 0; i < m_foxBook.GetCount(); ++i) {
             CFoxmailContact* contact = m_foxBook.GetAt(i);
-            rows.push_back({{maildlg::qstr(contact->name()), maildlg::qstr(contact->email())},
+            rows.push_back({{dlgkit::qstr(contact->name()), dlgkit::qstr(contact->email())},
                             contact->hasCertFlag() ? 1 : 0});
         }
         break;
