@@ -65,40 +65,8 @@ CDlgLdapSearch::CDlgLdapSearch(QWidget* parent)
     setObjectName(QString::number(IDD));
     setWindowTitle(QStringLiteral("添加证书到证书库"));
 
-    m_nameEdit = withId(new QLineEdit(this), res::IDC_LDAP_NAME);
-    m_emailEdit = withId(new QLineEdit(this), res::IDC_LDAP_EMAIL);
+    QGridLayout* fields = createSearchFields();
     const int em = fontMetrics().height();
-    m_nameEdit->setMinimumWidth(em * 10);
-    m_emailEdit->setMinimumWidth(em * 10);
-    m_serverList = withId(new QComboBox(this), res::IDC_LDAP_SERVER);
-    m_serverList->addItem(QString::fromStdString(yx::directory::hostLabel(m_hostA)),
-                          QString::fromStdString(m_hostA));
-    m_serverList->addItem(QString::fromStdString(yx::directory::hostLabel(m_hostB)),
-                          QString::fromStdString(m_hostB));
-    m_serverList->setCurrentIndex(0);
-    m_searchAllCheck = withId(new QCheckBox(QStringLiteral("全部搜索"), this), res::IDC_LDAP_SEARCH_ALL);
-    m_searchButton = browseButton(this, res::IDC_LDAP_SEARCH, QStringLiteral("开始查找"));
-    m_clearButton = browseButton(this, res::IDC_LDAP_CLEAR, QStringLiteral("全部清除 "));
-
-    auto* nameLabel = new QLabel(QStringLiteral("姓    名"), this);
-    nameLabel->setBuddy(m_nameEdit);
-    auto* emailLabel = new QLabel(QStringLiteral("电子邮件"), this);
-    emailLabel->setBuddy(m_emailEdit);
-    auto* serverLabel = new QLabel(QStringLiteral("搜索范围"), this);
-    serverLabel->setBuddy(m_serverList);
-
-    auto* fields = new QGridLayout;
-    fields->addWidget(nameLabel, 0, 0);
-    fields->addWidget(m_nameEdit, 0, 1);
-    fields->addWidget(serverLabel, 0, 2);
-    fields->addWidget(m_serverList, 0, 3);
-    fields->addWidget(m_searchButton, 0, 4);
-    fields->addWidget(emailLabel, 1, 0);
-    fields->addWidget(m_emailEdit, 1, 1);
-    fields->addWidget(m_searchAllCheck, 1, 3);
-    fields->addWidget(m_clearButton, 1, 4);
-    fields->setColumnStretch(1, 3);
-    fields->setColumnStretch(3, 2);
 
     m_list = withId(
         new yx::CertResultList({{QStringLiteral("姓名"), 200}, {QStringLiteral("邮件地址"), 200}}, this),
@@ -156,6 +124,45 @@ CDlgLdapSearch::CDlgLdapSearch(QWidget* parent)
     resize(std::max(em * 36, 400 + em * 4), em * 26);
 }
 
+// The name and e-mail fields, the host choice and the search and clear buttons.
+QGridLayout* CDlgLdapSearch::createSearchFields() {
+    m_nameEdit = withId(new QLineEdit(this), res::IDC_LDAP_NAME);
+    m_emailEdit = withId(new QLineEdit(this), res::IDC_LDAP_EMAIL);
+    const int em = fontMetrics().height();
+    m_nameEdit->setMinimumWidth(em * 10);
+    m_emailEdit->setMinimumWidth(em * 10);
+    m_serverList = withId(new QComboBox(this), res::IDC_LDAP_SERVER);
+    m_serverList->addItem(QString::fromStdString(yx::directory::hostLabel(m_hostA)),
+                          QString::fromStdString(m_hostA));
+    m_serverList->addItem(QString::fromStdString(yx::directory::hostLabel(m_hostB)),
+                          QString::fromStdString(m_hostB));
+    m_serverList->setCurrentIndex(0);
+    m_searchAllCheck = withId(new QCheckBox(QStringLiteral("全部搜索"), this), res::IDC_LDAP_SEARCH_ALL);
+    m_searchButton = browseButton(this, res::IDC_LDAP_SEARCH, QStringLiteral("开始查找"));
+    m_clearButton = browseButton(this, res::IDC_LDAP_CLEAR, QStringLiteral("全部清除 "));
+
+    auto* nameLabel = new QLabel(QStringLiteral("姓    名"), this);
+    nameLabel->setBuddy(m_nameEdit);
+    auto* emailLabel = new QLabel(QStringLiteral("电子邮件"), this);
+    emailLabel->setBuddy(m_emailEdit);
+    auto* serverLabel = new QLabel(QStringLiteral("搜索范围"), this);
+    serverLabel->setBuddy(m_serverList);
+
+    auto* fields = new QGridLayout;
+    fields->addWidget(nameLabel, 0, 0);
+    fields->addWidget(m_nameEdit, 0, 1);
+    fields->addWidget(serverLabel, 0, 2);
+    fields->addWidget(m_serverList, 0, 3);
+    fields->addWidget(m_searchButton, 0, 4);
+    fields->addWidget(emailLabel, 1, 0);
+    fields->addWidget(m_emailEdit, 1, 1);
+    fields->addWidget(m_searchAllCheck, 1, 3);
+    fields->addWidget(m_clearButton, 1, 4);
+    fields->setColumnStretch(1, 3);
+    fields->setColumnStretch(3, 2);
+    return fields;
+}
+
 CDlgLdapSearch::~CDlgLdapSearch() {
     // A query is bounded in time; wait for it rather than leave a thread behind.
     waitForWorker();
@@ -210,16 +217,15 @@ void CDlgLdapSearch::startSearch() {
                                                            const std::string& email, yx::OwnedCerts& found) {
             if (job->abandoned.load())
                 return -1;
-            if (query)
-                return query(host, name, email, found);
-            std::vector<std::string> one{host};
-            return yx::directory::searchHosts(one, name, email, found);
+            try {
+                if (query)
+                    return query(host, name, email, found);
+                return yx::directory::searchHosts({host}, name, email, found);
+            } catch (...) {
+                return -1; // a query must not take the program down
+            }
         };
-        try {
-            job->rc = yx::directory::searchHosts(eachHost, job->hosts, job->name, job->email, job->found);
-        } catch (...) {
-            job->rc = -1; // a query must not take the program down
-        }
+        job->rc = yx::directory::searchHosts(eachHost, job->hosts, job->name, job->email, job->found);
         emit searchFinished(generation);
     });
 }

@@ -17,6 +17,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QGridLayout;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
@@ -57,6 +58,7 @@ public slots:
 private:
     struct Job;
 
+    QGridLayout* createSearchFields();
     void startSearch();
     void onSearchFinished(int generation);
     void onListChanged();
