@@ -25,13 +25,6 @@ bool isIssuerOf(X509* candidate, X509* cert) {
     return candidate && cert && X509_check_issued(candidate, cert) == X509_V_OK;
 }
 
-X509* pickIssuer(X509* cert, const std::vector<X509*>& candidates) {
-    for (X509* c : candidates)
-        if (isIssuerOf(c, cert))
-            return c;
-    return nullptr;
-}
-
 IssuerFinder::IssuerFinder(std::vector<IssuerSource> sources, bool useSystemTrust)
     : m_sources(std::move(sources)), m_useSystemTrust(useSystemTrust) {}
 
