@@ -27,13 +27,6 @@ namespace {
 
 constexpr const char* kDirectoryCaption = "查找用户";
 
-QString field(CDigitalCertificate* cert, int (CDigitalCertificate::*get)(std::string&)) {
-    std::string text;
-    if (!cert || (cert->*get)(text) != 0)
-        return {};
-    return QString::fromStdString(text);
-}
-
 // Keeps the dialog's own list changes from counting as the user's selection.
 class QuietList {
 public:
@@ -251,8 +244,8 @@ void CDlgLdapSearch::onSearchFinished(int generation) {
     }
     QuietList quiet(m_listQuiet);
     for (const auto& cert : m_results)
-        m_list->addRow({field(cert.get(), &CDigitalCertificate::getDisplayName),
-                        field(cert.get(), &CDigitalCertificate::getEmail)});
+        m_list->addRow({certText(cert.get(), &CDigitalCertificate::getDisplayName),
+                        certText(cert.get(), &CDigitalCertificate::getEmail)});
 }
 
 // On every change of the list's items: the row under the mouse becomes the selection (a change by

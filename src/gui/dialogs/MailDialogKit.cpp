@@ -10,26 +10,15 @@
 
 namespace yx::maildlg {
 
-using dlgkit::qstr;
+using dlgkit::certText;
 using dlgkit::say;
 
-namespace {
-
-QString field(CDigitalCertificate* cert, int (CDigitalCertificate::*get)(std::string&)) {
-    std::string text;
-    if (!cert || (cert->*get)(text) != 0)
-        return {};
-    return qstr(text);
-}
-
-} // namespace
-
 QString displayName(CDigitalCertificate* cert) {
-    return field(cert, &CDigitalCertificate::getDisplayName);
+    return certText(cert, &CDigitalCertificate::getDisplayName);
 }
 
 QString shownName(CDigitalCertificate* cert) {
-    const QString friendly = field(cert, &CDigitalCertificate::getFriendlyName);
+    const QString friendly = certText(cert, &CDigitalCertificate::getFriendlyName);
     return friendly.isEmpty() ? displayName(cert) : friendly;
 }
 
