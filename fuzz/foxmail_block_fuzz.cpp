@@ -17,10 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CFoxmailContact contact;
     contact.setText(CFoxmailContact::kCertFlag, flag);
     CFoxmailAddrBook::ParseBlock(contact, block);
-    std::vector<CDigitalCertificate*> certs;
+    yx::OwnedCerts certs;
     contact.GetCerts(certs);
-    for (CDigitalCertificate* c : certs)
-        delete c;
     unsigned char written = 0;
     const std::string once = CFoxmailAddrBook::BuildBlock(contact, written);
 

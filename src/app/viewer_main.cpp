@@ -1,8 +1,8 @@
 // yaoxia-viewer <certificate file>: the certificate viewer the program starts to show a certificate.
 #include "LocalPath.h"
+#include "prompt/QtPrompt.h"
 #include "shell/QtChineseChrome.h"
 #include "viewer/ViewerApp.h"
-#include "viewer/ViewerPrompt.h"
 
 #include <QApplication>
 
@@ -10,7 +10,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("yaoxia-viewer"));
     yx::installQtChineseChrome(app);
-    yx::viewer::ViewerPrompt prompt;
+    yx::QtPrompt prompt; // the program's own message boxes and file choosers
     yx::setPrompt(&prompt);
     // The arguments as their bytes: a certificate file whose name is not UTF-8 is still found.
     QStringList args;

@@ -98,22 +98,6 @@ void CBBuffer::Attach(CBBuffer& other) {
     AttachBuffer(reinterpret_cast<const char*>(other.m_data), other.m_size);
 }
 
-int CBBuffer::Dump(FILE* stream) {
-    if (m_size > 0)
-        std::fwrite(m_data, 1, static_cast<size_t>(m_size), stream);
-    std::fflush(stream);
-    return 0;
-}
-
-int CBBuffer::Dump(char* path) {
-    FILE* f = std::fopen(path, "w+b");
-    if (!f)
-        return -1;
-    Dump(f);
-    std::fclose(f);
-    return 0;
-}
-
 const char* CBBuffer::GetStrBuffer() {
     if (!(m_owns && m_capacity > m_size)) {
         // Foreign or full storage: move the bytes into owned storage with room for the terminator.

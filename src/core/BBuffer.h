@@ -21,8 +21,6 @@ public:
     void SetBuffer(unsigned char* data, int size, bool owns);
     int Attachstr(const char* text);
     void Attach(CBBuffer& other);
-    int Dump(FILE* stream);
-    int Dump(char* path);
     void resize(int size);
     void AttachBuffer(const char* bytes, int count);
     const char* GetStrBuffer();

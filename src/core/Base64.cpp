@@ -144,14 +144,4 @@ std::string stripSpaces(const std::string& s) {
     return out;
 }
 
-bool sameThumb(const std::string& a, const std::string& b) {
-    const std::string x = stripSpaces(a), y = stripSpaces(b);
-    if (x.size() != y.size())
-        return false;
-    for (size_t i = 0; i < x.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(x[i])) != std::tolower(static_cast<unsigned char>(y[i])))
-            return false;
-    return true;
-}
-
 } // namespace yx

@@ -16,6 +16,4 @@ int BinToThumb(const char* bytes, int length, char* text);
 namespace yx {
 std::string thumbText(const unsigned char* sha1, int length); // BinToThumb as a string
 std::string stripSpaces(const std::string& s);                // readers of stored thumbprints
-// Thumbprint texts compared as stores do: spaces ignored, letter case ignored.
-bool sameThumb(const std::string& a, const std::string& b);
 } // namespace yx

@@ -1,5 +1,6 @@
 #include "CertContext.h"
 
+#include "DerBytes.h"
 #include "SafeFile.h"
 
 #include <openssl/pem.h>
@@ -22,13 +23,8 @@ std::shared_ptr<CertContext> CertContext::fromDer(const unsigned char* data, siz
 std::shared_ptr<CertContext> CertContext::fromX509(X509* cert) {
     if (!cert)
         return nullptr;
-    unsigned char* buf = nullptr;
-    const int n = i2d_X509(cert, &buf);
-    if (n <= 0)
-        return nullptr;
-    auto ctx = fromDer(buf, static_cast<size_t>(n));
-    OPENSSL_free(buf);
-    return ctx;
+    const auto der = toDer<i2d_X509>(cert);
+    return der.empty() ? nullptr : fromDer(der.data(), der.size());
 }
 
 EvpPkeyPtr CertContext::loadPrivateKey() const {

@@ -1,5 +1,6 @@
 #include "CertStore.h"
 
+#include "DerBytes.h"
 #include "DiskCertStore.h"
 #include "PfxFile.h"
 #include "SafeFile.h"
@@ -78,28 +79,9 @@ yx::CertContextPtr certFromFile(const char* path) {
     return ctx;
 }
 
-std::vector<unsigned char> derOf(X509* cert) {
-    unsigned char* p = nullptr;
-    const int n = i2d_X509(cert, &p);
-    std::vector<unsigned char> out;
-    if (n > 0)
-        out.assign(p, p + n);
-    OPENSSL_free(p);
-    return out;
-}
-
 std::vector<unsigned char> pkcs8Of(EVP_PKEY* key) {
-    std::vector<unsigned char> out;
     std::unique_ptr<PKCS8_PRIV_KEY_INFO, yx::OsslDeleter<PKCS8_PRIV_KEY_INFO_free>> p8(EVP_PKEY2PKCS8(key));
-    if (!p8)
-        return out;
-    unsigned char* p = nullptr;
-    const int n = i2d_PKCS8_PRIV_KEY_INFO(p8.get(), &p);
-    if (n > 0) {
-        out.assign(p, p + n);
-        OPENSSL_clear_free(p, static_cast<size_t>(n));
-    }
-    return out;
+    return yx::toDer<i2d_PKCS8_PRIV_KEY_INFO, true>(p8.get());
 }
 
 bool isCaCertificate(X509* cert) {
@@ -130,7 +112,7 @@ public:
                 for (const auto& e : entries)
                     store.ids.push_back(e.id);
             }
-            const auto der = derOf(c.get());
+            const auto der = yx::toDer<i2d_X509>(c.get());
             if (der.empty())
                 return false;
             const std::string id = yx::DiskCertStore::entryIdOf(der);
@@ -275,7 +257,7 @@ int CMyCertStore::ImportP12(const char* csp, const char* path, const char* passw
         chain.undo();
         return yx::rc::kFailed;
     }
-    const auto certDer = derOf(pfx.cert.get());
+    const auto certDer = yx::toDer<i2d_X509>(pfx.cert.get());
     auto keyDer = pkcs8Of(pfx.key.get());
     const std::string provider = (csp && *csp) ? csp : kDefaultProvider;
     const bool added =

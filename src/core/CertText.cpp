@@ -1,5 +1,6 @@
 #include "CertText.h"
 
+#include "DerBytes.h"
 #include "OpenSslHolders.h"
 
 #include <cstdio>
@@ -262,18 +263,16 @@ bool serialContentOctets(const unsigned char* der, size_t derLength, X509* cert,
     if (!cert)
         return false;
     // Re-encode the parsed value and take the content octets behind the header.
-    unsigned char* enc = nullptr;
-    const int n = i2d_ASN1_INTEGER(X509_get0_serialNumber(cert), &enc);
-    if (n <= 0)
+    const auto enc = toDer<i2d_ASN1_INTEGER>(X509_get0_serialNumber(cert));
+    if (enc.empty())
         return false;
-    const unsigned char* p = enc;
+    const unsigned char* p = enc.data();
     int tag = 0, xclass = 0;
     bool cons = false;
     long len = 0;
-    const bool ok = derHeader(p, enc + n, tag, xclass, cons, len) && len > 0;
+    const bool ok = derHeader(p, enc.data() + enc.size(), tag, xclass, cons, len) && len > 0;
     if (ok)
         content.assign(reinterpret_cast<const char*>(p), static_cast<size_t>(len));
-    OPENSSL_free(enc);
     return ok;
 }
 

@@ -3,6 +3,8 @@
 #include "Base64.h"
 #include "CertText.h"
 #include "DataPaths.h"
+#include "DerBytes.h"
+#include "ResultCodes.h"
 #include "Revocation.h"
 #include "SafeFile.h"
 #include "UserPrompt.h"
@@ -14,6 +16,15 @@
 #include <openssl/evp.h>
 #include <optional>
 #include <unistd.h>
+
+// The certificate object's codes are the shared ones (ResultCodes.h).
+static_assert(CDigitalCertificate::kUnknownKey == yx::rc::kUnknownKey &&
+              CDigitalCertificate::kCannotOpenFile == yx::rc::kCannotOpenFile &&
+              CDigitalCertificate::kPlatformError == yx::rc::kPlatformError &&
+              CDigitalCertificate::kRevoked == yx::rc::kRevoked &&
+              CDigitalCertificate::kRevocationOffline == yx::rc::kRevocationOffline &&
+              CDigitalCertificate::kRevocationError == yx::rc::kRevocationError &&
+              CDigitalCertificate::kNoRevocationCheck == yx::rc::kNoRevocationCheck);
 
 namespace {
 
@@ -442,17 +453,13 @@ int CDigitalCertificate::SignMessage(CBBuffer& data, CBBuffer& signature) {
         ERR_clear_error();
         return -1;
     }
-    const int n = i2d_PKCS7(p7.get(), nullptr);
-    if (n <= 0) {
+    const auto der = yx::toDer<i2d_PKCS7>(p7.get());
+    if (der.empty()) {
         ERR_clear_error();
         return -1;
     }
-    signature.resize(n);
-    unsigned char* out = signature.GetBuffer();
-    if (i2d_PKCS7(p7.get(), &out) != n) {
-        ERR_clear_error();
-        return -1;
-    }
+    signature.resize(static_cast<int>(der.size()));
+    std::memcpy(signature.GetBuffer(), der.data(), der.size());
     return kOk;
 }
 

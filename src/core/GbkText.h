@@ -12,6 +12,9 @@ namespace yx {
 std::optional<std::string> utf8ToGbk(std::string_view utf8);
 std::optional<std::string> gbkToUtf8(std::string_view gbk);
 
+// Appends the UTF-8 form of one code point (at most U+10FFFF, no surrogate).
+void appendUtf8(std::string& out, char32_t cp);
+
 // Lossy forms for display: unconvertible characters become '?'.
 std::string utf8ToGbkLossy(std::string_view utf8);
 std::string gbkToUtf8Lossy(std::string_view gbk);

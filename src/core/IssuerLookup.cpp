@@ -1,17 +1,15 @@
 #include "IssuerLookup.h"
 
+#include "DerBytes.h"
+
 #include <openssl/err.h>
 
 namespace yx {
 namespace {
 
 std::string memoKey(X509* cert) {
-    std::string key;
-    unsigned char* der = nullptr;
-    const int n = i2d_X509_NAME(X509_get_issuer_name(cert), &der);
-    if (n > 0)
-        key.assign(reinterpret_cast<char*>(der), static_cast<size_t>(n));
-    OPENSSL_free(der);
+    const auto der = toDer<i2d_X509_NAME>(X509_get_issuer_name(cert));
+    std::string key(der.begin(), der.end());
     key += '\0';
     if (const ASN1_OCTET_STRING* akid = X509_get0_authority_key_id(cert))
         key.append(reinterpret_cast<const char*>(ASN1_STRING_get0_data(akid)),
@@ -25,13 +23,6 @@ bool isIssuerOf(X509* candidate, X509* cert) {
     // Name, authority key identifier (key id and issuer/serial forms) and key usage, as chain
     // building checks them.
     return candidate && cert && X509_check_issued(candidate, cert) == X509_V_OK;
-}
-
-X509* pickIssuer(X509* cert, const std::vector<X509*>& candidates) {
-    for (X509* c : candidates)
-        if (isIssuerOf(c, cert))
-            return c;
-    return nullptr;
 }
 
 IssuerFinder::IssuerFinder(std::vector<IssuerSource> sources, bool useSystemTrust)

@@ -16,9 +16,6 @@ namespace yx {
 // present) allows signing certificates.
 bool isIssuerOf(X509* candidate, X509* cert);
 
-// The first of `candidates` that isIssuerOf `cert`, or null.
-X509* pickIssuer(X509* cert, const std::vector<X509*>& candidates);
-
 // One place to look for issuers: returns the certificates it holds.
 using IssuerSource = std::function<std::vector<X509Ptr>()>;
 

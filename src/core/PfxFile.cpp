@@ -1,5 +1,7 @@
 #include "PfxFile.h"
 
+#include "DerBytes.h"
+#include "GbkText.h"
 #include "SafeFile.h"
 
 #include <cstring>
@@ -102,24 +104,6 @@ Outcome checkPbe(const X509_ALGOR* alg) {
     if (cipherNid == NID_undef || !cipherAvailable(cipherNid))
         return providers().legacy ? Outcome::Bad : Outcome::NeedsLegacy;
     return Outcome::Ok;
-}
-
-void appendUtf8(std::string& out, unsigned long cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
 }
 
 // UTF-8 to big-endian UTF-16 with surrogate pairs; malformed sequences become U+FFFD.
@@ -471,12 +455,8 @@ std::optional<std::vector<unsigned char>> writePfx(EVP_PKEY* key, X509* cert, co
     Pkcs12Ptr p12(buildPfx(key, cert, ca.get(), friendlyName, pass));
     std::optional<std::vector<unsigned char>> result;
     if (p12 && PKCS12_set_mac(p12.get(), pass, -1, nullptr, 0, kWriteIterations, EVP_sha1()) == 1) {
-        unsigned char* der = nullptr;
-        const int n = i2d_PKCS12(p12.get(), &der);
-        if (n > 0) {
-            result.emplace(der, der + n);
-            OPENSSL_free(der);
-        }
+        if (auto der = toDer<i2d_PKCS12>(p12.get()); !der.empty())
+            result = std::move(der);
     }
     ERR_clear_error();
     return result;

@@ -4,6 +4,7 @@
 #include "CrlDistributionPoints.h"
 #include "CrlFetcher.h"
 #include "CrlValidation.h"
+#include "DerBytes.h"
 #include "IssuerLookup.h"
 
 #include <ctime>
@@ -63,13 +64,8 @@ struct RevocationSession::State {
         p.answered = true; // an over-long answer is an answer, and an unusable one
         if (r.status == FetchStatus::Ok) {
             p.fresh = decodeCrl(r.body);
-            if (p.fresh) {
-                unsigned char* der = nullptr;
-                const int n = i2d_X509_CRL(p.fresh.get(), &der);
-                if (n > 0)
-                    p.freshDer.assign(der, der + n);
-                OPENSSL_free(der);
-            }
+            if (p.fresh)
+                p.freshDer = toDer<i2d_X509_CRL>(p.fresh.get());
         }
         return p;
     }

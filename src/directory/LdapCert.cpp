@@ -333,10 +333,69 @@ std::string serverUri(LDAPURLDesc* url) {
     return uri;
 }
 
+// The host setting as a URL: blanks around a hand-edited setting are not part of it, and a bare
+// "host[:port]" is taken as ldap://.
+std::string hostUrl(const char* host) {
+    std::string text = host ? host : "";
+    text.erase(0, text.find_first_not_of(" \t\r\n"));
+    text.erase(text.find_last_not_of(" \t\r\n") + 1);
+    if (!text.empty() && text.find("://") == std::string::npos)
+        text = "ldap://" + text;
+    return text;
+}
+
+bool setSessionOptions(LDAP* ld, const CLdapCert::Timeouts& timeouts, ConnectionCut& connection) {
+    const int version = LDAP_VERSION3;
+    const timeval connectTv = msToTimeval(std::min(timeouts.connectMs, timeouts.queryMs));
+    const timeval queryTv = msToTimeval(timeouts.queryMs);
+    const int sizeLimit = CLdapCert::kSizeLimit;
+    return ldap_set_option(ld, LDAP_OPT_PROTOCOL_VERSION, &version) == LDAP_OPT_SUCCESS &&
+           ldap_set_option(ld, LDAP_OPT_NETWORK_TIMEOUT, &connectTv) == LDAP_OPT_SUCCESS &&
+           ldap_set_option(ld, LDAP_OPT_TIMEOUT, &queryTv) == LDAP_OPT_SUCCESS &&
+           ldap_set_option(ld, LDAP_OPT_REFERRALS, LDAP_OPT_OFF) == LDAP_OPT_SUCCESS &&
+           ldap_set_option(ld, LDAP_OPT_SIZELIMIT, &sizeLimit) == LDAP_OPT_SUCCESS &&
+           ldap_set_option(ld, LDAP_OPT_CONNECT_CB, connection.callbacks()) == LDAP_OPT_SUCCESS;
+}
+
+// The distinct userCertificate;binary values under every base. A lost connection or the end of
+// the time ends the search, as does any failure when the base was named (`named`); a context the
+// server will not search for us (an empty base names several) does not, as long as one answers.
+int searchBases(LDAP* ld, const std::vector<std::string>& bases, bool named, const std::string& filter,
+                const Deadline& deadline, std::vector<std::string>& values) {
+    char certAttr[] = "userCertificate;binary";
+    char* attrs[] = {certAttr, nullptr};
+    std::set<std::string> seen;
+    int searched = 0;
+    int lastRc = LDAP_SUCCESS;
+    for (const auto& b : bases) {
+        MessagePtr res;
+        const int rc = search(ld, b, LDAP_SCOPE_SUBTREE, filter, attrs, deadline, res);
+        if (rc == LDAP_SUCCESS) {
+            ++searched;
+            collectValues(ld, res.get(), seen, values);
+            continue;
+        }
+        if (named || rc == LDAP_SERVER_DOWN || rc == LDAP_CONNECT_ERROR || rc == LDAP_TIMEOUT)
+            return rc;
+        lastRc = rc;
+    }
+    return searched == 0 ? lastRc : LDAP_SUCCESS;
+}
+
+// One certificate per value; an entry's value that is not a certificate is skipped.
+void appendCertificates(const std::vector<std::string>& values, yx::OwnedCerts& found) {
+    for (const auto& der : values) {
+        auto cert = std::make_unique<CDigitalCertificate>(der.data(), static_cast<int>(der.size()),
+                                                          CDigitalCertificate::DER);
+        if (cert->getPCCERT())
+            found.push_back(std::move(cert));
+    }
+}
+
 } // namespace
 
 int CLdapCert::getUserCertificates(const char* host, const char* name, const char* email,
-                                   std::vector<CDigitalCertificate*>& found) {
+                                   yx::OwnedCerts& found) {
     m_lastError.clear();
     const std::string filter = yx::directory::userFilter(name ? name : "", email ? email : "");
     if (filter.empty()) {
@@ -344,12 +403,7 @@ int CLdapCert::getUserCertificates(const char* host, const char* name, const cha
         return kNoCriteria;
     }
 
-    std::string hostText = host ? host : "";
-    // Blanks around a hand-edited setting are not part of the URL.
-    hostText.erase(0, hostText.find_first_not_of(" \t\r\n"));
-    hostText.erase(hostText.find_last_not_of(" \t\r\n") + 1);
-    if (!hostText.empty() && hostText.find("://") == std::string::npos)
-        hostText = "ldap://" + hostText;
+    const std::string hostText = hostUrl(host);
     LDAPURLDesc* parsed = nullptr;
     if (hostText.empty() || ldap_url_parse(hostText.c_str(), &parsed) != LDAP_URL_SUCCESS) {
         m_lastError = "not an LDAP URL: " + hostText;
@@ -373,16 +427,7 @@ int CLdapCert::getUserCertificates(const char* host, const char* name, const cha
         return kBadHost;
     }
     LdapPtr ld(raw);
-    const int version = LDAP_VERSION3;
-    const timeval connectTv = msToTimeval(std::min(m_timeouts.connectMs, m_timeouts.queryMs));
-    const timeval queryTv = msToTimeval(m_timeouts.queryMs);
-    const int sizeLimit = kSizeLimit;
-    if (ldap_set_option(ld.get(), LDAP_OPT_PROTOCOL_VERSION, &version) != LDAP_OPT_SUCCESS ||
-        ldap_set_option(ld.get(), LDAP_OPT_NETWORK_TIMEOUT, &connectTv) != LDAP_OPT_SUCCESS ||
-        ldap_set_option(ld.get(), LDAP_OPT_TIMEOUT, &queryTv) != LDAP_OPT_SUCCESS ||
-        ldap_set_option(ld.get(), LDAP_OPT_REFERRALS, LDAP_OPT_OFF) != LDAP_OPT_SUCCESS ||
-        ldap_set_option(ld.get(), LDAP_OPT_SIZELIMIT, &sizeLimit) != LDAP_OPT_SUCCESS ||
-        ldap_set_option(ld.get(), LDAP_OPT_CONNECT_CB, connection.callbacks()) != LDAP_OPT_SUCCESS) {
+    if (!setSessionOptions(ld.get(), m_timeouts, connection)) {
         m_lastError = "cannot set the session options";
         return kSearchFailed;
     }
@@ -411,37 +456,11 @@ int CLdapCert::getUserCertificates(const char* host, const char* name, const cha
         bases.push_back(base);
     }
 
-    char certAttr[] = "userCertificate;binary";
-    char* attrs[] = {certAttr, nullptr};
-    std::set<std::string> seen;
     std::vector<std::string> values;
-    int searched = 0;
-    int lastRc = LDAP_SUCCESS;
-    for (const auto& b : bases) {
-        MessagePtr res;
-        rc = search(ld.get(), b, LDAP_SCOPE_SUBTREE, filter, attrs, deadline, res);
-        if (rc == LDAP_SUCCESS) {
-            ++searched;
-            collectValues(ld.get(), res.get(), seen, values);
-            continue;
-        }
-        // A lost connection or the end of the time ends the query; a context the server will
-        // not search for us (an empty base names several) does not.
-        if (!base.empty() || rc == LDAP_SERVER_DOWN || rc == LDAP_CONNECT_ERROR || rc == LDAP_TIMEOUT)
-            return fail("search", rc);
-        lastRc = rc;
-    }
-    if (searched == 0)
-        return fail("search", lastRc);
+    rc = searchBases(ld.get(), bases, !base.empty(), filter, deadline, values);
+    if (rc != LDAP_SUCCESS)
+        return fail("search", rc);
 
-    for (const auto& der : values) {
-        auto* cert =
-            new CDigitalCertificate(der.data(), static_cast<int>(der.size()), CDigitalCertificate::DER);
-        if (!cert->getPCCERT()) {
-            delete cert; // an entry's value that is not a certificate
-            continue;
-        }
-        found.push_back(cert);
-    }
+    appendCertificates(values, found);
     return kOk;
 }

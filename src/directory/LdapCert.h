@@ -3,21 +3,22 @@
 // silent host fails within seconds. Safe to run on a worker thread (one object per thread).
 #pragma once
 
-#include "DigitalCertificate.h"
+#include "OwnedCerts.h"
+#include "ResultCodes.h"
 
 #include <string>
 #include <vector>
 
 class CLdapCert {
 public:
-    // Result codes (0 = the query succeeded, with or without matches).
+    // Result codes (ResultCodes.h; 0 = the query succeeded, with or without matches).
     enum {
-        kOk = 0,
-        kNoCriteria = 1,    // name and e-mail both empty
-        kBadHost = 2,       // not an ldap:// or ldaps:// URL
-        kConnectFailed = 3, // cannot reach the server, or the TLS handshake failed
-        kTimedOut = 4,      // the server did not answer in time
-        kSearchFailed = 5,  // the server refused the bind or the search
+        kOk = yx::rc::kOk,
+        kNoCriteria = yx::rc::kNoCriteria,
+        kBadHost = yx::rc::kBadHost,
+        kConnectFailed = yx::rc::kConnectFailed,
+        kTimedOut = yx::rc::kTimedOut,
+        kSearchFailed = yx::rc::kSearchFailed,
     };
 
     // Bounds of one query, in milliseconds: the TCP connect, and the whole query (bind, reading
@@ -34,10 +35,9 @@ public:
     // Searches `host` ("ldap://host:port/base-dn", "ldaps://..."; a bare "host[:port]" is taken
     // as ldap://) for entries whose cn is `name` and/or whose mail is `email` (UTF-8; null or
     // empty = not a criterion) and appends one new certificate per distinct
-    // userCertificate;binary value; values that are not certificates are skipped. The caller
-    // deletes what was appended. On failure nothing is appended.
-    int getUserCertificates(const char* host, const char* name, const char* email,
-                            std::vector<CDigitalCertificate*>& found);
+    // userCertificate;binary value; values that are not certificates are skipped. On failure
+    // nothing is appended.
+    int getUserCertificates(const char* host, const char* name, const char* email, yx::OwnedCerts& found);
 
     // Why the last query failed, for logs and the command-line tool (English, may be empty).
     const std::string& lastError() const { return m_lastError; }

@@ -123,10 +123,6 @@ void fill(QMenu* menu, const std::vector<Item>& items) {
     }
 }
 
-QString withoutMnemonic(QString text) {
-    return text.remove(QLatin1Char('&'));
-}
-
 } // namespace
 
 QMenu* loadPopup(int menuId, int index, QWidget* parent) {
@@ -142,13 +138,6 @@ QMenu* loadPopup(int menuId, int index, QWidget* parent) {
 int popupCount(int menuId) {
     const auto it = table().find(menuId);
     return it == table().end() ? 0 : static_cast<int>(it->second.size());
-}
-
-QString popupTitle(int menuId, int index) {
-    const auto it = table().find(menuId);
-    if (it == table().end() || index < 0 || index >= static_cast<int>(it->second.size()))
-        return {};
-    return QString::fromUtf8(it->second[static_cast<size_t>(index)].text);
 }
 
 int commandId(const QAction* action) {
@@ -183,17 +172,6 @@ void removeItemAt(QMenu* menu, int position) {
         delete sub; // deletes its menu action too
     else if (action->parent() == menu)
         delete action;
-}
-
-bool removeSubmenu(QMenu* menu, const QString& title) {
-    const QList<QAction*> actions = menu->actions();
-    for (int i = 0; i < actions.size(); ++i) {
-        if (actions[i]->menu() && withoutMnemonic(actions[i]->text()) == withoutMnemonic(title)) {
-            removeItemAt(menu, i);
-            return true;
-        }
-    }
-    return false;
 }
 
 QMenu* takeSubmenuAt(QMenu* menu, int position, QWidget* newParent) {

@@ -16,9 +16,8 @@ namespace yx::menus {
 // menu or the popup does not exist. Submenus are children of the popup.
 QMenu* loadPopup(int menuId, int index = 0, QWidget* parent = nullptr);
 
-// Number of top-level popups of a menu resource (0 for an unknown id) and their titles.
+// Number of top-level popups of a menu resource (0 for an unknown id).
 int popupCount(int menuId);
-QString popupTitle(int menuId, int index);
 
 // The command id an action stands for, -1 for separators, submenus and foreign actions.
 int commandId(const QAction* action);
@@ -28,9 +27,6 @@ QAction* findCommand(const QMenu* menu, int id);
 
 // Removes (and deletes) the item at a position: a command, a separator or a submenu.
 void removeItemAt(QMenu* menu, int position);
-
-// Removes the submenu with the given title (without "&" marks), if present. Returns whether one was removed.
-bool removeSubmenu(QMenu* menu, const QString& title);
 
 // Detaches and returns the submenu at a position (null when the item there is no submenu); the
 // caller owns it. The item is removed from `menu`.

@@ -20,23 +20,21 @@ CBatchLookup::Result CBatchLookup::Run(const std::atomic<bool>& cancel, const Pr
     for (int i = 0; i < total; ++i) {
         if (cancel.load())
             return kCancelled;
-        std::vector<CDigitalCertificate*> found;
+        yx::OwnedCerts found;
         if (ldap.getUserCertificates(server.c_str(), "", m_addresses[static_cast<size_t>(i)].c_str(),
                                      found) != 0) {
             m_lastError = ldap.lastError();
             return kDirectoryFailed;
         }
-        auto& list = m_found.emplace_back();
-        for (CDigitalCertificate* cert : found)
-            list.emplace_back(cert);
+        m_found.push_back(std::move(found));
         if (progress)
             progress(i + 1, total);
     }
     return kDone;
 }
 
-const std::vector<std::unique_ptr<CDigitalCertificate>>& CBatchLookup::Found(int contact) const {
-    static const std::vector<std::unique_ptr<CDigitalCertificate>> none;
+const yx::OwnedCerts& CBatchLookup::Found(int contact) const {
+    static const yx::OwnedCerts none;
     return contact >= 0 && contact < SearchedCount() ? m_found[static_cast<size_t>(contact)] : none;
 }
 

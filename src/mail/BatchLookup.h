@@ -4,7 +4,8 @@
 // contact, the progress callback is called on the running thread after each contact.
 #pragma once
 
-#include "DigitalCertificate.h"
+#include "OwnedCerts.h"
+#include "ResultCodes.h"
 
 #include <atomic>
 #include <functional>
@@ -20,7 +21,11 @@ class COtherCertStore;
 
 class CBatchLookup {
 public:
-    enum Result { kDone = 0, kCancelled = 1, kDirectoryFailed = 2 };
+    enum Result {
+        kDone = yx::rc::kOk,
+        kCancelled = yx::rc::kBatchCancelled,
+        kDirectoryFailed = yx::rc::kBatchDirectoryFailed
+    };
     using Progress = std::function<void(int done, int total)>;
 
     // `addresses`: the e-mail address (UTF-8) of every contact, in contact order.
@@ -36,7 +41,7 @@ public:
 
     int ContactCount() const { return static_cast<int>(m_addresses.size()); }
     // Found certificates of contact i (empty for a contact not reached); owned by this object.
-    const std::vector<std::unique_ptr<CDigitalCertificate>>& Found(int contact) const;
+    const yx::OwnedCerts& Found(int contact) const;
     int SearchedCount() const { return static_cast<int>(m_found.size()); }
     const std::string& lastError() const { return m_lastError; }
 
@@ -46,7 +51,7 @@ public:
 
 private:
     std::vector<std::string> m_addresses;
-    std::vector<std::vector<std::unique_ptr<CDigitalCertificate>>> m_found;
+    std::vector<yx::OwnedCerts> m_found;
     std::string m_lastError;
 };
 

@@ -113,12 +113,10 @@ CFoxmailAddrBook::~CFoxmailAddrBook() {
 }
 
 CFoxmailContact* CFoxmailAddrBook::GetAt(int index) const {
-    return index >= 0 && index < GetCount() ? m_contacts[static_cast<size_t>(index)] : nullptr;
+    return index >= 0 && index < GetCount() ? m_contacts[static_cast<size_t>(index)].get() : nullptr;
 }
 
 void CFoxmailAddrBook::Clear() {
-    for (CFoxmailContact* c : m_contacts)
-        delete c;
     m_contacts.clear();
 }
 
@@ -179,7 +177,7 @@ int CFoxmailAddrBook::ReadIndexFile(const std::string& dir, const std::string& i
         const size_t offset = std::min<size_t>(le32(rec + kBlockOffset), text->size());
         const size_t length = std::min<size_t>(le32(rec + kBlockLength), text->size() - offset);
         ParseBlock(*contact, std::string(reinterpret_cast<const char*>(text->data()) + offset, length));
-        m_contacts.push_back(contact);
+        m_contacts.emplace_back(contact);
     }
     return 0;
 }

@@ -8,6 +8,7 @@
 #include "SafeFile.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -49,5 +50,5 @@ private:
     static bool RecordStillMatches(const CFoxmailContact& contact, const std::string& indexPath,
                                    long long recordAt);
 
-    std::vector<CFoxmailContact*> m_contacts; // owned
+    std::vector<std::unique_ptr<CFoxmailContact>> m_contacts;
 };

@@ -129,7 +129,7 @@ std::string CFoxmailContact::certificateText(const std::string& base64) {
     return kBegin + folded + kEnd;
 }
 
-void CFoxmailContact::GetCerts(std::vector<CDigitalCertificate*>& out) const {
+void CFoxmailContact::GetCerts(yx::OwnedCerts& out) const {
     const auto* certs = findCertList(primaryIndex());
     if (!certs)
         return;
@@ -137,12 +137,10 @@ void CFoxmailContact::GetCerts(std::vector<CDigitalCertificate*>& out) const {
         const std::string b64 = base64Of(text);
         if (b64.empty())
             continue;
-        auto* cert =
-            new CDigitalCertificate(b64.c_str(), static_cast<int>(b64.size()), CDigitalCertificate::BASE64);
+        auto cert = std::make_unique<CDigitalCertificate>(b64.c_str(), static_cast<int>(b64.size()),
+                                                          CDigitalCertificate::BASE64);
         if (cert->getPCCERT())
-            out.push_back(cert);
-        else
-            delete cert;
+            out.push_back(std::move(cert));
     }
 }
 

@@ -3,6 +3,7 @@
 // read; name() and email() give them as UTF-8 for display.
 #pragma once
 
+#include "OwnedCerts.h"
 #include "PropertyRecords.h"
 
 #include <string>
@@ -54,7 +55,7 @@ public:
 
     // Appends a new certificate (the caller deletes it) for every certificate of the primary
     // address, default first. Texts that do not decode are passed over.
-    void GetCerts(std::vector<CDigitalCertificate*>& out) const;
+    void GetCerts(yx::OwnedCerts& out) const;
     // Makes `certs`, in order, the certificates of the primary address; the objects stay the caller's.
     void SetCerts(const std::vector<CDigitalCertificate*>& certs);
 

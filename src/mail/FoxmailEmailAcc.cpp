@@ -32,12 +32,10 @@ CFoxmailEmailAcc::~CFoxmailEmailAcc() {
 }
 
 CEmailAccount* CFoxmailEmailAcc::GetAt(int index) const {
-    return index >= 0 && index < GetCount() ? m_accounts[static_cast<size_t>(index)] : nullptr;
+    return index >= 0 && index < GetCount() ? m_accounts[static_cast<size_t>(index)].get() : nullptr;
 }
 
 void CFoxmailEmailAcc::Clear() {
-    for (CEmailAccount* a : m_accounts)
-        delete a;
     m_accounts.clear();
 }
 
@@ -62,7 +60,7 @@ int CFoxmailEmailAcc::getEmailAcc() {
         CMyCertStore& store = account->getCertStore();
         const std::string hash = GetKeyValue(text, "SignCertHash");
         account->setSignCert(!hash.empty() && store.OpenCertStore() == 0 ? store.FindByThumb(hash) : nullptr);
-        m_accounts.push_back(account);
+        m_accounts.emplace_back(account);
     }
     return 0;
 }

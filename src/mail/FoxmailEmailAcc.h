@@ -5,6 +5,7 @@
 
 #include "PropertyRecords.h"
 
+#include <memory>
 #include <vector>
 
 class CFoxmailEmailAcc {
@@ -30,5 +31,5 @@ public:
     static bool PatchSignCertHash(std::string& text, const std::string& hash);
 
 private:
-    std::vector<CEmailAccount*> m_accounts; // owned
+    std::vector<std::unique_ptr<CEmailAccount>> m_accounts;
 };

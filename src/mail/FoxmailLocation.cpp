@@ -25,19 +25,6 @@ bool equalNoCase(const std::string& a, const std::string& b) {
     return a.size() == b.size() && strncasecmp(a.c_str(), b.c_str(), a.size()) == 0;
 }
 
-void appendUtf8(std::string& out, unsigned cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
 int hexDigit(char c) {
     if (c >= '0' && c <= '9')
         return c - '0';
@@ -68,14 +55,10 @@ std::string unquote(const std::string& s, size_t& pos) {
             if (unit >= 0xD800 && unit < 0xDC00) {
                 high = unit;
             } else if (unit >= 0xDC00 && unit < 0xE000 && high) {
-                const unsigned cp = 0x10000 + ((high - 0xD800) << 10) + (unit - 0xDC00);
-                out += static_cast<char>(0xF0 | (cp >> 18));
-                out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-                out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-                out += static_cast<char>(0x80 | (cp & 0x3F));
+                yx::appendUtf8(out, 0x10000 + ((high - 0xD800) << 10) + (unit - 0xDC00));
                 high = 0;
             } else {
-                appendUtf8(out, unit);
+                yx::appendUtf8(out, unit);
             }
         } else {
             out += c == 'n' ? '\n' : c == 'r' ? '\r' : c == 't' ? '\t' : c == '0' ? '\0' : c;

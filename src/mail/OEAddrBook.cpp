@@ -86,7 +86,7 @@ int COEAddrBook::GetContacts() {
                 contact->SetDefaultCert(cert.get());
                 m_keyCerts.push_back(std::move(cert));
             }
-            m_contacts.push_back(contact);
+            m_contacts.emplace_back(contact);
         }
     }
     return 0;
@@ -137,17 +137,15 @@ int COEAddrBook::WriteKeys(CContact& contact, const std::vector<Der>& keys) {
 }
 
 CContact* COEAddrBook::GetAt(int index) const {
-    return index >= 0 && index < GetCount() ? m_contacts[static_cast<size_t>(index)] : nullptr;
+    return index >= 0 && index < GetCount() ? m_contacts[static_cast<size_t>(index)].get() : nullptr;
 }
 
 void COEAddrBook::Append(CContact* contact) {
     if (contact)
-        m_contacts.push_back(contact);
+        m_contacts.emplace_back(contact);
 }
 
 void COEAddrBook::Clear() {
-    for (CContact* c : m_contacts)
-        delete c;
     m_contacts.clear();
     m_keyCerts.clear();
 }

@@ -42,6 +42,6 @@ public:
 private:
     int WriteKeys(CContact& contact, const std::vector<std::vector<unsigned char>>& keys);
 
-    std::vector<CContact*> m_contacts;
+    std::vector<std::unique_ptr<CContact>> m_contacts;
     std::vector<std::unique_ptr<CDigitalCertificate>> m_keyCerts; // default certificates as read
 };

@@ -80,7 +80,7 @@ int COEEmailAcc::getEmailAcc() {
             account->setSignCert(sign.empty() ? nullptr : store.FindByThumb(sign));
             account->setCrytpCert(crypt.empty() ? nullptr : store.FindByThumb(crypt));
         }
-        m_accounts.push_back(account);
+        m_accounts.emplace_back(account);
     }
     return 0;
 }
@@ -108,16 +108,14 @@ bool COEEmailAcc::AddAccount(const std::string& name, const std::string& address
 }
 
 CEmailAccount* COEEmailAcc::GetAt(int index) const {
-    return index >= 0 && index < GetCount() ? m_accounts[static_cast<size_t>(index)] : nullptr;
+    return index >= 0 && index < GetCount() ? m_accounts[static_cast<size_t>(index)].get() : nullptr;
 }
 
 void COEEmailAcc::Append(CEmailAccount* account) {
     if (account)
-        m_accounts.push_back(account);
+        m_accounts.emplace_back(account);
 }
 
 void COEEmailAcc::Clear() {
-    for (CEmailAccount* a : m_accounts)
-        delete a;
     m_accounts.clear();
 }

@@ -8,6 +8,7 @@
 
 #include "PropertyRecords.h"
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -30,5 +31,5 @@ public:
     static std::string accountsKey(); // <product key>\MailAccounts
 
 private:
-    std::vector<CEmailAccount*> m_accounts;
+    std::vector<std::unique_ptr<CEmailAccount>> m_accounts;
 };

@@ -146,7 +146,6 @@ bool CStorageFile::Open(const std::string& path, unsigned mode) {
     if (!root)
         return false;
     m_stack.push_back(root);
-    m_path = path;
     return true;
 }
 
@@ -204,7 +203,6 @@ void CStorageFile::Close() {
         g_object_unref(m_stack.back());
         m_stack.pop_back();
     }
-    m_path.clear();
 }
 
 std::vector<std::string> CStorageFile::ChildNames() const {

@@ -33,7 +33,6 @@ public:
     void Close();
 
     bool IsOpen() const { return !m_stack.empty(); }
-    const std::string& GetPath() const { return m_path; }
     // Names of the storages and streams of the storage on top, in the file's order.
     std::vector<std::string> ChildNames() const;
 
@@ -45,6 +44,5 @@ public:
                               const yx::Bytes& content);
 
 private:
-    std::string m_path;
     std::vector<void*> m_stack; // GsfInfile*, each holding a reference; bottom is the root
 };

@@ -2,9 +2,9 @@
 
 #include "DigitalCertificate.h"
 #include "DiskCertStore.h"
-#include "NssResult.h"
 #include "NssUserDb.h"
 #include "PfxFile.h"
+#include "ResultCodes.h"
 #include "UserPrompt.h"
 
 #include <openssl/crypto.h>

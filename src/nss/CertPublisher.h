@@ -42,7 +42,7 @@ class CertPublisher {
 public:
     explicit CertPublisher(PasswordAsker askPassword, PublishLedger ledger = PublishLedger());
 
-    // 0 or a code of NssResult.h; `detail` gets NSS's reason where there is one.
+    // 0 or a code of ResultCodes.h; `detail` gets NSS's reason where there is one.
     int publish(CertKind kind, CDigitalCertificate& cert, const CaTrust& trust, const NssDatabase& db,
                 std::string& detail);
     int withdraw(CDigitalCertificate& cert, const NssDatabase& db, std::string& detail);

@@ -1,7 +1,7 @@
 #include "IdentityCerts.h"
 
 #include "DigitalCertificate.h"
-#include "NssResult.h"
+#include "ResultCodes.h"
 #include "NssUserDb.h"
 #include "PrefsJsWriter.h"
 #include "ProfileLock.h"

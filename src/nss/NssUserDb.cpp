@@ -1,7 +1,7 @@
 #include "NssUserDb.h"
 
 #include "NssDatabases.h"
-#include "NssResult.h"
+#include "ResultCodes.h"
 
 #include <atomic>
 #include <cctype>

@@ -23,11 +23,6 @@ namespace {
 
 using namespace yx::kvx;
 
-int usageError(const char* usage) {
-    std::fprintf(stderr, "usage: yaoxia-tool %s\n", usage);
-    return 2;
-}
-
 std::string withoutSpaces(std::string s) {
     std::erase(s, ' ');
     return s;

@@ -22,18 +22,6 @@ namespace {
 const char* const kUsage = "ldap-search A|B|all [--name TEXT] [--email TEXT] [--import]";
 const char* const kSearchCaption = "查找用户";
 
-// Deletes the certificates a look-up made, as their creator must.
-struct Results {
-    std::vector<CDigitalCertificate*> certs;
-    Results() = default;
-    Results(const Results&) = delete;
-    Results& operator=(const Results&) = delete;
-    ~Results() {
-        for (auto* c : certs)
-            delete c;
-    }
-};
-
 // Every line of `text` on stderr, prefixed, for the hosts that failed.
 void printDiagnostics(const std::string& text) {
     std::istringstream lines(text);
@@ -43,15 +31,15 @@ void printDiagnostics(const std::string& text) {
             std::fprintf(stderr, "yaoxia-tool: %s\n", line.c_str());
 }
 
-int importAll(const std::vector<CDigitalCertificate*>& certs) {
+int importAll(const OwnedCerts& certs) {
     COtherCertStore store;
     if (store.OpenCertStore() != 0) {
         std::fprintf(stderr, "yaoxia-tool: the certificate store cannot be opened\n");
         return 1;
     }
     int failed = 0;
-    for (auto* cert : certs)
-        if (store.ImportCert(cert) != 0)
+    for (const auto& cert : certs)
+        if (store.ImportCert(cert.get()) != 0)
             ++failed;
     if (failed) {
         std::fprintf(stderr,
@@ -68,8 +56,7 @@ int importAll(const std::vector<CDigitalCertificate*>& certs) {
 int cmdLdapSearch(int argc, char** argv) {
     ToolArgs args;
     if (!args.parse(argc, argv, 1, {"import"}) || args.count() != 1) {
-        std::fprintf(stderr, "usage: yaoxia-tool %s\n", kUsage);
-        return 2;
+        return usageError(kUsage);
     }
     std::vector<std::string> hosts;
     const std::string& which = args.at(0);
@@ -80,8 +67,7 @@ int cmdLdapSearch(int argc, char** argv) {
     else if (which == "all")
         hosts = {directory::hostA(), directory::hostB()};
     else {
-        std::fprintf(stderr, "usage: yaoxia-tool %s\n", kUsage);
-        return 2;
+        return usageError(kUsage);
     }
 
     const std::string name = args.option("name").value_or("");
@@ -91,20 +77,20 @@ int cmdLdapSearch(int argc, char** argv) {
         return CLdapCert::kNoCriteria;
     }
 
-    Results found;
+    OwnedCerts found;
     std::string errors;
-    const int rc = directory::searchHosts(hosts, name, email, found.certs, &errors);
+    const int rc = directory::searchHosts(hosts, name, email, found, &errors);
     printDiagnostics(errors);
     if (rc != 0) {
         showMessage("目录查询失败!", MsgIcon::Warning, MsgButtons::Ok, nullptr, kSearchCaption);
         return rc;
     }
-    if (found.certs.empty()) {
+    if (found.empty()) {
         showMessage("目录服务中不存在与搜索条件相符的项!", MsgIcon::Information, MsgButtons::Ok, nullptr,
                     kSearchCaption);
         return 0;
     }
-    for (auto* cert : found.certs) {
+    for (const auto& cert : found) {
         std::string holder, mail, thumb;
         cert->getDisplayName(holder);
         cert->getEmail(mail);
@@ -112,7 +98,7 @@ int cmdLdapSearch(int argc, char** argv) {
         std::printf("%s\t%s\t%s\n", holder.c_str(), mail.c_str(), thumb.c_str());
     }
     std::fflush(stdout);
-    return args.has("import") ? importAll(found.certs) : 0;
+    return args.has("import") ? importAll(found) : 0;
 }
 
 } // namespace yx::tool

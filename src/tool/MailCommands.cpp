@@ -24,11 +24,6 @@ constexpr const char* kUsage = "mail accounts|contacts|batch oe|foxmail [--host 
                                "       mail set-sign-cert oe|foxmail INDEX THUMBPRINT\n"
                                "       mail set-contact-certs oe|foxmail INDEX THUMBPRINT...";
 
-int usageError() {
-    std::fprintf(stderr, "usage: yaoxia-tool %s\n", kUsage);
-    return 2;
-}
-
 std::string thumbOf(CDigitalCertificate* cert) {
     std::string thumb;
     if (cert)
@@ -79,12 +74,10 @@ int listContacts(bool foxmail) {
         const int rc = book.GetContacts();
         for (int i = 0; i < book.GetCount(); ++i) {
             CFoxmailContact* c = book.GetAt(i);
-            std::vector<CDigitalCertificate*> certs;
+            OwnedCerts certs;
             c->GetCerts(certs);
             std::printf("%d\t%s\t%s\t%s\n", i, c->name().c_str(), c->email().c_str(),
-                        certs.empty() ? "" : thumbOf(certs.front()).c_str());
-            for (CDigitalCertificate* cert : certs)
-                delete cert;
+                        certs.empty() ? "" : thumbOf(certs.front().get()).c_str());
         }
         return rc == 0 ? 0 : 1;
     }
@@ -236,11 +229,11 @@ int batch(bool foxmail, const std::string& host) {
 int cmdMail(int argc, char** argv) {
     ToolArgs args;
     if (!args.parse(argc, argv, 1, {}) || args.count() < 2)
-        return usageError();
+        return usageError(kUsage);
     const std::string& what = args.at(0);
     const std::string& client = args.at(1);
     if (client != "oe" && client != "foxmail")
-        return usageError();
+        return usageError(kUsage);
     const bool foxmail = client == "foxmail";
     if (what == "accounts" && args.count() == 2)
         return listAccounts(foxmail);
@@ -253,7 +246,7 @@ int cmdMail(int argc, char** argv) {
     if (what == "set-contact-certs" && args.count() >= 4)
         return setContactCerts(foxmail, args.at(2),
                                {args.positionals().begin() + 3, args.positionals().end()});
-    return usageError();
+    return usageError(kUsage);
 }
 
 } // namespace yx::tool

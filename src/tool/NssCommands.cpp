@@ -1,13 +1,13 @@
 // yaoxia-tool nss: the NSS databases of the user's browsers and mail programs, and publishing the
 // stores' certificates there. Exit status: 0, else the first failing database's result code
-// (NssResult.h), 1 for a missing certificate, 2 for a usage error.
+// (ResultCodes.h), 1 for a missing certificate, 2 for a usage error.
 #include "CertPublisher.h"
 #include "CertStore.h"
 #include "Commands.h"
 #include "DigitalCertificate.h"
 #include "IdentityCerts.h"
 #include "NssDatabases.h"
-#include "NssResult.h"
+#include "ResultCodes.h"
 #include "ThunderbirdProfiles.h"
 #include "ToolArgs.h"
 #include "UserPrompt.h"
@@ -23,11 +23,6 @@ const char* kUsage = "nss list | nss publish my|other|ca INDEX DBDIR... [--trust
                      "[--password SRC] | nss withdraw my|other|ca INDEX DBDIR... [--password SRC] | "
                      "nss where my|other|ca INDEX | nss identities | "
                      "nss set-identity my INDEX IDENTITY [--password SRC]";
-
-int usageError() {
-    std::fprintf(stderr, "usage: yaoxia-tool %s\n", kUsage);
-    return 2;
-}
 
 const char* formatName(nss::DbFormat f) {
     switch (f) {
@@ -60,7 +55,7 @@ int select(const ToolArgs& args, Selection& sel) {
         sel.store = std::make_unique<CCaCertStore>();
         sel.kind = nss::CertKind::Ca;
     } else {
-        return usageError();
+        return usageError(kUsage);
     }
     if (sel.store->OpenCertStore() != 0) {
         std::fprintf(stderr, "yaoxia-tool: the certificate store cannot be opened\n");
@@ -156,23 +151,23 @@ int publishOrWithdraw(bool publish, const ToolArgs& args, const Selection& sel) 
 int cmdNss(int argc, char** argv) {
     ToolArgs args;
     if (!args.parse(argc, argv, 1, {"trust-web", "trust-email"}) || args.count() < 1)
-        return usageError();
+        return usageError(kUsage);
     const std::string& verb = args.at(0);
     if (verb == "list" || verb == "identities")
-        return args.count() != 1 ? usageError() : verb == "list" ? list() : identities();
+        return args.count() != 1 ? usageError(kUsage) : verb == "list" ? list() : identities();
     if (verb == "set-identity") {
         Selection sel;
         if (args.count() != 4)
-            return usageError();
+            return usageError(kUsage);
         if (int rc = select(args, sel))
             return rc;
         return setIdentity(args, sel);
     }
     const bool publish = verb == "publish";
     if (!publish && verb != "withdraw" && verb != "where")
-        return usageError();
+        return usageError(kUsage);
     if (verb == "where" ? args.count() != 3 : args.count() < 4)
-        return usageError();
+        return usageError(kUsage);
     Selection sel;
     if (int rc = select(args, sel))
         return rc;

@@ -49,11 +49,6 @@ std::string mark(StoreKind kind) {
     return kind == StoreKind::Other ? "!" : "！";
 }
 
-int usageError(const char* usage) {
-    std::fprintf(stderr, "usage: yaoxia-tool %s\n", usage);
-    return 2;
-}
-
 void say(const std::string& text, MsgIcon icon) {
     showMessage(text, icon);
 }

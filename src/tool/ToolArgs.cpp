@@ -1,5 +1,7 @@
 #include "ToolArgs.h"
 
+#include "ResultCodes.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -111,6 +113,11 @@ std::optional<int> parseIndex(const std::string& text) {
         v = v * 10 + (c - '0');
     }
     return v;
+}
+
+int usageError(const char* usage) {
+    std::fprintf(stderr, "usage: yaoxia-tool %s\n", usage);
+    return rc::kUsage;
 }
 
 } // namespace yx::tool

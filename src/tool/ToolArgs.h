@@ -39,6 +39,9 @@ std::optional<std::string> readPassword(const std::string& source, std::string& 
 // be read.
 std::optional<std::string> passwordOption(const ToolArgs& args, const char* name);
 
+// Prints "usage: yaoxia-tool USAGE" on stderr; returns the usage exit status (rc::kUsage).
+int usageError(const char* usage);
+
 // Parses a non-negative decimal index; nullopt for anything else.
 std::optional<int> parseIndex(const std::string& text);
 

@@ -29,19 +29,12 @@ inline std::string thumbOf(const Bytes& der) {
     return t;
 }
 
-// The results of one or more look-ups; deletes them as the caller must.
+// The results of one or more look-ups.
 struct Found {
-    std::vector<CDigitalCertificate*> certs;
-    Found() = default;
-    Found(const Found&) = delete;
-    Found& operator=(const Found&) = delete;
-    ~Found() {
-        for (auto* c : certs)
-            delete c;
-    }
+    yx::OwnedCerts certs;
     std::vector<std::string> thumbs() const {
         std::vector<std::string> out;
-        for (auto* c : certs) {
+        for (const auto& c : certs) {
             std::string t;
             c->getThumbPrint(t);
             out.push_back(t);

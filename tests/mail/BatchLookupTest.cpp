@@ -57,11 +57,9 @@ TEST_F(Batch, ConfiguresTheContactsTheDirectoryHoldsACertificateFor) {
 
     ASSERT_EQ(book.GetContacts(), 0);
     for (int i = 0; i < 5; ++i) {
-        std::vector<CDigitalCertificate*> certs;
+        yx::OwnedCerts certs;
         book.GetAt(i)->GetCerts(certs);
         EXPECT_EQ(certs.empty() ? "" : thumbOf(*certs[0]), found[static_cast<size_t>(i)]) << i;
-        for (auto* c : certs)
-            delete c;
     }
     EXPECT_EQ(yx::mail::batchList(book).size(), 2u);
 }

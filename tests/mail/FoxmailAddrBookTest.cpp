@@ -22,13 +22,11 @@ std::string hashOf(const yxtest::Issued& who) {
 }
 
 std::vector<std::string> thumbs(CFoxmailContact& c) {
-    std::vector<CDigitalCertificate*> certs;
+    yx::OwnedCerts certs;
     c.GetCerts(certs);
     std::vector<std::string> out;
-    for (auto* cert : certs) {
+    for (const auto& cert : certs)
         out.push_back(thumbOf(*cert));
-        delete cert;
-    }
     return out;
 }
 

@@ -2,8 +2,8 @@
 // pk12util from outside.
 #include "CertPublisher.h"
 #include "CertStore.h"
-#include "NssResult.h"
 #include "NssTestDb.h"
+#include "ResultCodes.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>

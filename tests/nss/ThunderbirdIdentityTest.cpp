@@ -4,7 +4,7 @@
 #include "CertStore.h"
 #include "DiskCertStore.h"
 #include "IdentityCerts.h"
-#include "NssResult.h"
+#include "ResultCodes.h"
 #include "NssTestDb.h"
 #include "People.h"
 #include "PrefsJsWriter.h"

@@ -1,7 +1,7 @@
 #include "CertFileDialog.h"
 
-#include "CertDialogKit.h"
 #include "DialogIds.h"
+#include "DialogKit.h"
 
 #include <QDialogButtonBox>
 #include <QGridLayout>
@@ -10,7 +10,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-using namespace yx::certdlg;
+using namespace yx::dlgkit;
 namespace res = yx::res;
 
 CertFileDialog::CertFileDialog(int dialogId, const QString& title, const QString& label, bool save,

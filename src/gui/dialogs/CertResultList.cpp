@@ -1,6 +1,6 @@
 #include "CertResultList.h"
 
-#include "CertDialogKit.h"
+#include "DialogKit.h"
 #include "widgets/ColumnFit.h"
 
 #include <QCursor>
@@ -38,10 +38,11 @@ CertResultList::CertResultList(const std::vector<std::pair<QString, int>>& colum
     ColumnFit::install(this, all); // names, addresses and dates widen to their content
 }
 
-void CertResultList::addRow(const QStringList& texts) {
+QTreeWidgetItem* CertResultList::addRow(const QStringList& texts) {
     auto* item = new QTreeWidgetItem(texts);
-    item->setIcon(0, certdlg::certRowIcon());
+    item->setIcon(0, dlgkit::certRowIcon());
     addTopLevelItem(item);
+    return item;
 }
 
 int CertResultList::rowAt(const QPoint& viewportPos) const {

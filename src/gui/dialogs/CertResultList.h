@@ -1,7 +1,7 @@
-// CertResultList: the certificate list of the directory dialogs. A plain report list (full-row
-// selection, a 16 x 16 certificate icon per row) that also knows where the mouse is over it, so a
-// dialog can hit-test the cursor when the selection changes, and tells whether a change came from
-// the keyboard.
+// CertResultList: the certificate list of the choosers and directory dialogs. A plain report
+// list (full-row selection, a 16 x 16 certificate icon per row) that also knows where the mouse is
+// over it, so a dialog can hit-test the cursor when the selection changes, and tells whether a
+// change came from the keyboard.
 #pragma once
 
 #include <QTreeWidget>
@@ -17,8 +17,8 @@ public:
     // Column titles with their widths in (logical) pixels.
     CertResultList(const std::vector<std::pair<QString, int>>& columns, QWidget* parent = nullptr);
 
-    // Appends a row with the certificate icon.
-    void addRow(const QStringList& texts);
+    // Appends a row with the certificate icon; returns it.
+    QTreeWidgetItem* addRow(const QStringList& texts);
 
     // The row under the mouse cursor, -1 when the cursor is over no row or not over the list.
     int rowUnderCursor() const;

@@ -2,9 +2,7 @@
 // certificates stay the source's; a dialog only borrows them.
 #pragma once
 
-#include <vector>
-
-class CDigitalCertificate;
+#include "OwnedCerts.h"
 
 class CCertSource {
 public:
@@ -17,12 +15,12 @@ public:
 // A source over a vector the caller keeps alive while the dialog runs.
 class CCertVectorSource : public CCertSource {
 public:
-    explicit CCertVectorSource(const std::vector<CDigitalCertificate*>& certs) : m_certs(certs) {}
+    explicit CCertVectorSource(const yx::OwnedCerts& certs) : m_certs(certs) {}
     int GetCertCount() const override { return static_cast<int>(m_certs.size()); }
     CDigitalCertificate* getCert(int index) const override {
-        return index >= 0 && index < GetCertCount() ? m_certs[static_cast<size_t>(index)] : nullptr;
+        return index >= 0 && index < GetCertCount() ? m_certs[static_cast<size_t>(index)].get() : nullptr;
     }
 
 private:
-    const std::vector<CDigitalCertificate*>& m_certs;
+    const yx::OwnedCerts& m_certs;
 };

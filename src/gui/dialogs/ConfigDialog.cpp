@@ -2,8 +2,8 @@
 
 #include "ConfigDialogIds.h"
 #include "CrlTab.h"
+#include "DialogKit.h"
 #include "EncCertTab.h"
-#include "EncDialogKit.h"
 #include "RaSiteTab.h"
 #include "Settings.h"
 #include "UpdateTab.h"
@@ -12,7 +12,7 @@
 #include <QVBoxLayout>
 
 using namespace yx;
-using namespace yx::encdlg;
+using namespace yx::dlgkit;
 
 CConfigDialog::CConfigDialog(int initialTab, QWidget* parent) : QDialog(parent), m_initialTab(initialTab) {
     setObjectName(QString::number(res::IDD_CONFIG));

@@ -1,6 +1,7 @@
 #include "DialogKit.h"
 
 #include "Artwork.h"
+#include "DigitalCertificate.h"
 #include "LocalPath.h"
 #include "ResourceIds.h"
 #include "viewer/CertIcons.h"
@@ -8,9 +9,12 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QIcon>
+#include <QLineEdit>
 #include <QPushButton>
 
 #include <algorithm>
+#include <filesystem>
+#include <system_error>
 
 namespace yx::dlgkit {
 
@@ -69,6 +73,66 @@ void fitDialog(QDialog* dialog, int minEm) {
     dialog->setMinimumWidth(em * minEm);
     const QSize hint = dialog->sizeHint();
     dialog->resize(std::max(hint.width(), em * minEm), hint.height());
+}
+
+bool pathExists(const QString& path) {
+    if (path.isEmpty())
+        return false;
+    std::error_code ec;
+    // The link itself counts: an entry of that name is there, whatever it points to.
+    return std::filesystem::exists(std::filesystem::symlink_status(std::filesystem::path(utf8(path)), ec));
+}
+
+bool confirmOverwrite(QWidget* owner) {
+    return say(owner, "您所指定的文件已经存在，要覆盖它吗？", MsgIcon::Warning, MsgButtons::YesNo) ==
+           MsgAnswer::Yes;
+}
+
+QLineEdit* passwordEdit(QWidget* parent, int id) {
+    auto* edit = withId(new QLineEdit(parent), id);
+    edit->setEchoMode(QLineEdit::Password);
+    return edit;
+}
+
+QLineEdit* pathEdit(QWidget* parent, int id) {
+    auto* edit = withId(new QLineEdit(parent), id);
+    edit->setMinimumWidth(edit->fontMetrics().averageCharWidth() * 40);
+    return edit;
+}
+
+QPushButton* browseButton(QWidget* parent, int id, const QString& text) {
+    QPushButton* button = dlgkit::sideButton(parent, id, text);
+    if (text == QLatin1String("...")) {
+        // As narrow as its text allows, but still an easy target.
+        const int em = button->fontMetrics().height();
+        button->setFixedWidth(em * 2 + button->fontMetrics().horizontalAdvance(text));
+    }
+    return button;
+}
+
+QString presetPath(const QString& path) {
+    qsizetype begin = 0;
+    while (begin < path.size() && path.at(begin).isSpace())
+        ++begin;
+    QString out = path.mid(begin);
+    while (out.startsWith(QLatin1Char('"')))
+        out.remove(0, 1);
+    while (out.endsWith(QLatin1Char('"')))
+        out.chop(1);
+    return out;
+}
+
+bool isExistingFile(const QString& path) {
+    return regularFileExistsAt(path);
+}
+
+QString certText(CDigitalCertificate* cert, int (CDigitalCertificate::*accessor)(std::string&)) {
+    if (!cert)
+        return {};
+    std::string value;
+    if ((cert->*accessor)(value) != 0)
+        return {};
+    return qstr(value);
 }
 
 } // namespace yx::dlgkit

@@ -1,18 +1,20 @@
 // Small pieces all dialogs share: control ids as object names, UTF-8 texts, message boxes and
 // file choosers through the prompt seam, the OK/Cancel row, side buttons, the certificate row
-// icon and the dialog's starting size. The certificate and file-encryption kits add their own.
+// icon, the dialog's starting size, path and password fields, file existence and certificate texts.
 #pragma once
 
 #include "UserPrompt.h"
 
+#include <QDialogButtonBox>
 #include <QString>
 
 #include <optional>
 #include <string>
 
+class CDigitalCertificate;
 class QDialog;
-class QDialogButtonBox;
 class QIcon;
+class QLineEdit;
 class QPushButton;
 class QWidget;
 
@@ -49,5 +51,33 @@ QIcon certRowIcon();
 
 // Sizes a dialog to its layout's natural size, at least `minEm` text heights wide.
 void fitDialog(QDialog* dialog, int minEm);
+
+// Certificate dialogs.
+
+// Whether anything exists under this exact name (file, folder or link), as a look-up of the name
+// itself; nothing is created or opened.
+bool pathExists(const QString& path);
+
+// "您所指定的文件已经存在，要覆盖它吗？" with Yes and No; true for Yes.
+bool confirmOverwrite(QWidget* owner);
+
+// A masked edit with its id.
+QLineEdit* passwordEdit(QWidget* parent, int id);
+// A path edit with its id, wide enough for a typical path.
+QLineEdit* pathEdit(QWidget* parent, int id);
+// A small "..." (or other text) button beside a path field.
+QPushButton* browseButton(QWidget* parent, int id, const QString& text = QStringLiteral("..."));
+
+// File-encryption dialogs.
+
+// A path handed over from outside (command line, page): leading white space removed, then
+// leading and trailing double quotes; trailing white space stays.
+QString presetPath(const QString& path);
+
+// Whether a file (not a folder) of this name is there.
+bool isExistingFile(const QString& path);
+
+// A certificate text from one of its accessors, empty when the accessor fails.
+QString certText(CDigitalCertificate* cert, int (CDigitalCertificate::*accessor)(std::string&));
 
 } // namespace yx::dlgkit

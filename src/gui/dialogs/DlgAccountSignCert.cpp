@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 using namespace yx;
+using namespace yx::dlgkit;
 using namespace yx::maildlg;
 
 CDlgAccountSignCert::CDlgAccountSignCert(CEmailAccount* account, QWidget* parent)

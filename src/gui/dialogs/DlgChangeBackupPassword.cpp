@@ -1,6 +1,6 @@
 #include "DlgChangeBackupPassword.h"
 
-#include "CertDialogKit.h"
+#include "DialogKit.h"
 #include "PfxFile.h"
 
 #include <QDialogButtonBox>
@@ -11,7 +11,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-using namespace yx::certdlg;
+using namespace yx::dlgkit;
 namespace res = yx::res;
 
 namespace {

@@ -1,8 +1,8 @@
 #include "DlgDecryptFile.h"
 
 #include "CertStore.h"
+#include "DialogKit.h"
 #include "EncDialogIds.h"
-#include "EncDialogKit.h"
 #include "FilePathHelpers.h"
 
 #include "LocalPath.h"
@@ -18,7 +18,7 @@
 #include <sys/stat.h>
 
 using namespace yx;
-using namespace yx::encdlg;
+using namespace yx::dlgkit;
 
 CDlgDecryptFile::CDlgDecryptFile(QWidget* parent) : QDialog(parent) {
     setObjectName(QString::number(res::IDD_DECRYPT_FILE));

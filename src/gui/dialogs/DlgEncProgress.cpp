@@ -1,7 +1,7 @@
 #include "DlgEncProgress.h"
 
+#include "DialogKit.h"
 #include "EncDialogIds.h"
-#include "EncDialogKit.h"
 #include "ShellHelpers.h"
 #include "encryption/UiThreadPrompt.h"
 
@@ -16,7 +16,7 @@
 #include <QVBoxLayout>
 
 using namespace yx;
-using namespace yx::encdlg;
+using namespace yx::dlgkit;
 
 CDlgEncProgress::CDlgEncProgress(CCertList* certificates, int direction, int quiet, QWidget* parent)
     : QDialog(parent), m_direction(direction == Encrypt ? Encrypt : Decrypt), m_certificates(certificates),

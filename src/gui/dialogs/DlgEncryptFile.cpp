@@ -1,10 +1,10 @@
 #include "DlgEncryptFile.h"
 
 #include "CertList.h"
+#include "DialogKit.h"
 #include "DlgProtectPassword.h"
 #include "DlgSelectCert.h"
 #include "EncDialogIds.h"
-#include "EncDialogKit.h"
 #include "FilePathHelpers.h"
 #include "LocalPath.h"
 #include "Settings.h"
@@ -26,7 +26,7 @@
 #include <algorithm>
 
 using namespace yx;
-using namespace yx::encdlg;
+using namespace yx::dlgkit;
 
 namespace {
 

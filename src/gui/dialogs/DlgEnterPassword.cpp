@@ -1,7 +1,7 @@
 #include "DlgEnterPassword.h"
 
+#include "DialogKit.h"
 #include "EncDialogIds.h"
-#include "EncDialogKit.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -9,7 +9,7 @@
 #include <QVBoxLayout>
 
 using namespace yx;
-using namespace yx::encdlg;
+using namespace yx::dlgkit;
 
 CDlgEnterPassword::CDlgEnterPassword(QWidget* parent) : QDialog(parent) {
     setObjectName(QString::number(res::IDD_ENTER_PASSWORD));

@@ -1,8 +1,8 @@
 #include "DlgExportCert.h"
 
-#include "CertDialogKit.h"
+#include "DialogKit.h"
 
-using namespace yx::certdlg;
+using namespace yx::dlgkit;
 
 CDlgExportCert::CDlgExportCert(QWidget* parent)
     : CertFileDialog(IDD, QStringLiteral("导出证书"), QStringLiteral("证书导出为:"), /*save=*/true, parent) {}

@@ -1,10 +1,10 @@
 #include "DlgExportPfx.h"
 
-#include "CertDialogKit.h"
+#include "DialogKit.h"
 
 #include <QLineEdit>
 
-using namespace yx::certdlg;
+using namespace yx::dlgkit;
 namespace res = yx::res;
 
 CDlgExportPfx::CDlgExportPfx(QWidget* parent)

@@ -1,6 +1,6 @@
 #include "DlgFriendlyName.h"
 
-#include "CertDialogKit.h"
+#include "DialogKit.h"
 
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
@@ -8,7 +8,7 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
-using namespace yx::certdlg;
+using namespace yx::dlgkit;
 namespace res = yx::res;
 
 CDlgFriendlyName::CDlgFriendlyName(const QString& name, QWidget* parent) : QDialog(parent), m_name(name) {

@@ -1,8 +1,8 @@
 #include "DlgImportCert.h"
 
-#include "CertDialogKit.h"
+#include "DialogKit.h"
 
-using namespace yx::certdlg;
+using namespace yx::dlgkit;
 
 CDlgImportCert::CDlgImportCert(QWidget* parent)
     : CertFileDialog(IDD, QStringLiteral("导入证书"), QStringLiteral("请选择要导入的证书:"), /*save=*/false,

@@ -1,10 +1,10 @@
 #include "DlgImportPfx.h"
 
-#include "CertDialogKit.h"
+#include "DialogKit.h"
 
 #include <QComboBox>
 
-using namespace yx::certdlg;
+using namespace yx::dlgkit;
 namespace res = yx::res;
 
 CDlgImportPfx::CDlgImportPfx(QWidget* parent)

@@ -11,18 +11,8 @@
 #include <QVBoxLayout>
 
 using namespace yx;
+using namespace yx::dlgkit;
 using namespace yx::maildlg;
-
-namespace {
-
-QString field(CDigitalCertificate* cert, int (CDigitalCertificate::*get)(std::string&)) {
-    std::string text;
-    if (!cert || (cert->*get)(text) != 0)
-        return {};
-    return qstr(text);
-}
-
-} // namespace
 
 CDlgImportSystemCert::CDlgImportSystemCert(CCertStore* store, const QString& title, QWidget* parent)
     : QDialog(parent), m_store(store) {
@@ -42,9 +32,9 @@ CDlgImportSystemCert::CDlgImportSystemCert(CCertStore* store, const QString& tit
     for (int i = 0; i < count; ++i) {
         CDigitalCertificate* cert = m_store->getCert(i);
         // The status column stays empty: the certificates are not checked here.
-        m_list->addRow({displayName(cert), field(cert, &CDigitalCertificate::getIssuerCN),
-                        field(cert, &CDigitalCertificate::getValidToDate),
-                        field(cert, &CDigitalCertificate::getFriendlyName), QString()});
+        m_list->addRow({displayName(cert), certText(cert, &CDigitalCertificate::getIssuerCN),
+                        certText(cert, &CDigitalCertificate::getValidToDate),
+                        certText(cert, &CDigitalCertificate::getFriendlyName), QString()});
     }
 
     m_view = sideButton(this, res::IDC_IMPORT_SYSTEM_VIEW, QStringLiteral("查看证书"));

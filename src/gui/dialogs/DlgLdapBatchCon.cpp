@@ -18,6 +18,7 @@
 #include <QVBoxLayout>
 
 using namespace yx;
+using namespace yx::dlgkit;
 using namespace yx::maildlg;
 
 namespace {
@@ -77,31 +78,7 @@ CDlgLdapBatchCon::CDlgLdapBatchCon(ContactKind kind, std::vector<QString> names,
     m_ok = buttons->findChild<QPushButton*>(QString::number(res::IDOK));
     m_cancelButton = buttons->findChild<QPushButton*>(QString::number(res::IDCANCEL));
 
-    auto* contactsGroup = new QGroupBox(QStringLiteral("联系人列表"), this);
-    auto* contactsBox = new QVBoxLayout(contactsGroup);
-    contactsBox->addWidget(m_contacts, 1);
-    contactsBox->addWidget(m_animation, 1);
-    contactsBox->addWidget(m_busy, 0, Qt::AlignHCenter);
-    contactsBox->addWidget(m_progress, 0, Qt::AlignHCenter);
-    auto* certGroup = new QGroupBox(QStringLiteral("设置默认证书"), this);
-    auto* certButtons = new QHBoxLayout;
-    certButtons->addStretch(1);
-    certButtons->addWidget(m_view);
-    certButtons->addWidget(m_makeDefault);
-    auto* certBox = new QVBoxLayout(certGroup);
-    certBox->addWidget(m_certsLabel);
-    certBox->addWidget(m_certs, 1);
-    certBox->addLayout(certButtons);
-    auto* optionGroup = new QGroupBox(QStringLiteral("选项"), this);
-    auto* optionBox = new QVBoxLayout(optionGroup);
-    optionBox->addWidget(m_option);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(contactsGroup, 3);
-    layout->addWidget(certGroup, 2);
-    layout->addWidget(optionGroup);
-    layout->addWidget(buttons);
-    const int em = fontMetrics().height();
-    resize(std::max(150 + 200 + 4 * em, 28 * em), 34 * em);
+    arrangeControls(buttons);
 
     // 1. The animation plays in the contacts list's place.
     m_animation->open(res::IDR_AVI_LDAP_SEARCH);
@@ -140,6 +117,36 @@ CDlgLdapBatchCon::CDlgLdapBatchCon(ContactKind kind, std::vector<QString> names,
         this, &CDlgLdapBatchCon::lookupProgress, this,
         [this](int done, int total) { m_progress->setText(QStringLiteral("%1 / %2").arg(done).arg(total)); },
         Qt::QueuedConnection);
+}
+
+// The contacts group (list, animation and busy texts in one place), the certificate group, the
+// option and the OK/Cancel row.
+void CDlgLdapBatchCon::arrangeControls(QDialogButtonBox* buttons) {
+    auto* contactsGroup = new QGroupBox(QStringLiteral("联系人列表"), this);
+    auto* contactsBox = new QVBoxLayout(contactsGroup);
+    contactsBox->addWidget(m_contacts, 1);
+    contactsBox->addWidget(m_animation, 1);
+    contactsBox->addWidget(m_busy, 0, Qt::AlignHCenter);
+    contactsBox->addWidget(m_progress, 0, Qt::AlignHCenter);
+    auto* certGroup = new QGroupBox(QStringLiteral("设置默认证书"), this);
+    auto* certButtons = new QHBoxLayout;
+    certButtons->addStretch(1);
+    certButtons->addWidget(m_view);
+    certButtons->addWidget(m_makeDefault);
+    auto* certBox = new QVBoxLayout(certGroup);
+    certBox->addWidget(m_certsLabel);
+    certBox->addWidget(m_certs, 1);
+    certBox->addLayout(certButtons);
+    auto* optionGroup = new QGroupBox(QStringLiteral("选项"), this);
+    auto* optionBox = new QVBoxLayout(optionGroup);
+    optionBox->addWidget(m_option);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(contactsGroup, 3);
+    layout->addWidget(certGroup, 2);
+    layout->addWidget(optionGroup);
+    layout->addWidget(buttons);
+    const int em = fontMetrics().height();
+    resize(std::max(150 + 200 + 4 * em, 28 * em), 34 * em);
 }
 
 CDlgLdapBatchCon::~CDlgLdapBatchCon() {

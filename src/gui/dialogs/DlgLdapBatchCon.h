@@ -23,6 +23,7 @@ class CContact;
 class CDigitalCertificate;
 class CFoxmailContact;
 class QCheckBox;
+class QDialogButtonBox;
 class QLabel;
 class QPushButton;
 
@@ -77,6 +78,7 @@ private:
     void onFinished(int result);
     void selectContact(int row);
     void selectCert(int row, bool show);
+    void arrangeControls(QDialogButtonBox* buttons);
     void makeDefault();
     void setCertButtons(bool enabled);
     void joinWorker();

@@ -1,8 +1,8 @@
 #include "DlgLdapResult.h"
 
-#include "CertDialogKit.h"
 #include "CertResultList.h"
 #include "CertSource.h"
+#include "DialogKit.h"
 #include "DigitalCertificate.h"
 
 #include <QDialogButtonBox>
@@ -13,19 +13,8 @@
 
 #include <algorithm>
 
-using namespace yx::certdlg;
+using namespace yx::dlgkit;
 namespace res = yx::res;
-
-namespace {
-
-QString field(CDigitalCertificate* cert, int (CDigitalCertificate::*get)(std::string&)) {
-    std::string text;
-    if (!cert || (cert->*get)(text) != 0)
-        return {};
-    return QString::fromStdString(text);
-}
-
-} // namespace
 
 QString CDlgLdapResult::countText(int count, const QString& email) {
     return QStringLiteral("总共找到") + QString::number(count) + QStringLiteral("个与邮件“") + email +
@@ -50,9 +39,9 @@ CDlgLdapResult::CDlgLdapResult(const CCertSource& source, const QString& email, 
     for (int i = 0; i < count; ++i) {
         CDigitalCertificate* cert = m_source.getCert(i);
         // The status column stays empty: these certificates are not checked here.
-        m_list->addRow({field(cert, &CDigitalCertificate::getDisplayName),
-                        field(cert, &CDigitalCertificate::getIssuerCN),
-                        field(cert, &CDigitalCertificate::getValidToDate), QString()});
+        m_list->addRow({certText(cert, &CDigitalCertificate::getDisplayName),
+                        certText(cert, &CDigitalCertificate::getIssuerCN),
+                        certText(cert, &CDigitalCertificate::getValidToDate), QString()});
     }
     m_list->onPress = [this](int row) { select(row); };
     m_list->onDoubleClick = [this] { view(); };

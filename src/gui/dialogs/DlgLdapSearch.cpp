@@ -1,10 +1,9 @@
 #include "DlgLdapSearch.h"
 
-#include "CertDialogKit.h"
 #include "CertResultList.h"
+#include "DialogKit.h"
 #include "DigitalCertificate.h"
 #include "DirectorySettings.h"
-#include "LdapCert.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -19,20 +18,14 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <atomic>
 
-using namespace yx::certdlg;
+using namespace yx::dlgkit;
 namespace res = yx::res;
 
 namespace {
 
 constexpr const char* kDirectoryCaption = "查找用户";
-
-QString field(CDigitalCertificate* cert, int (CDigitalCertificate::*get)(std::string&)) {
-    std::string text;
-    if (!cert || (cert->*get)(text) != 0)
-        return {};
-    return QString::fromStdString(text);
-}
 
 // Keeps the dialog's own list changes from counting as the user's selection.
 class QuietList {
@@ -49,71 +42,24 @@ private:
 
 } // namespace
 
-// One search as the worker sees it. Whatever it found and nobody took is deleted with it, so an
+// One search as the worker sees it. Whatever it found and nobody took goes with it, so an
 // abandoned search cleans up after itself whenever its last holder lets go.
 struct CDlgLdapSearch::Job {
     std::vector<std::string> hosts;
     std::string name;
     std::string email;
-    std::vector<int> codes; // one per host, in order
-    std::vector<CDigitalCertificate*> found;
-    bool abandoned = false; // UI thread only
-
-    Job() = default;
-    Job(const Job&) = delete;
-    Job& operator=(const Job&) = delete;
-    ~Job() {
-        for (CDigitalCertificate* cert : found)
-            delete cert;
-    }
+    int rc = -1;
+    yx::OwnedCerts found;
+    std::atomic<bool> abandoned{false}; // set by the UI thread, read by the worker between hosts
 };
 
-int CDlgLdapSearch::queryDirectory(const std::string& host, const std::string& name, const std::string& email,
-                                   std::vector<CDigitalCertificate*>& found) {
-    CLdapCert ldap;
-    return ldap.getUserCertificates(host.c_str(), name.c_str(), email.c_str(), found);
-}
-
 CDlgLdapSearch::CDlgLdapSearch(QWidget* parent)
-    : QDialog(parent), m_hostA(yx::directory::hostA()), m_hostB(yx::directory::hostB()),
-      m_query(&CDlgLdapSearch::queryDirectory) {
+    : QDialog(parent), m_hostA(yx::directory::hostA()), m_hostB(yx::directory::hostB()) {
     setObjectName(QString::number(IDD));
     setWindowTitle(QStringLiteral("添加证书到证书库"));
 
-    m_nameEdit = withId(new QLineEdit(this), res::IDC_LDAP_NAME);
-    m_emailEdit = withId(new QLineEdit(this), res::IDC_LDAP_EMAIL);
+    QGridLayout* fields = createSearchFields();
     const int em = fontMetrics().height();
-    m_nameEdit->setMinimumWidth(em * 10);
-    m_emailEdit->setMinimumWidth(em * 10);
-    m_serverList = withId(new QComboBox(this), res::IDC_LDAP_SERVER);
-    m_serverList->addItem(QString::fromStdString(yx::directory::hostLabel(m_hostA)),
-                          QString::fromStdString(m_hostA));
-    m_serverList->addItem(QString::fromStdString(yx::directory::hostLabel(m_hostB)),
-                          QString::fromStdString(m_hostB));
-    m_serverList->setCurrentIndex(0);
-    m_searchAllCheck = withId(new QCheckBox(QStringLiteral("全部搜索"), this), res::IDC_LDAP_SEARCH_ALL);
-    m_searchButton = browseButton(this, res::IDC_LDAP_SEARCH, QStringLiteral("开始查找"));
-    m_clearButton = browseButton(this, res::IDC_LDAP_CLEAR, QStringLiteral("全部清除 "));
-
-    auto* nameLabel = new QLabel(QStringLiteral("姓    名"), this);
-    nameLabel->setBuddy(m_nameEdit);
-    auto* emailLabel = new QLabel(QStringLiteral("电子邮件"), this);
-    emailLabel->setBuddy(m_emailEdit);
-    auto* serverLabel = new QLabel(QStringLiteral("搜索范围"), this);
-    serverLabel->setBuddy(m_serverList);
-
-    auto* fields = new QGridLayout;
-    fields->addWidget(nameLabel, 0, 0);
-    fields->addWidget(m_nameEdit, 0, 1);
-    fields->addWidget(serverLabel, 0, 2);
-    fields->addWidget(m_serverList, 0, 3);
-    fields->addWidget(m_searchButton, 0, 4);
-    fields->addWidget(emailLabel, 1, 0);
-    fields->addWidget(m_emailEdit, 1, 1);
-    fields->addWidget(m_searchAllCheck, 1, 3);
-    fields->addWidget(m_clearButton, 1, 4);
-    fields->setColumnStretch(1, 3);
-    fields->setColumnStretch(3, 2);
 
     m_list = withId(
         new yx::CertResultList({{QStringLiteral("姓名"), 200}, {QStringLiteral("邮件地址"), 200}}, this),
@@ -171,6 +117,45 @@ CDlgLdapSearch::CDlgLdapSearch(QWidget* parent)
     resize(std::max(em * 36, 400 + em * 4), em * 26);
 }
 
+// The name and e-mail fields, the host choice and the search and clear buttons.
+QGridLayout* CDlgLdapSearch::createSearchFields() {
+    m_nameEdit = withId(new QLineEdit(this), res::IDC_LDAP_NAME);
+    m_emailEdit = withId(new QLineEdit(this), res::IDC_LDAP_EMAIL);
+    const int em = fontMetrics().height();
+    m_nameEdit->setMinimumWidth(em * 10);
+    m_emailEdit->setMinimumWidth(em * 10);
+    m_serverList = withId(new QComboBox(this), res::IDC_LDAP_SERVER);
+    m_serverList->addItem(QString::fromStdString(yx::directory::hostLabel(m_hostA)),
+                          QString::fromStdString(m_hostA));
+    m_serverList->addItem(QString::fromStdString(yx::directory::hostLabel(m_hostB)),
+                          QString::fromStdString(m_hostB));
+    m_serverList->setCurrentIndex(0);
+    m_searchAllCheck = withId(new QCheckBox(QStringLiteral("全部搜索"), this), res::IDC_LDAP_SEARCH_ALL);
+    m_searchButton = browseButton(this, res::IDC_LDAP_SEARCH, QStringLiteral("开始查找"));
+    m_clearButton = browseButton(this, res::IDC_LDAP_CLEAR, QStringLiteral("全部清除 "));
+
+    auto* nameLabel = new QLabel(QStringLiteral("姓    名"), this);
+    nameLabel->setBuddy(m_nameEdit);
+    auto* emailLabel = new QLabel(QStringLiteral("电子邮件"), this);
+    emailLabel->setBuddy(m_emailEdit);
+    auto* serverLabel = new QLabel(QStringLiteral("搜索范围"), this);
+    serverLabel->setBuddy(m_serverList);
+
+    auto* fields = new QGridLayout;
+    fields->addWidget(nameLabel, 0, 0);
+    fields->addWidget(m_nameEdit, 0, 1);
+    fields->addWidget(serverLabel, 0, 2);
+    fields->addWidget(m_serverList, 0, 3);
+    fields->addWidget(m_searchButton, 0, 4);
+    fields->addWidget(emailLabel, 1, 0);
+    fields->addWidget(m_emailEdit, 1, 1);
+    fields->addWidget(m_searchAllCheck, 1, 3);
+    fields->addWidget(m_clearButton, 1, 4);
+    fields->setColumnStretch(1, 3);
+    fields->setColumnStretch(3, 2);
+    return fields;
+}
+
 CDlgLdapSearch::~CDlgLdapSearch() {
     // A query is bounded in time; wait for it rather than leave a thread behind.
     waitForWorker();
@@ -178,14 +163,14 @@ CDlgLdapSearch::~CDlgLdapSearch() {
     deleteResults();
 }
 
-void CDlgLdapSearch::setDirectoryQuery(DirectoryQuery query) {
-    m_query = query ? std::move(query) : DirectoryQuery(&CDlgLdapSearch::queryDirectory);
+void CDlgLdapSearch::setDirectoryQuery(yx::directory::HostQuery query) {
+    m_query = std::move(query);
 }
 
 CDigitalCertificate* CDlgLdapSearch::GetSelectedCert() const {
     if (m_selected < 0 || m_selected >= static_cast<int>(m_results.size()))
         return nullptr;
-    return m_results[static_cast<size_t>(m_selected)];
+    return m_results[static_cast<size_t>(m_selected)].get();
 }
 
 void CDlgLdapSearch::startSearch() {
@@ -219,15 +204,21 @@ void CDlgLdapSearch::startSearch() {
     const int generation = ++m_generation;
     setBusy(true);
     m_worker = std::thread([this, job, query = m_query, generation] {
-        for (const std::string& host : job->hosts) {
-            int rc = -1;
+        // A host after the dialog has ended is not asked.
+        const yx::directory::HostQuery eachHost = [&job,
+                                                   &query](const std::string& host, const std::string& name,
+                                                           const std::string& email, yx::OwnedCerts& found) {
+            if (job->abandoned.load())
+                return -1;
             try {
-                rc = query(host, job->name, job->email, job->found);
+                if (query)
+                    return query(host, name, email, found);
+                return yx::directory::searchHosts({host}, name, email, found);
             } catch (...) {
-                rc = -1; // a query must not take the program down
+                return -1; // a query must not take the program down
             }
-            job->codes.push_back(rc);
-        }
+        };
+        job->rc = yx::directory::searchHosts(eachHost, job->hosts, job->name, job->email, job->found);
         emit searchFinished(generation);
     });
 }
@@ -241,25 +232,20 @@ void CDlgLdapSearch::onSearchFinished(int generation) {
     if (job->abandoned)
         return; // the dialog was closed meanwhile; the certificates go with the job
 
-    // With "全部搜索" one answering host is enough; a single host must answer.
-    bool answered = false;
-    for (int rc : job->codes)
-        answered = answered || rc == 0;
-    if (!answered) {
+    if (job->rc != 0) {
         say(this, "目录查询失败!", yx::MsgIcon::Warning, yx::MsgButtons::Ok, kDirectoryCaption);
         return;
     }
     m_results = std::move(job->found);
-    job->found.clear();
     if (m_results.empty()) {
         say(this, "目录服务中不存在与搜索条件相符的项!", yx::MsgIcon::Information, yx::MsgButtons::Ok,
             kDirectoryCaption);
         return;
     }
     QuietList quiet(m_listQuiet);
-    for (CDigitalCertificate* cert : m_results)
-        m_list->addRow(
-            {field(cert, &CDigitalCertificate::getDisplayName), field(cert, &CDigitalCertificate::getEmail)});
+    for (const auto& cert : m_results)
+        m_list->addRow({certText(cert.get(), &CDigitalCertificate::getDisplayName),
+                        certText(cert.get(), &CDigitalCertificate::getEmail)});
 }
 
 // On every change of the list's items: the row under the mouse becomes the selection (a change by
@@ -298,8 +284,6 @@ void CDlgLdapSearch::view() {
 }
 
 void CDlgLdapSearch::deleteResults() {
-    for (CDigitalCertificate* cert : m_results)
-        delete cert;
     m_results.clear();
 }
 

@@ -1,22 +1,23 @@
 // CDlgLdapSearch: searches the directory (LDAP) hosts for a person's certificates by name and/or
-// e-mail address and returns the one the user selects. The query runs on a worker thread owned by
-// the dialog, so the window stays responsive; the dialog owns the certificates it found.
+// e-mail address and returns the one the user selects. The look-up (yx::directory::searchHosts) runs
+// on a worker thread owned by the dialog and joined before it ends, so the window stays responsive;
+// the end comes back by a queued signal. The dialog owns the certificates it found.
 #pragma once
 
 #include "DialogIds.h"
+#include "DirectorySearch.h"
 
 #include <QDialog>
 #include <QString>
 
-#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
-class CDigitalCertificate;
 class QCheckBox;
 class QComboBox;
+class QGridLayout;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
@@ -30,21 +31,13 @@ class CDlgLdapSearch : public QDialog {
 public:
     static constexpr int IDD = yx::res::IDD_LDAP_SEARCH;
 
-    // One directory query: appends the certificates found on `host` (the caller deletes them) and
-    // returns 0, or a failure code. Runs on the worker thread.
-    using DirectoryQuery =
-        std::function<int(const std::string& host, const std::string& name, const std::string& email,
-                          std::vector<CDigitalCertificate*>& found)>;
-
     // Hosts A and B come from the directory settings.
     explicit CDlgLdapSearch(QWidget* parent = nullptr);
     ~CDlgLdapSearch() override;
 
-    // Replaces the directory query (the default asks the LDAP server); set before searching.
-    void setDirectoryQuery(DirectoryQuery query);
-    // The query used unless another is set: CLdapCert::getUserCertificates.
-    static int queryDirectory(const std::string& host, const std::string& name, const std::string& email,
-                              std::vector<CDigitalCertificate*>& found);
+    // Replaces the query of one host (the default asks the LDAP server); set before searching.
+    // It runs on the worker thread.
+    void setDirectoryQuery(yx::directory::HostQuery query);
 
     // After OK: the selected result (owned by this dialog), or null.
     CDigitalCertificate* GetSelectedCert() const;
@@ -65,6 +58,7 @@ public slots:
 private:
     struct Job;
 
+    QGridLayout* createSearchFields();
     void startSearch();
     void onSearchFinished(int generation);
     void onListChanged();
@@ -86,7 +80,7 @@ private:
     QProgressBar* m_busy;
     yx::CertResultList* m_list;
 
-    std::vector<CDigitalCertificate*> m_results;
+    yx::OwnedCerts m_results;
     int m_selected = -1;
     QString m_name;
     QString m_email;
@@ -94,7 +88,7 @@ private:
     std::string m_hostA;
     std::string m_hostB;
 
-    DirectoryQuery m_query;
+    yx::directory::HostQuery m_query; // empty: the LDAP server
     std::thread m_worker;
     std::shared_ptr<Job> m_job; // the running search; its certificates go with it unless taken
     int m_generation = 0;

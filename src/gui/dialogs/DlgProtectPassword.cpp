@@ -1,7 +1,7 @@
 #include "DlgProtectPassword.h"
 
+#include "DialogKit.h"
 #include "EncDialogIds.h"
-#include "EncDialogKit.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -9,7 +9,7 @@
 #include <QVBoxLayout>
 
 using namespace yx;
-using namespace yx::encdlg;
+using namespace yx::dlgkit;
 
 CDlgProtectPassword::CDlgProtectPassword(QWidget* parent) : QDialog(parent) {
     setObjectName(QString::number(res::IDD_PROTECT_PASSWORD));

@@ -1,7 +1,7 @@
 #include "DlgSecureFileProp.h"
 
+#include "DialogKit.h"
 #include "EncDialogIds.h"
-#include "EncDialogKit.h"
 #include "SecureFileInfo.h"
 
 #include <QDialogButtonBox>
@@ -12,7 +12,7 @@
 #include <QVBoxLayout>
 
 using namespace yx;
-using namespace yx::encdlg;
+using namespace yx::dlgkit;
 
 CDlgSecureFileProp::CDlgSecureFileProp(const QString& path, QWidget* parent)
     : QDialog(parent), m_path(presetPath(path)) {

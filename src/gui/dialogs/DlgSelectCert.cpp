@@ -1,9 +1,9 @@
 #include "DlgSelectCert.h"
 
+#include "CertResultList.h"
 #include "CertStore.h"
+#include "DialogKit.h"
 #include "EncDialogIds.h"
-#include "EncDialogKit.h"
-#include "widgets/ColumnFit.h"
 
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
@@ -13,7 +13,7 @@
 #include <QVBoxLayout>
 
 using namespace yx;
-using namespace yx::encdlg;
+using namespace yx::dlgkit;
 
 CDlgSelectCert::CDlgSelectCert(CCertStore* store, const QString& title, QWidget* parent)
     : QDialog(parent), m_store(store), m_title(title) {
@@ -21,29 +21,23 @@ CDlgSelectCert::CDlgSelectCert(CCertStore* store, const QString& title, QWidget*
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     setWindowTitle(m_title);
 
-    m_list = withId(new QTreeWidget(this), res::IDC_SELCERT_LIST);
-    m_list->setRootIsDecorated(false);
-    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_list->setUniformRowHeights(true);
-    m_list->setIconSize(QSize(16, 16));
-    m_list->setHeaderLabels({QStringLiteral("颁发给"), QStringLiteral("颁发者"), QStringLiteral("预期目的"),
-                             QStringLiteral("好记的名字"), QStringLiteral("截止日期")});
-    for (int c = 0; c < 5; ++c)
-        m_list->setColumnWidth(c, 80);
-    m_list->header()->setStretchLastSection(true);
-    ColumnFit::install(m_list, {0, 1, 3, 4}); // names and dates widen to their content
-
-    const QIcon icon = certRowIcon();
+    // The list of the system's other choosers, with the last column stretched and tool tips.
+    auto* list = new CertResultList({{QStringLiteral("颁发给"), 80},
+                                     {QStringLiteral("颁发者"), 80},
+                                     {QStringLiteral("预期目的"), 80},
+                                     {QStringLiteral("好记的名字"), 80},
+                                     {QStringLiteral("截止日期"), 80}},
+                                    this);
+    m_list = withId(list, res::IDC_SELCERT_LIST);
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->header()->setStretchLastSection(true);
     const int count = m_store ? m_store->GetCertCount() : 0;
     for (int i = 0; i < count; ++i) {
         CDigitalCertificate* cert = m_store->getCert(i);
-        auto* item = new QTreeWidgetItem(m_list);
-        item->setIcon(0, icon);
-        item->setText(0, certText(cert, &CDigitalCertificate::getDisplayName));
-        item->setText(1, certText(cert, &CDigitalCertificate::getIssuerCN));
-        item->setText(3, certText(cert, &CDigitalCertificate::getFriendlyName));
-        item->setText(4, certText(cert, &CDigitalCertificate::getValidToDate));
+        QTreeWidgetItem* item = list->addRow({certText(cert, &CDigitalCertificate::getDisplayName),
+                                              certText(cert, &CDigitalCertificate::getIssuerCN), QString(),
+                                              certText(cert, &CDigitalCertificate::getFriendlyName),
+                                              certText(cert, &CDigitalCertificate::getValidToDate)});
         for (int c = 0; c < 5; ++c)
             item->setToolTip(c, item->text(c));
     }

@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 
 using namespace yx;
+using namespace yx::dlgkit;
 using namespace yx::maildlg;
 
 CDlgSetContactCert::CDlgSetContactCert(CDigitalCertificate* current, const QString& email, QWidget* parent)
@@ -80,14 +81,11 @@ void CDlgSetContactCert::importFromStore() {
 }
 
 void CDlgSetContactCert::importFromDirectory() {
-    FoundCerts found;
+    OwnedCerts found;
     if (!lookUpContact(this, utf8(m_email), found))
         return;
-    std::vector<CDigitalCertificate*> results;
-    for (const auto& cert : found)
-        results.push_back(cert.get());
     m_found.push_back(std::move(found)); // the chosen one lives as long as the dialog
-    const CCertVectorSource source(results);
+    const CCertVectorSource source(m_found.back());
     CDlgLdapResult dialog(source, m_email, this);
     if (dialog.exec() != QDialog::Accepted)
         return;

@@ -39,7 +39,7 @@ private:
     CDigitalCertificate* m_chosen = nullptr;
     QString m_email;
     COtherCertStore m_store;
-    std::vector<yx::maildlg::FoundCerts> m_found; // every directory look-up
+    std::vector<yx::OwnedCerts> m_found; // every directory look-up
     QLineEdit* m_name;
     QPushButton* m_view;
     QPushButton* m_remove;

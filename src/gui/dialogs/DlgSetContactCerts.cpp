@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 
 using namespace yx;
+using namespace yx::dlgkit;
 using namespace yx::maildlg;
 
 CDlgSetContactCerts::CDlgSetContactCerts(CFoxmailContact* contact, QWidget* parent)
@@ -49,12 +50,9 @@ CDlgSetContactCerts::CDlgSetContactCerts(CFoxmailContact* contact, QWidget* pare
     resize(240 + 14 * em, 16 * em);
 
     if (m_contact) {
-        std::vector<CDigitalCertificate*> certs;
-        m_contact->GetCerts(certs);
-        for (CDigitalCertificate* cert : certs) {
-            m_contactCerts.emplace_back(cert);
-            m_certs.push_back(cert);
-        }
+        m_contact->GetCerts(m_contactCerts);
+        for (const auto& cert : m_contactCerts)
+            m_certs.push_back(cert.get());
         m_email = m_contact->email();
     }
     for (size_t i = 0; i < m_certs.size(); ++i) {
@@ -165,14 +163,11 @@ void CDlgSetContactCerts::importFromStore() {
 }
 
 void CDlgSetContactCerts::importFromDirectory() {
-    FoundCerts found;
+    OwnedCerts found;
     if (!lookUpContact(this, m_email, found))
         return;
-    std::vector<CDigitalCertificate*> results;
-    for (const auto& cert : found)
-        results.push_back(cert.get());
     m_found.push_back(std::move(found)); // a result taken into the list lives as long as the dialog
-    const CCertVectorSource source(results);
+    const CCertVectorSource source(m_found.back());
     CDlgLdapResult dialog(source, qstr(m_email), this);
     if (dialog.exec() != QDialog::Accepted)
         return;

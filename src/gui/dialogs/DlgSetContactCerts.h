@@ -53,8 +53,8 @@ private:
     CFoxmailContact* m_contact; // not owned
     std::string m_email;
     std::vector<CDigitalCertificate*> m_certs; // the list; entries owned by the holders below
-    std::vector<std::unique_ptr<CDigitalCertificate>> m_contactCerts; // from the contact
-    std::vector<yx::maildlg::FoundCerts> m_found;                     // every directory look-up
+    yx::OwnedCerts m_contactCerts;             // from the contact
+    std::vector<yx::OwnedCerts> m_found;       // every directory look-up
     COtherCertStore m_store;
     int m_selected = -1;
     Qt::MouseButton m_pressButton = Qt::NoButton;

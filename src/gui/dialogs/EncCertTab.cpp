@@ -1,8 +1,8 @@
 #include "EncCertTab.h"
 
+#include "DialogKit.h"
 #include "DlgSelectCert.h"
 #include "EncDialogIds.h"
-#include "EncDialogKit.h"
 #include "Settings.h"
 
 #include <QGridLayout>
@@ -12,7 +12,7 @@
 #include <QVBoxLayout>
 
 using namespace yx;
-using namespace yx::encdlg;
+using namespace yx::dlgkit;
 
 CEncCertTab::CEncCertTab(QWidget* parent) : QWidget(parent) {
     setObjectName(QString::number(res::IDD_ENC_CERT_TAB));

@@ -19,7 +19,6 @@ public:
     explicit CEncCertTab(QWidget* parent = nullptr);
 
     // The chosen certificate (lives in this page's store), or null.
-    CDigitalCertificate* chosenCertificate() const { return m_chosen; }
     QString shownName() const;
     // What "DefaultEncCert"/"CertHash" gets: the chosen certificate's thumbprint text when a
     // name is shown, else empty.

@@ -2,40 +2,23 @@
 
 #include "CertStore.h"
 #include "DigitalCertificate.h"
+#include "DirectorySearch.h"
 #include "DirectorySettings.h"
-#include "LdapCert.h"
 #include "PropertyRecords.h"
 
 #include <cstring>
 
 namespace yx::maildlg {
 
-namespace {
-
-QString field(CDigitalCertificate* cert, int (CDigitalCertificate::*get)(std::string&)) {
-    std::string text;
-    if (!cert || (cert->*get)(text) != 0)
-        return {};
-    return qstr(text);
-}
-
-int queryHost(const std::string& host, const std::string& email, FoundCerts& found) {
-    std::vector<CDigitalCertificate*> raw;
-    CLdapCert ldap;
-    const int rc = ldap.getUserCertificates(host.c_str(), "", email.c_str(), raw);
-    for (CDigitalCertificate* cert : raw)
-        found.emplace_back(cert);
-    return rc;
-}
-
-} // namespace
+using dlgkit::certText;
+using dlgkit::say;
 
 QString displayName(CDigitalCertificate* cert) {
-    return field(cert, &CDigitalCertificate::getDisplayName);
+    return certText(cert, &CDigitalCertificate::getDisplayName);
 }
 
 QString shownName(CDigitalCertificate* cert) {
-    const QString friendly = field(cert, &CDigitalCertificate::getFriendlyName);
+    const QString friendly = certText(cert, &CDigitalCertificate::getFriendlyName);
     return friendly.isEmpty() ? displayName(cert) : friendly;
 }
 
@@ -74,11 +57,9 @@ void openFiltered(CCertStore& store, const std::string& email, const char* keyUs
         store.SetFilter("KeyUsage", keyUsage);
 }
 
-bool lookUpContact(QWidget* owner, const std::string& email, FoundCerts& found) {
+bool lookUpContact(QWidget* owner, const std::string& email, OwnedCerts& found) {
     found.clear();
-    const int rcA = queryHost(directory::hostA(), email, found);
-    const int rcB = queryHost(directory::hostB(), email, found);
-    if (rcA != 0 && rcB != 0) {
+    if (directory::searchHosts({directory::hostA(), directory::hostB()}, "", email, found) != 0) {
         say(owner, "目录查询失败！", MsgIcon::Warning, MsgButtons::Ok, kDirectoryCaption);
         return false;
     }

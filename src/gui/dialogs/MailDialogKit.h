@@ -4,6 +4,7 @@
 #pragma once
 
 #include "DialogKit.h"
+#include "OwnedCerts.h"
 
 #include <QString>
 
@@ -13,19 +14,10 @@
 
 class CBBuffer;
 class CCertStore;
-class CDigitalCertificate;
 class CEmailAccount;
 class QWidget;
 
 namespace yx::maildlg {
-
-using dlgkit::fitDialog;
-using dlgkit::okCancelButtons;
-using dlgkit::qstr;
-using dlgkit::say;
-using dlgkit::sideButton;
-using dlgkit::utf8;
-using dlgkit::withId;
 
 inline constexpr const char* kDefaultMark = "(默认证书)";
 inline constexpr const char* kDirectoryCaption = "查找用户";
@@ -50,12 +42,9 @@ std::string accountEmail(CEmailAccount* account);
 // or null for any use).
 void openFiltered(CCertStore& store, const std::string& email, const char* keyUsage);
 
-// Certificates found in the directory, owned until the holder goes.
-using FoundCerts = std::vector<std::unique_ptr<CDigitalCertificate>>;
-
 // The contact dialogs' look-up: `email` on host A, then on host B, both appending. When both
 // fail: "目录查询失败！"; when nothing was found: "目录服务中不存在与搜索条件相符的项！" (both with
 // the caption "查找用户"). True when there are results to choose from.
-bool lookUpContact(QWidget* owner, const std::string& email, FoundCerts& found);
+bool lookUpContact(QWidget* owner, const std::string& email, OwnedCerts& found);
 
 } // namespace yx::maildlg

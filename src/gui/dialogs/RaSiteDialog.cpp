@@ -1,7 +1,7 @@
 #include "RaSiteDialog.h"
 
 #include "ConfigDialogIds.h"
-#include "EncDialogKit.h"
+#include "DialogKit.h"
 
 #include "RaSiteList.h"
 
@@ -11,7 +11,7 @@
 #include <QValidator>
 
 using namespace yx;
-using namespace yx::encdlg;
+using namespace yx::dlgkit;
 
 namespace {
 

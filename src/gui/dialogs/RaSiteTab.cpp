@@ -1,7 +1,7 @@
 #include "RaSiteTab.h"
 
 #include "ConfigDialogIds.h"
-#include "EncDialogKit.h"
+#include "DialogKit.h"
 #include "RaSiteDialog.h"
 
 #include <QComboBox>
@@ -10,7 +10,7 @@
 #include <QPushButton>
 
 using namespace yx;
-using namespace yx::encdlg;
+using namespace yx::dlgkit;
 
 CRaSiteTab::CRaSiteTab(QWidget* parent) : QWidget(parent) {
     setObjectName(QString::number(res::IDD_RA_SITE_TAB));

@@ -1,12 +1,12 @@
 #include "RadioTab.h"
 
-#include "EncDialogKit.h"
+#include "DialogKit.h"
 
 #include <QButtonGroup>
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-using yx::encdlg::withId;
+using yx::dlgkit::withId;
 
 CRadioTab::CRadioTab(int dialogId, int firstId, const QString& firstText, int secondId,
                      const QString& secondText, QWidget* parent)

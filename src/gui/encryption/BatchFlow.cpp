@@ -11,7 +11,7 @@
 #include "dialogs/DlgDecryptFile.h"
 #include "dialogs/DlgEncryptFile.h"
 #include "dialogs/DlgEnterPassword.h"
-#include "dialogs/EncDialogKit.h"
+#include "dialogs/DialogKit.h"
 
 namespace yx {
 namespace {
@@ -23,7 +23,7 @@ using dlgkit::utf8;
 QStringList cleanPaths(const QStringList& paths) {
     QStringList out;
     for (const QString& path : paths)
-        out << encdlg::presetPath(path);
+        out << dlgkit::presetPath(path);
     return out;
 }
 

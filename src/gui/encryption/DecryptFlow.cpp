@@ -1,10 +1,10 @@
 #include "DecryptFlow.h"
 
 #include "FilePathHelpers.h"
+#include "dialogs/DialogKit.h"
 #include "dialogs/DlgDecryptFile.h"
 #include "dialogs/DlgEncProgress.h"
 #include "dialogs/DlgEnterPassword.h"
-#include "dialogs/EncDialogKit.h"
 
 #include <cstdio>
 
@@ -14,13 +14,13 @@ namespace {
 // Version 1 files are the maker's library's own format, which this build has not: the file is
 // checked for reading as the library would, then refused.
 void decryptVersion1(QWidget* owner, const QString& source) {
-    std::FILE* f = std::fopen(encdlg::utf8(source).c_str(), "rb");
+    std::FILE* f = std::fopen(dlgkit::utf8(source).c_str(), "rb");
     if (!f) {
-        encdlg::say(owner, "打开源文件失败！", MsgIcon::Warning);
+        dlgkit::say(owner, "打开源文件失败！", MsgIcon::Warning);
         return;
     }
     std::fclose(f);
-    encdlg::say(owner, "调用加密函数失败，解密失败！", MsgIcon::Error);
+    dlgkit::say(owner, "调用加密函数失败，解密失败！", MsgIcon::Error);
 }
 
 } // namespace
@@ -49,14 +49,14 @@ int DecryptFile(const QString& presetPath, QWidget* parent, DecryptFlowOutcome* 
     if (head.isProtected()) {
         CDlgEnterPassword ask(parent);
         if (ask.exec() != QDialog::Accepted) {
-            encdlg::say(parent, "解密失败！", MsgIcon::Information);
+            dlgkit::say(parent, "解密失败！", MsgIcon::Information);
             return 0;
         }
         password = ask.password();
     }
 
     out.target =
-        encdlg::qstr(kvx::EnsureFileExt(encdlg::utf8(dialog.targetPath()), dialog.headerExtension()));
+        dlgkit::qstr(kvx::EnsureFileExt(dlgkit::utf8(dialog.targetPath()), dialog.headerExtension()));
     CDlgEncProgress progress(nullptr, CDlgEncProgress::Decrypt, 0, parent);
     progress.SetSourcePath(dialog.sourcePath());
     progress.SetTargetPath(out.target);

@@ -4,9 +4,9 @@
 #include "DigitalCertificate.h"
 #include "FilePathHelpers.h"
 #include "ResourceIds.h"
+#include "dialogs/DialogKit.h"
 #include "dialogs/DlgEncProgress.h"
 #include "dialogs/DlgEncryptFile.h"
-#include "dialogs/EncDialogKit.h"
 
 namespace yx {
 

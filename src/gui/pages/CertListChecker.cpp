@@ -59,6 +59,38 @@ void CertListChecker::setProgressDelayMs(int ms) {
     g_progressDelayMs = std::max(0, ms);
 }
 
+namespace {
+
+// The cache alone answers at once: no thread, no dialog.
+void checkFromCache(const std::vector<CertContextPtr>& certs, const CertListChecker::ResultFn& onResult) {
+    RevocationSession session;
+    for (size_t i = 0; i < certs.size(); ++i) {
+        CDigitalCertificate cert(certs[i]);
+        std::string status;
+        cert.CRLCheck(status, false);
+        onResult(static_cast<int>(i), statusText(status));
+    }
+}
+
+// A modal progress box without cancel or close box; it stays until the checks end.
+void setUpProgress(QProgressDialog& dialog, int delivered, int total) {
+    dialog.setObjectName(QLatin1String(CertListChecker::kProgressName));
+    dialog.setWindowTitle(QStringLiteral("钥匣"));
+    dialog.setLabelText(progressText(delivered, total));
+    dialog.setCancelButton(nullptr);
+    dialog.setRange(0, total);
+    dialog.setValue(delivered);
+    dialog.setMinimumDuration(0);
+    dialog.setAutoClose(false);
+    dialog.setAutoReset(false);
+    dialog.setWindowModality(Qt::ApplicationModal);
+    dialog.setWindowFlag(Qt::WindowCloseButtonHint, false);
+    dialog.setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    dialog.setMinimumWidth(dialog.fontMetrics().height() * 24);
+}
+
+} // namespace
+
 void CertListChecker::run(QWidget* owner, const std::vector<CertContextPtr>& certs, bool online,
                           const ResultFn& onResult) {
     const int total = static_cast<int>(certs.size());
@@ -66,14 +98,7 @@ void CertListChecker::run(QWidget* owner, const std::vector<CertContextPtr>& cer
         return;
 
     if (!online) {
-        // The cache alone answers at once: no thread, no dialog.
-        RevocationSession session;
-        for (int i = 0; i < total; ++i) {
-            CDigitalCertificate cert(certs[static_cast<size_t>(i)]);
-            std::string status;
-            cert.CRLCheck(status, false);
-            onResult(i, statusText(status));
-        }
+        checkFromCache(certs, onResult);
         return;
     }
 
@@ -122,19 +147,7 @@ void CertListChecker::run(QWidget* owner, const std::vector<CertContextPtr>& cer
 
     if (deliver() < total) {
         QProgressDialog dialog(owner);
-        dialog.setObjectName(QLatin1String(kProgressName));
-        dialog.setWindowTitle(QStringLiteral("钥匣"));
-        dialog.setLabelText(progressText(delivered, total));
-        dialog.setCancelButton(nullptr);
-        dialog.setRange(0, total);
-        dialog.setValue(delivered);
-        dialog.setMinimumDuration(0);
-        dialog.setAutoClose(false);
-        dialog.setAutoReset(false);
-        dialog.setWindowModality(Qt::ApplicationModal);
-        dialog.setWindowFlag(Qt::WindowCloseButtonHint, false);
-        dialog.setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-        dialog.setMinimumWidth(dialog.fontMetrics().height() * 24);
+        setUpProgress(dialog, delivered, total);
         HoldOpen holdOpen;
         dialog.installEventFilter(&holdOpen);
         progress = &dialog;

@@ -9,7 +9,7 @@
 #include "MenuResources.h"
 #include "ResourceIds.h"
 #include "Settings.h"
-#include "dialogs/CertDialogKit.h"
+#include "dialogs/DialogKit.h"
 #include "dialogs/DlgExportCert.h"
 #include "dialogs/DlgFriendlyName.h"
 #include "dialogs/DlgImportCert.h"
@@ -27,9 +27,7 @@ namespace {
 
 constexpr int kMaxFriendlyName = 1023; // what the rename reads from the list cell
 
-std::string utf8(const QString& text) {
-    return pathBytes(text); // paths too: a name that is not UTF-8 keeps its bytes
-}
+using dlgkit::utf8;
 
 struct ViewCommand {
     int id;
@@ -303,7 +301,7 @@ void CertListPage::importCertFile(const QString& prefilled, const CertFileTexts&
         say(texts.importNoPath, MsgIcon::Warning);
         return;
     }
-    if (texts.importBadPath && !certdlg::pathExists(path)) {
+    if (texts.importBadPath && !dlgkit::pathExists(path)) {
         say(texts.importBadPath, MsgIcon::Error);
         return;
     }

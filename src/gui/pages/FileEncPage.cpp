@@ -5,7 +5,7 @@
 #include "MenuResources.h"
 #include "ResourceIds.h"
 #include "dialogs/ConfigDialog.h"
-#include "dialogs/EncDialogKit.h"
+#include "dialogs/DialogKit.h"
 #include "encryption/BatchFlow.h"
 #include "encryption/DecryptFlow.h"
 #include "encryption/EncryptFlow.h"
@@ -121,7 +121,7 @@ FileEncPage::FileEncPage(QWidget* parent) : Page(kPageFileEnc, res::IDD_FILE_ENC
 }
 
 void FileEncPage::SetPresetPath(const QString& path) {
-    m_presetPath = encdlg::presetPath(path);
+    m_presetPath = dlgkit::presetPath(path);
 }
 
 QAbstractItemView* FileEncPage::currentView() const {

@@ -3,7 +3,7 @@
 #include "CertStore.h"
 #include "PfxFile.h"
 #include "ResourceIds.h"
-#include "dialogs/CertDialogKit.h"
+#include "dialogs/DialogKit.h"
 #include "dialogs/DlgExportPfx.h"
 #include "dialogs/DlgImportPfx.h"
 
@@ -34,7 +34,7 @@ void PersonalCertPage::exportSelected(CDigitalCertificate&) {
     const QString path = withExtension(dialog.path(), QStringLiteral(".pfx"));
     auto& personal = static_cast<CMyCertStore&>(store());
     const int rc =
-        personal.ExportP12(selected(), certdlg::utf8(path).c_str(), certdlg::utf8(dialog.password()).c_str());
+        personal.ExportP12(selected(), dlgkit::utf8(path).c_str(), dlgkit::utf8(dialog.password()).c_str());
     if (rc == 0)
         say("导出证书成功！", MsgIcon::Information);
     else
@@ -51,13 +51,13 @@ void PersonalCertPage::importFromFile(const QString& prefilled) {
         say("请选定一个文件！", MsgIcon::Error);
         return;
     }
-    if (!certdlg::pathExists(path)) {
+    if (!dlgkit::pathExists(path)) {
         say("您所指定的文件不存在！", MsgIcon::Error);
         return;
     }
     CMyCertStore target; // a store object of its own; the page's store is re-read below
-    const int rc = target.ImportP12(certdlg::utf8(dialog.provider()).c_str(), certdlg::utf8(path).c_str(),
-                                    certdlg::utf8(dialog.password()).c_str());
+    const int rc = target.ImportP12(dlgkit::utf8(dialog.provider()).c_str(), dlgkit::utf8(path).c_str(),
+                                    dlgkit::utf8(dialog.password()).c_str());
     switch (rc) {
     case 0:
         say("导入成功！", MsgIcon::Information);

@@ -68,7 +68,7 @@ bool isAddressBookEntry(int entry) {
 
 QString propertyText(CEmailAccount* account, int index) {
     CRegProperty* property = account ? account->getProperty(index) : nullptr;
-    return property ? maildlg::qstr(maildlg::bufferText(property->getBuf())) : QString();
+    return property ? dlgkit::qstr(maildlg::bufferText(property->getBuf())) : QString();
 }
 
 QString propertyText(CContact* contact, int index) {
@@ -333,7 +333,7 @@ void SecureMailPage::fillDetail() {
         loadAddressBook(m_entry);
         for (int i = 0; i < m_foxBook.GetCount(); ++i) {
             CFoxmailContact* contact = m_foxBook.GetAt(i);
-            rows.push_back({{maildlg::qstr(contact->name()), maildlg::qstr(contact->email())},
+            rows.push_back({{dlgkit::qstr(contact->name()), dlgkit::qstr(contact->email())},
                             contact->hasCertFlag() ? 1 : 0});
         }
         break;

@@ -4,7 +4,7 @@
 #include "DigitalCertificate.h"
 #include "DiskCertStore.h"
 #include "IdentityCerts.h"
-#include "NssResult.h"
+#include "ResultCodes.h"
 #include "PropertyRecords.h"
 #include "UserPrompt.h"
 #include "dialogs/DlgAccountCert.h"

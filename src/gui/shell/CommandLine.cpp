@@ -44,10 +44,6 @@ QString quoted(const QString& arg) {
     return needsQuotes ? QLatin1Char('"') + arg + QLatin1Char('"') : arg;
 }
 
-std::string utf8(const QString& s) {
-    return pathBytes(s);
-}
-
 // The subject names the attached file. A name that is not UTF-8 came from a Windows disk: it
 // is read as GBK there, so the subject is readable (the attachment keeps the name's bytes).
 std::string subjectOf(const std::string& path) {
@@ -191,13 +187,13 @@ std::vector<std::string> mailCommand(const QStringList& attachments,
     // --utf8 first: it applies to the options that follow it. The message text is one space, as
     // the message is written in the mail program; the subject names the attached file (the
     // first one and the count when there are several). xdg-email takes --attach repeatedly.
-    std::string subject = subjectOf(utf8(attachments.value(0)));
+    std::string subject = subjectOf(pathBytes(attachments.value(0)));
     if (attachments.size() > 1)
         subject += " 等 " + std::to_string(attachments.size()) + " 个文件";
     std::vector<std::string> argv = {"xdg-email", "--utf8", "--subject", subject, "--body", " "};
     for (const QString& attachment : attachments) {
         argv.push_back("--attach");
-        argv.push_back(utf8(attachment));
+        argv.push_back(pathBytes(attachment));
     }
     // The recipients travel in one mailto: link with every character percent-encoded, so no
     // address can be taken for an option or change the link.
@@ -238,7 +234,7 @@ bool composeMail(const QStringList& attachments, const std::vector<std::string>&
 
     std::string saved = "\n加密文件已保存为：";
     for (qsizetype i = 0; i < attachments.size(); ++i)
-        saved += (i ? "\n" : "") + utf8(attachments[i]);
+        saved += (i ? "\n" : "") + pathBytes(attachments[i]);
     if (status < 0) {
         showMessage("无法撰写邮件：没有找到邮件撰写工具 xdg-email，请安装 xdg-utils。" + saved,
                     MsgIcon::Error);

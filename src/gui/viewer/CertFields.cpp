@@ -2,15 +2,14 @@
 
 #include "DigitalCertificate.h"
 #include "OpenSslHolders.h"
+#include "dialogs/DialogKit.h"
 
 #include <openssl/core_names.h>
 
 namespace yx::viewer {
 namespace {
 
-QString utf8(const std::string& s) {
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
+using dlgkit::qstr;
 
 QString oidText(const ASN1_OBJECT* obj) {
     char buf[128];
@@ -190,6 +189,70 @@ QString printedExtension(X509_EXTENSION* ext) {
     return hexBlock(ASN1_STRING_get0_data(raw), ASN1_STRING_length(raw));
 }
 
+// The key identifier, issuer and serial number an authority key identifier names.
+QString authorityKeyIdText(const AUTHORITY_KEYID* akid) {
+    QStringList lines;
+    if (akid->keyid)
+        lines << QStringLiteral("密钥标识符=") +
+                     hexPairs(ASN1_STRING_get0_data(akid->keyid), ASN1_STRING_length(akid->keyid));
+    if (akid->issuer)
+        lines << QStringLiteral("证书颁发者:\n") + indent(generalNames(akid->issuer), 4);
+    if (akid->serial)
+        lines << QStringLiteral("证书序列号=") +
+                     hexPairs(ASN1_STRING_get0_data(akid->serial), ASN1_STRING_length(akid->serial));
+    return lines.join(QLatin1Char('\n'));
+}
+
+// One numbered entry per CRL distribution point.
+QString distributionPointsText(const CRL_DIST_POINTS* points) {
+    QStringList lines;
+    for (int i = 0; i < sk_DIST_POINT_num(points); ++i) {
+        const DIST_POINT* dp = sk_DIST_POINT_value(points, i);
+        lines << QStringLiteral("[%1]CRL 分发点").arg(i + 1);
+        if (dp->distpoint && dp->distpoint->type == 0)
+            lines << QStringLiteral("    分发点名称:\n") +
+                         indent(generalNames(dp->distpoint->name.fullname), 8);
+        if (dp->CRLissuer)
+            lines << QStringLiteral("    CRL 颁发者:\n") + indent(generalNames(dp->CRLissuer), 8);
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
+// One numbered entry per access description.
+QString infoAccessText(const AUTHORITY_INFO_ACCESS* aia) {
+    QStringList lines;
+    for (int i = 0; i < sk_ACCESS_DESCRIPTION_num(aia); ++i) {
+        const ACCESS_DESCRIPTION* ad = sk_ACCESS_DESCRIPTION_value(aia, i);
+        const int method = OBJ_obj2nid(ad->method);
+        const QString name = method == NID_ad_OCSP         ? QStringLiteral("联机证书状态协议")
+                             : method == NID_ad_ca_issuers ? QStringLiteral("证书颁发机构颁发者")
+                                                           : QString();
+        lines << QStringLiteral("[%1]颁发机构信息访问").arg(i + 1);
+        lines << QStringLiteral("    访问方法=%1 (%2)")
+                     .arg(name.isEmpty() ? oidText(ad->method) : name, oidText(ad->method));
+        lines << QStringLiteral("    备用名称:\n") + indent(generalName(ad->location), 8);
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
+// One numbered entry per policy with its CPS and user-notice qualifiers.
+QString policiesText(const CERTIFICATEPOLICIES* policies) {
+    QStringList lines;
+    for (int i = 0; i < sk_POLICYINFO_num(policies); ++i) {
+        const POLICYINFO* pi = sk_POLICYINFO_value(policies, i);
+        lines << QStringLiteral("[%1]证书策略:").arg(i + 1);
+        lines << QStringLiteral("    策略标识符=") + oidText(pi->policyid);
+        for (int q = 0; q < sk_POLICYQUALINFO_num(pi->qualifiers); ++q) {
+            const POLICYQUALINFO* qi = sk_POLICYQUALINFO_value(pi->qualifiers, q);
+            if (OBJ_obj2nid(qi->pqualid) == NID_id_qt_cps)
+                lines << QStringLiteral("    CPS: ") + asn1Text(qi->d.cpsuri);
+            else if (OBJ_obj2nid(qi->pqualid) == NID_id_qt_unotice && qi->d.usernotice->exptext)
+                lines << QStringLiteral("    用户通知: ") + asn1Text(qi->d.usernotice->exptext);
+        }
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
 QString extensionValue(X509_EXTENSION* ext) {
     switch (OBJ_obj2nid(X509_EXTENSION_get_object(ext))) {
     case NID_key_usage:
@@ -219,18 +282,8 @@ QString extensionValue(X509_EXTENSION* ext) {
             return hexPairs(ASN1_STRING_get0_data(id.get()), ASN1_STRING_length(id.get()));
         break;
     case NID_authority_key_identifier:
-        if (auto akid = decoded<AUTHORITY_KEYID, AUTHORITY_KEYID_free>(ext)) {
-            QStringList lines;
-            if (akid->keyid)
-                lines << QStringLiteral("密钥标识符=") +
-                             hexPairs(ASN1_STRING_get0_data(akid->keyid), ASN1_STRING_length(akid->keyid));
-            if (akid->issuer)
-                lines << QStringLiteral("证书颁发者:\n") + indent(generalNames(akid->issuer), 4);
-            if (akid->serial)
-                lines << QStringLiteral("证书序列号=") +
-                             hexPairs(ASN1_STRING_get0_data(akid->serial), ASN1_STRING_length(akid->serial));
-            return lines.join(QLatin1Char('\n'));
-        }
+        if (auto akid = decoded<AUTHORITY_KEYID, AUTHORITY_KEYID_free>(ext))
+            return authorityKeyIdText(akid.get());
         break;
     case NID_subject_alt_name:
     case NID_issuer_alt_name:
@@ -238,54 +291,16 @@ QString extensionValue(X509_EXTENSION* ext) {
             return generalNames(names.get());
         break;
     case NID_crl_distribution_points:
-        if (auto points = decoded<CRL_DIST_POINTS, CRL_DIST_POINTS_free>(ext)) {
-            QStringList lines;
-            for (int i = 0; i < sk_DIST_POINT_num(points.get()); ++i) {
-                const DIST_POINT* dp = sk_DIST_POINT_value(points.get(), i);
-                lines << QStringLiteral("[%1]CRL 分发点").arg(i + 1);
-                if (dp->distpoint && dp->distpoint->type == 0)
-                    lines << QStringLiteral("    分发点名称:\n") +
-                                 indent(generalNames(dp->distpoint->name.fullname), 8);
-                if (dp->CRLissuer)
-                    lines << QStringLiteral("    CRL 颁发者:\n") + indent(generalNames(dp->CRLissuer), 8);
-            }
-            return lines.join(QLatin1Char('\n'));
-        }
+        if (auto points = decoded<CRL_DIST_POINTS, CRL_DIST_POINTS_free>(ext))
+            return distributionPointsText(points.get());
         break;
     case NID_info_access:
-        if (auto aia = decoded<AUTHORITY_INFO_ACCESS, freeInfoAccess>(ext)) {
-            QStringList lines;
-            for (int i = 0; i < sk_ACCESS_DESCRIPTION_num(aia.get()); ++i) {
-                const ACCESS_DESCRIPTION* ad = sk_ACCESS_DESCRIPTION_value(aia.get(), i);
-                const int method = OBJ_obj2nid(ad->method);
-                const QString name = method == NID_ad_OCSP ? QStringLiteral("联机证书状态协议")
-                                     : method == NID_ad_ca_issuers ? QStringLiteral("证书颁发机构颁发者")
-                                                                   : QString();
-                lines << QStringLiteral("[%1]颁发机构信息访问").arg(i + 1);
-                lines << QStringLiteral("    访问方法=%1 (%2)")
-                             .arg(name.isEmpty() ? oidText(ad->method) : name, oidText(ad->method));
-                lines << QStringLiteral("    备用名称:\n") + indent(generalName(ad->location), 8);
-            }
-            return lines.join(QLatin1Char('\n'));
-        }
+        if (auto aia = decoded<AUTHORITY_INFO_ACCESS, freeInfoAccess>(ext))
+            return infoAccessText(aia.get());
         break;
     case NID_certificate_policies:
-        if (auto policies = decoded<CERTIFICATEPOLICIES, freePolicies>(ext)) {
-            QStringList lines;
-            for (int i = 0; i < sk_POLICYINFO_num(policies.get()); ++i) {
-                const POLICYINFO* pi = sk_POLICYINFO_value(policies.get(), i);
-                lines << QStringLiteral("[%1]证书策略:").arg(i + 1);
-                lines << QStringLiteral("    策略标识符=") + oidText(pi->policyid);
-                for (int q = 0; q < sk_POLICYQUALINFO_num(pi->qualifiers); ++q) {
-                    const POLICYQUALINFO* qi = sk_POLICYQUALINFO_value(pi->qualifiers, q);
-                    if (OBJ_obj2nid(qi->pqualid) == NID_id_qt_cps)
-                        lines << QStringLiteral("    CPS: ") + asn1Text(qi->d.cpsuri);
-                    else if (OBJ_obj2nid(qi->pqualid) == NID_id_qt_unotice && qi->d.usernotice->exptext)
-                        lines << QStringLiteral("    用户通知: ") + asn1Text(qi->d.usernotice->exptext);
-                }
-            }
-            return lines.join(QLatin1Char('\n'));
-        }
+        if (auto policies = decoded<CERTIFICATEPOLICIES, freePolicies>(ext))
+            return policiesText(policies.get());
         break;
     default:
         break;
@@ -432,7 +447,7 @@ QList<CertField> certificateFields(CDigitalCertificate& cert) {
     auto info = [&](const char* key) {
         std::string v;
         cert.GetCertInfo(key, v);
-        return utf8(v);
+        return qstr(v);
     };
     auto add = [&](CertField::Kind kind, const QString& name, const QString& value,
                    const QString& column = QString()) {

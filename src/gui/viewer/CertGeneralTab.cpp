@@ -4,6 +4,7 @@
 #include "CertIconLabel.h"
 #include "CertIcons.h"
 #include "DigitalCertificate.h"
+#include "dialogs/DialogKit.h"
 
 #include <QFrame>
 #include <QGridLayout>
@@ -14,9 +15,7 @@
 namespace yx::viewer {
 namespace {
 
-QString utf8(const std::string& s) {
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
+using dlgkit::qstr;
 
 QLabel* textLabel(const QString& text, QWidget* parent, const char* objectName) {
     auto* label = new QLabel(text, parent);
@@ -84,6 +83,37 @@ QString CertGeneralTab::statusText(CDigitalCertificate& cert, const yx::CertChai
     return text;
 }
 
+namespace {
+
+// Holder, issuer, validity and (when there is one) the e-mail address, as caption and value rows.
+QGridLayout* detailsGrid(CDigitalCertificate& cert, QWidget* panel) {
+    std::string holder, issuer, from, to, email;
+    cert.getDisplayName(holder);
+    cert.getIssuerCN(issuer);
+    cert.getValidFromDate(from);
+    cert.getValidToDate(to);
+    cert.getEmail(email);
+
+    auto* grid = new QGridLayout;
+    grid->setHorizontalSpacing(12);
+    grid->setVerticalSpacing(10);
+    int row = 0;
+    auto addRow = [&](const QString& caption, const QString& value, const char* name) {
+        grid->addWidget(boldLabel(caption, panel), row, 0);
+        grid->addWidget(textLabel(value, panel, name), row, 1);
+        ++row;
+    };
+    addRow(QStringLiteral("颁发给："), qstr(holder), "issuedTo");
+    addRow(QStringLiteral("颁发者："), qstr(issuer), "issuedBy");
+    addRow(QStringLiteral("有效期从"), QStringLiteral("%1  到  %2").arg(qstr(from), qstr(to)), "validity");
+    if (!email.empty())
+        addRow(QStringLiteral("电子邮件："), qstr(email), "email");
+    grid->setColumnStretch(1, 1);
+    return grid;
+}
+
+} // namespace
+
 CertGeneralTab::CertGeneralTab(CDigitalCertificate& cert, const yx::CertChain& chain, bool hasPrivateKey,
                                QWidget* parent)
     : QWidget(parent) {
@@ -138,29 +168,7 @@ CertGeneralTab::CertGeneralTab(CDigitalCertificate& cert, const yx::CertChain& c
     box->addWidget(purposeLabel);
     box->addWidget(separator(panel));
 
-    std::string holder, issuer, from, to, email;
-    cert.getDisplayName(holder);
-    cert.getIssuerCN(issuer);
-    cert.getValidFromDate(from);
-    cert.getValidToDate(to);
-    cert.getEmail(email);
-
-    auto* grid = new QGridLayout;
-    grid->setHorizontalSpacing(12);
-    grid->setVerticalSpacing(10);
-    int row = 0;
-    auto addRow = [&](const QString& caption, const QString& value, const char* name) {
-        grid->addWidget(boldLabel(caption, panel), row, 0);
-        grid->addWidget(textLabel(value, panel, name), row, 1);
-        ++row;
-    };
-    addRow(QStringLiteral("颁发给："), utf8(holder), "issuedTo");
-    addRow(QStringLiteral("颁发者："), utf8(issuer), "issuedBy");
-    addRow(QStringLiteral("有效期从"), QStringLiteral("%1  到  %2").arg(utf8(from), utf8(to)), "validity");
-    if (!email.empty())
-        addRow(QStringLiteral("电子邮件："), utf8(email), "email");
-    grid->setColumnStretch(1, 1);
-    box->addLayout(grid);
+    box->addLayout(detailsGrid(cert, panel));
     box->addStretch(1);
 
     if (hasPrivateKey) {

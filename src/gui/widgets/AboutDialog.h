@@ -13,7 +13,6 @@ public:
     explicit AboutDialog(QWidget* parent = nullptr);
 
     LinkStatic* webSiteLink() const { return m_web; }
-    LinkStatic* mailLink() const { return m_mail; }
 
 protected:
     void showEvent(QShowEvent* event) override;

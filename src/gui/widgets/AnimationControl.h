@@ -19,7 +19,6 @@ public:
     bool play();
     void stop();
 
-    bool isPlaying() const { return m_timer.isActive(); }
     int frame() const { return m_frame; }
     static constexpr int kFrameCount = 16;
 

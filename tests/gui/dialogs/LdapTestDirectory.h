@@ -4,6 +4,7 @@
 #pragma once
 
 #include "DigitalCertificate.h"
+#include "DirectorySearch.h"
 #include "TestPki.h"
 
 #include <atomic>
@@ -61,11 +62,9 @@ public:
         m_cv.notify_all();
     }
 
-    std::function<int(const std::string&, const std::string&, const std::string&,
-                      std::vector<CDigitalCertificate*>&)>
-    query() {
+    yx::directory::HostQuery query() {
         return [this](const std::string& host, const std::string& name, const std::string& email,
-                      std::vector<CDigitalCertificate*>& found) {
+                      yx::OwnedCerts& found) {
             {
                 std::unique_lock<std::mutex> lock(m_mutex);
                 m_calls.push_back({host, name, email});
@@ -79,7 +78,7 @@ public:
             if (it->second.rc != 0)
                 return it->second.rc;
             for (const Bytes& der : it->second.certs)
-                found.push_back(new CountedCert(der));
+                found.push_back(std::make_unique<CountedCert>(der));
             return 0;
         };
     }

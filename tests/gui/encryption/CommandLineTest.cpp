@@ -10,9 +10,9 @@
 #include "Settings.h"
 #include "dialogs/ConfigDialog.h"
 #include "dialogs/ConfigDialogIds.h"
+#include "dialogs/DialogKit.h"
 #include "dialogs/DlgSecureFileProp.h"
 #include "dialogs/EncDialogIds.h"
-#include "dialogs/EncDialogKit.h"
 #include "pages/FileEncPage.h"
 #include "shell/Application.h"
 #include "shell/CommandLine.h"
@@ -58,7 +58,7 @@ const SwitchCase kPathSwitches[] = {{"/E", CommandLineOp::Encrypt},
 
 // The path an operation ends up with: the dialogs remove leading white space, then quotes.
 QString pathReceived(const CommandLineRequest& r) {
-    return encdlg::presetPath(r.argument);
+    return dlgkit::presetPath(r.argument);
 }
 
 } // namespace

@@ -220,9 +220,10 @@ private slots:
             auto* search = qobject_cast<CDlgLdapSearch*>(d);
             QVERIFY(search);
             search->setDirectoryQuery([found](const std::string&, const std::string& name, const std::string&,
-                                              std::vector<CDigitalCertificate*>& out) {
+                                              yx::OwnedCerts& out) {
                 if (name == "客户")
-                    out.push_back(new CDigitalCertificate(yx::CertContext::fromX509(found->cert.get())));
+                    out.push_back(
+                        std::make_unique<CDigitalCertificate>(yx::CertContext::fromX509(found->cert.get())));
                 return 0;
             });
             typeInto(d, 1071, QStringLiteral("客户"));
