@@ -66,6 +66,16 @@ bool writeString(Hive hive, const std::string& keyPath, const std::string& value
     return modify(hive, [&](RegistryFile& f) { return f.setValue(keyPath, valueName, value); });
 }
 
+bool writeStrings(Hive hive, const std::string& keyPath,
+                  const std::vector<std::pair<std::string, std::string>>& namesAndValues) {
+    return modify(hive, [&](RegistryFile& f) {
+        for (const auto& [name, value] : namesAndValues)
+            if (!f.setValue(keyPath, name, value))
+                return false;
+        return true;
+    });
+}
+
 bool keyExists(Hive hive, const std::string& keyPath) {
     return loadForReading(hive).hasKey(keyPath);
 }

@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace yx::reg {
@@ -16,6 +17,9 @@ enum class Hive { CurrentUser };
 std::optional<std::string> readString(Hive hive, const std::string& keyPath, const std::string& valueName);
 bool writeString(Hive hive, const std::string& keyPath, const std::string& valueName,
                  const std::string& value);
+// Several values of one key in one write: all of them land, or none.
+bool writeStrings(Hive hive, const std::string& keyPath,
+                  const std::vector<std::pair<std::string, std::string>>& namesAndValues);
 bool keyExists(Hive hive, const std::string& keyPath);
 bool createKey(Hive hive, const std::string& keyPath);
 bool deleteValue(Hive hive, const std::string& keyPath, const std::string& valueName);

@@ -5,6 +5,7 @@
 #include "DigitalCertificate.h"
 #include "FilePathHelpers.h"
 #include "PendingFile.h"
+#include "ShellHelpers.h"
 #include "SystemError.h"
 #include "TripleDesStream.h"
 #include "UserPrompt.h"
@@ -237,7 +238,7 @@ int CEncryptionEngine::decryptRun(const DecryptJob& job) {
     }
     if (job.askToOpen && showMessage("解密成功，是否打开解密文件？", MsgIcon::Information,
                                      MsgButtons::OkCancel) == MsgAnswer::Ok)
-        prompt().openWithDesktop(job.target);
+        OpenWithShell(nullptr, job.target);
     return kResultOk;
 }
 

@@ -92,9 +92,9 @@ int COEEmailAcc::SaveEmailAcc(CEmailAccount* account) {
     if (name.empty() || name.find('\\') != std::string::npos)
         return 1;
     const std::string key = accountsKey() + "\\" + name;
-    const bool ok =
-        yx::reg::writeString(Hive::CurrentUser, key, kSignHash, thumbOf(account->getSignCert())) &&
-        yx::reg::writeString(Hive::CurrentUser, key, kCryptHash, thumbOf(account->getCryptCert()));
+    const bool ok = yx::reg::writeStrings(
+        Hive::CurrentUser, key,
+        {{kSignHash, thumbOf(account->getSignCert())}, {kCryptHash, thumbOf(account->getCryptCert())}});
     return ok ? 0 : 1;
 }
 
@@ -103,8 +103,7 @@ bool COEEmailAcc::AddAccount(const std::string& name, const std::string& address
     for (const std::string& k : yx::reg::subkeys(Hive::CurrentUser, accountsKey()))
         next = std::max(next, std::atoll(k.c_str()) + 1);
     const std::string key = accountsKey() + "\\" + std::to_string(next);
-    return yx::reg::writeString(Hive::CurrentUser, key, kName, name) &&
-           yx::reg::writeString(Hive::CurrentUser, key, kAddress, address);
+    return yx::reg::writeStrings(Hive::CurrentUser, key, {{kName, name}, {kAddress, address}});
 }
 
 CEmailAccount* COEEmailAcc::GetAt(int index) const {

@@ -121,7 +121,7 @@ File parse(const std::string& text) {
         if (end == std::string::npos)
             end = text.size();
         std::string line = text.substr(from, end - from);
-        if (!line.empty() && line.back() == '\r')
+        if (end < text.size() && !line.empty() && line.back() == '\r') // a CR of the line end
             line.pop_back();
         lines.push_back(std::move(line));
         from = end + 1;
@@ -142,7 +142,8 @@ File parse(const std::string& text) {
                 file.cards.emplace_back();
                 card = &file.cards.back();
             } else {
-                file.outside.push_back(logical);
+                // Kept as written: an unfolded line could read back as part of its neighbour.
+                file.outside.insert(file.outside.end(), physical.begin(), physical.end());
                 continue;
             }
         }

@@ -41,7 +41,7 @@ void usage(FILE* out) {
     std::fprintf(out, "usage: yaoxia-tool COMMAND [ARGS]\n\ncommands:\n");
     for (const auto& c : kCommands)
         if (c.run)
-            std::fprintf(out, "  %s %s\n", c.name, c.usage);
+            std::fprintf(out, "  %s%s%s\n", c.name, *c.usage ? " " : "", c.usage);
     std::fprintf(out, "\npasswords: --password pass:TEXT | env:VAR | file:PATH | stdin\n"
                       "data root: $YAOXIA_HOME (else the XDG folders)\n");
 }

@@ -56,14 +56,12 @@ int Common::ReadConfigFromReg(Config& config, const std::string& registryKey) {
 }
 
 int Common::SaveConfigtoReg(Config config, const std::string& registryKey) {
-    const std::string key = keyPath(registryKey);
-    bool ok = true;
+    std::vector<std::pair<std::string, std::string>> values;
     for (int f = 0; f < Config::FieldCount; ++f) {
         const auto field = static_cast<Config::Field>(f);
-        ok = reg::writeString(reg::Hive::CurrentUser, key, Config::valueName(field), config.value(field)) &&
-             ok;
+        values.emplace_back(Config::valueName(field), config.value(field));
     }
-    return ok ? 0 : 1;
+    return reg::writeStrings(reg::Hive::CurrentUser, keyPath(registryKey), values) ? 0 : 1;
 }
 
 int Common::Start(const std::string& registryKey, const std::string& server, const std::string& path) {

@@ -45,6 +45,21 @@ std::string xdgDownloadDir(const std::string& home) {
     return {};
 }
 
+// `name` in `folder`, or, when a file of that name is there already, "name (2)", "name (3)" ...
+// before its extension: the first dot followed by a letter (".tar.gz" of "yaoxia-1.2.0.tar.gz").
+std::string freeTarget(const std::string& folder, const std::string& name) {
+    size_t dot = 0;
+    while ((dot = name.find('.', dot + 1)) != std::string::npos)
+        if (dot + 1 < name.size() && !(name[dot + 1] >= '0' && name[dot + 1] <= '9'))
+            break;
+    const std::string stem = dot == std::string::npos ? name : name.substr(0, dot);
+    const std::string ext = dot == std::string::npos ? std::string() : name.substr(dot);
+    std::string target = folder + "/" + name;
+    for (int n = 2; fileExists(target); ++n)
+        target = folder + "/" + stem + " (" + std::to_string(n) + ")" + ext;
+    return target;
+}
+
 } // namespace
 
 std::string downloadFolder() {
@@ -91,7 +106,8 @@ DownloadOutcome downloadUpdate(const UpdateManifest& manifest, const std::string
         out.code = kHashMismatch;
         return out;
     }
-    const std::string target = folder + "/" + downloadFileName(manifest);
+    // A file of the user's that has the release's name stays.
+    const std::string target = freeTarget(folder, downloadFileName(manifest));
     if (!paths::ensureDir(folder) || !atomicWriteFile(target, body)) {
         out.code = kSaveFailed;
         out.error = target;

@@ -16,9 +16,9 @@ struct DownloadOutcome {
 };
 
 // Fetches manifest.url (at most manifest.size bytes), compares its SHA-256 with the manifest and
-// only then writes it into `folder` (created when missing) under the URL's file name, replacing
-// a file of that name. Codes: 0, kBadServer, kNoAnswer, kRedirectRefused, kTooLarge, kCancelled,
-// kHashMismatch, kSaveFailed. progress runs on the calling thread.
+// only then writes it into `folder` (created when missing) under the URL's file name, with " (2)",
+// " (3)" ... before the extension when a file of that name is there already. Codes: 0, kBadServer, kNoAnswer,
+// kRedirectRefused, kTooLarge, kCancelled, kHashMismatch, kSaveFailed. progress runs on the calling thread.
 DownloadOutcome downloadUpdate(const UpdateManifest& manifest, const std::string& folder,
                                const std::atomic<bool>* cancel, const ProgressFn& progress,
                                long connectTimeoutMs = 10000);

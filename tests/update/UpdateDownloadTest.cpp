@@ -1,5 +1,6 @@
 // Downloading an offered release: only bytes that match the manifest's SHA-256 are saved.
 #include "UpdateDownload.h"
+#include "DataPaths.h"
 #include "SafeFile.h"
 #include "TestPki.h"
 #include "UpdateResult.h"
@@ -45,6 +46,23 @@ TEST(UpdateDownloadTest, OnlyTheExactReleaseIsSaved) {
             EXPECT_EQ(lastDone, payload.size());
         }
     }
+}
+
+TEST(UpdateDownloadTest, AFileOfTheSameNameStays) {
+    yxtest::ScopedDataRoot root;
+    yxtest::HttpTestServer http;
+    const std::string payload(1000, 'p');
+    http.setBody("/r/yaoxia-1.2.0.tar.gz", payload);
+    auto manifest =
+        parseManifest(yxtest::releaseManifest("1.2.0", http.url("/r/yaoxia-1.2.0.tar.gz"), payload));
+    ASSERT_TRUE(manifest);
+    const std::string mine = downloadFolder() + "/yaoxia-1.2.0.tar.gz";
+    ASSERT_TRUE(yx::paths::ensureDir(downloadFolder()) && yx::atomicWriteFile(mine, std::string("mine")));
+    const auto out = downloadUpdate(*manifest, downloadFolder(), nullptr, {});
+    EXPECT_EQ(out.code, 0);
+    EXPECT_EQ(out.savedPath, downloadFolder() + "/yaoxia-1.2.0 (2).tar.gz");
+    EXPECT_EQ(yxtest::readFile(out.savedPath).size(), payload.size());
+    EXPECT_EQ(yxtest::readFile(mine).size(), 4u);
 }
 
 TEST(UpdateDownloadTest, FileNameComesFromTheAddressMadeSafe) {

@@ -130,9 +130,10 @@ void LifecyclePage::showContextMenu(const QPoint& globalPos) {
 }
 
 void LifecyclePage::showDownloadProgress(const QString& fileName, qint64 received, qint64 total) {
-    const QString text = total > 0
-                             ? QString::fromUtf8("正在下载 %1：%2%").arg(fileName).arg(received * 100 / total)
-                             : QString::fromUtf8("正在下载 %1：%2 KB").arg(fileName).arg(received / 1024);
+    const QString text =
+        total > 0
+            ? QString::fromUtf8("正在下载 %1：%2%").arg(fileName, QString::number(received * 100 / total))
+            : QString::fromUtf8("正在下载 %1：%2 KB").arg(fileName, QString::number(received / 1024));
     m_downloadLine->setText(text);
     m_downloadLine->show();
 }

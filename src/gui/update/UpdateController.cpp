@@ -55,9 +55,13 @@ void UpdateController::checkAtStartUp() {
 }
 
 void UpdateController::runCheck(bool onRequest) {
-    if (checking())
-        return; // the running check answers this request too
+    if (checking()) {
+        // The running check answers this request too, with the messages of a request.
+        m_requestedMeanwhile = m_requestedMeanwhile || onRequest;
+        return;
+    }
     m_cancel = false;
+    m_requestedMeanwhile = false;
     m_worker = std::thread([this, onRequest] {
         update::Common common(m_setup.key, m_setup.options);
         common.setCancelFlag(&m_cancel);
@@ -76,6 +80,8 @@ void UpdateController::onCheckEnded(int result, const update::UpdateManifest& of
                                     const std::string& error, bool onRequest) {
     if (m_worker.joinable())
         m_worker.join(); // its last act was to post this call
+    onRequest = onRequest || m_requestedMeanwhile;
+    m_requestedMeanwhile = false;
     if (result == update::kUpdateAvailable) {
         offer(offered);
         // At start-up the main window steps back behind the update window.

@@ -52,7 +52,8 @@ private:
     UpdateSetup m_setup;
     std::atomic<bool> m_cancel{false};
     std::thread m_worker;
-    QPointer<UpdateWindow> m_window; // top-level, so the frame can minimise behind it
+    QPointer<UpdateWindow> m_window;   // top-level, so the frame can minimise behind it
+    bool m_requestedMeanwhile = false; // the menu command came while the start-up check ran
 };
 
 // Creates the controller as the frame's child and puts it behind command 32810 and the frame's

@@ -1,5 +1,6 @@
 #include "UpdateWindow.h"
 
+#include "ShellHelpers.h"
 #include "UpdateResult.h"
 #include "UserPrompt.h"
 
@@ -101,8 +102,7 @@ void UpdateWindow::onDownloadEnded(const update::DownloadOutcome& outcome) {
         m_bar->setValue(100);
         m_download->setEnabled(false);
         m_status->setText(QStringLiteral("已下载到 %1").arg(QString::fromStdString(outcome.savedPath)));
-        if (!prompt().openWithDesktop(outcome.savedPath))
-            showMessage("未找到合适的应用程序打开该文件", MsgIcon::Error, MsgButtons::Ok, this);
+        OpenWithShell(this, outcome.savedPath);
     } else if (outcome.code == update::kCancelled) {
         m_bar->setValue(0);
         m_status->setText(QString::fromStdString(update::resultMessage(outcome.code)));

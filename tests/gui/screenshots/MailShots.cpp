@@ -4,6 +4,7 @@
 
 #include "../mail/MailTestKit.h"
 #include "../pages/CertPageFixture.h"
+#include "GbkText.h"
 #include "OEEmailAcc.h"
 #include "dialogs/DlgLdapBatchCon.h"
 #include "dialogs/DlgSetContactCerts.h"
@@ -18,8 +19,11 @@ using namespace mailtest;
 
 namespace {
 
-std::unique_ptr<CFoxmailContact> foxContact(const std::string& email, const std::vector<Bytes>& certs) {
+std::unique_ptr<CFoxmailContact> foxContact(const std::string& name, const std::string& email,
+                                            const std::vector<Bytes>& certs) {
     auto contact = std::make_unique<CFoxmailContact>();
+    const std::string gbkName = yx::utf8ToGbkLossy(name); // Foxmail keeps names in GBK
+    contact->getProperty(CFoxmailContact::kName)->getBuf().AttachBuffer(gbkName.data(), int(gbkName.size()));
     contact->getProperty(CFoxmailContact::kPrimaryAddress)
         ->getBuf()
         .AttachBuffer(email.data(), int(email.size()));
@@ -78,7 +82,7 @@ YX_SHOTS(mail) {
     shots.save(&page, QStringLiteral("securemail-accounts"));
     page.hide();
 
-    auto li = foxContact("lina@example.cn", {li1, li2});
+    auto li = foxContact("李娜", "lina@example.cn", {li1, li2});
     CDlgSetContactCerts certs(li.get());
     shots.save(&certs, QStringLiteral("mail-contact-certs"));
     certs.hide();
@@ -90,9 +94,9 @@ YX_SHOTS(mail) {
         qWarning("slapd cannot run here: no picture of the batch dialog");
         return;
     }
-    auto a = foxContact("lina@example.cn", {});
-    auto b = foxContact("wangfang@example.cn", {});
-    auto c = foxContact("liuyang@example.cn", {});
+    auto a = foxContact("李娜", "lina@example.cn", {});
+    auto b = foxContact("王芳", "wangfang@example.cn", {});
+    auto c = foxContact("刘洋", "liuyang@example.cn", {});
     CDlgLdapBatchCon batch(std::vector<CFoxmailContact*>{a.get(), b.get(), c.get()});
     batch.show();
     if (!QTest::qWaitFor([&batch] { return batch.searchFinished(); }, 20000))

@@ -65,6 +65,7 @@ private slots:
     void startUpCheck();
     void checkOnRequest_data();
     void checkOnRequest();
+    void requestDuringStartUpCheck();
     void download_data();
     void download();
     void cancelDownload();
@@ -154,6 +155,21 @@ void UpdateWindowTest::checkOnRequest() {
     }
     if (kind == 1)
         QVERIFY(s.prompt.shown("没有可用的更新！"));
+}
+
+// The menu command given while the start-up check runs is answered by that check, as a request.
+void UpdateWindowTest::requestDuringStartUpCheck() {
+    UpdateScene s;
+    settings::WriteProfileString("UpdateConfig", "StartUpCheckNew", "1");
+    s.server.publish(s.signer, "1.0.0", kPayload);
+    QSignalSpy ended(s.controller, &UpdateController::checkEnded);
+    s.frame.show();
+    QVERIFY(s.controller->checking());
+    QVERIFY(s.frame.onCommand(res::ID_CHECK_UPDATE));
+    QVERIFY(s.checkEnds(ended));
+    QCOMPARE(s.server.manifestRequests(), 1);
+    QCOMPARE(s.prompt.messages.size(), size_t(1));
+    QCOMPARE(int(s.prompt.messages[0].icon), int(MsgIcon::Information));
 }
 
 void UpdateWindowTest::download_data() {

@@ -129,7 +129,7 @@ QString WebSiteBrowser::freePath(const QString& folder, const QString& fileName)
     const QString suffix = info.suffix().isEmpty() ? QString() : QLatin1Char('.') + info.suffix();
     QString path = QDir(folder).filePath(fileName);
     for (int n = 2; QFileInfo::exists(path); ++n)
-        path = QDir(folder).filePath(QStringLiteral("%1 (%2)%3").arg(base).arg(n).arg(suffix));
+        path = QDir(folder).filePath(QStringLiteral("%1 (%2)%3").arg(base, QString::number(n), suffix));
     return path;
 }
 
