@@ -33,15 +33,6 @@ Certs& certs() {
     return c;
 }
 
-Bytes pkcs8(EVP_PKEY* key) {
-    std::unique_ptr<PKCS8_PRIV_KEY_INFO, yx::OsslDeleter<PKCS8_PRIV_KEY_INFO_free>> p8(EVP_PKEY2PKCS8(key));
-    unsigned char* p = nullptr;
-    const int n = i2d_PKCS8_PRIV_KEY_INFO(p8.get(), &p);
-    Bytes out(p, p + n);
-    OPENSSL_free(p);
-    return out;
-}
-
 std::vector<std::string> ids(yx::DiskCertStore& store) {
     std::vector<yx::StoreEntry> entries;
     EXPECT_TRUE(store.load(entries));
@@ -81,7 +72,7 @@ TEST_F(DiskStore, RefusedInputWritesNothing) {
     EXPECT_FALSE(other->add(Bytes(der.begin(), der.end() - 1), {}, std::nullopt, ""));
     EXPECT_FALSE(other->add({}, {}, std::nullopt, ""));
     // Private keys belong in the personal store only.
-    EXPECT_FALSE(other->add(der, pkcs8(c.people[1].key.get()), std::nullopt, ""));
+    EXPECT_FALSE(other->add(der, pkcs8Der(c.people[1].key.get()), std::nullopt, ""));
     EXPECT_EQ(fileNames(other->dir()), before);
 
     ASSERT_TRUE(my->add(c.people[0].der(), {}, std::nullopt, ""));
@@ -95,7 +86,7 @@ TEST_F(DiskStore, RefusedInputWritesNothing) {
 
 TEST_F(DiskStore, WhatACrashLeavesBehindIsReadSensibly) {
     for (size_t i = 0; i < 3; ++i)
-        ASSERT_TRUE(my->add(c.people[i].der(), pkcs8(c.people[i].key.get()), std::nullopt, ""));
+        ASSERT_TRUE(my->add(c.people[i].der(), pkcs8Der(c.people[i].key.get()), std::nullopt, ""));
     ASSERT_EQ(ids(*my), (std::vector<std::string>{id(0), id(1), id(2)}));
 
     // A removal cut short after the DER file went: the key and properties are orphans.

@@ -10,7 +10,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <openssl/pem.h>
 
 using namespace yxtest;
 
@@ -20,14 +19,6 @@ namespace {
 const bool kModulesHidden = [] {
     return ::setenv("OPENSSL_MODULES", "/nonexistent/yaoxia-no-modules", 1) == 0;
 }();
-
-std::string pemOfKey(EVP_PKEY* key) {
-    yx::BioPtr bio(BIO_new(BIO_s_mem()));
-    PEM_write_bio_PrivateKey(bio.get(), key, nullptr, nullptr, 0, nullptr, nullptr);
-    char* data = nullptr;
-    const long n = BIO_get_mem_data(bio.get(), &data);
-    return std::string(data, static_cast<size_t>(n));
-}
 
 size_t filesUnder(const std::string& dir) {
     size_t n = 0;
@@ -49,7 +40,7 @@ TEST(WithoutLegacyProvider, OldPfxGives14AndNewerKindsStillWork) {
     Issued user = ca.issue(profile);
     TempDir dir;
     const std::string certPem = writeFile(dir.path(), "c.pem", user.pem());
-    const std::string keyPem = writeFile(dir.path(), "k.pem", pemOfKey(user.key.get()));
+    const std::string keyPem = writeFile(dir.path(), "k.pem", user.keyPem());
     const std::string legacy = dir.file("old.pfx");
     // The openssl program finds its modules where it always does.
     ASSERT_EQ(runCommand({"env", "-u", "OPENSSL_MODULES", "openssl", "pkcs12", "-export", "-legacy", "-in",

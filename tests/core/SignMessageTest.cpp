@@ -5,7 +5,6 @@
 #include <cstring>
 #include <gtest/gtest.h>
 #include <memory>
-#include <openssl/pem.h>
 
 using yxtest::Bytes;
 using yxtest::TestCa;
@@ -20,11 +19,7 @@ struct Signer {
 
     explicit Signer(TestCa& ca) : issued(ca.issue({})) {
         ctx = yx::CertContext::fromX509(issued.cert.get());
-        yx::BioPtr bio(BIO_new(BIO_s_mem()));
-        PEM_write_bio_PrivateKey(bio.get(), issued.key.get(), nullptr, nullptr, 0, nullptr, nullptr);
-        char* data = nullptr;
-        const long n = BIO_get_mem_data(bio.get(), &data);
-        ctx->keyPath = yxtest::writeFile(dir.path(), "key.pem", std::string(data, static_cast<size_t>(n)));
+        ctx->keyPath = yxtest::writeFile(dir.path(), "key.pem", issued.keyPem());
         cert = std::make_unique<CDigitalCertificate>(ctx);
     }
 };

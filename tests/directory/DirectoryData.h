@@ -92,7 +92,7 @@ private:
         // ldaps:// with a server certificate for 127.0.0.1 from the test CA, which libldap is
         // told to trust (LDAPTLS_CACERT is read when libldap first initialises).
         Issued server = ca.issue({.cn = "127.0.0.1"});
-        m_slapd.enableTls(server.pem(), keyPem(server.key.get()));
+        m_slapd.enableTls(server.pem(), server.keyPem());
         ::setenv("LDAPTLS_CACERT", writeFile(m_files.path(), "ca.pem", certPem(ca.cert())).c_str(), 1);
         ::setenv("LDAPTLS_REQCERT", "demand", 1);
         std::string error;
@@ -100,15 +100,6 @@ private:
             m_problem = "slapd did not start: " + error;
     }
 
-    static std::string keyPem(EVP_PKEY* key) {
-        BIO* bio = BIO_new(BIO_s_mem());
-        PEM_write_bio_PrivateKey(bio, key, nullptr, nullptr, 0, nullptr, nullptr);
-        char* data = nullptr;
-        const long n = BIO_get_mem_data(bio, &data);
-        std::string out(data, static_cast<size_t>(n));
-        BIO_free(bio);
-        return out;
-    }
     static std::string certPem(X509* cert) {
         BIO* bio = BIO_new(BIO_s_mem());
         PEM_write_bio_X509(bio, cert);

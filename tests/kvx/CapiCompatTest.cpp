@@ -34,6 +34,20 @@ TEST(CapiDeriveKey, MatchesTheBufferConstructionComputedWithOpenssl) {
 
 class CapiSimpleBlob : public ::testing::Test {
 protected:
+    // A blob made outside this code: `key` wrapped by pkeyutl -encrypt (PKCS#1), bytes reversed.
+    std::vector<unsigned char> opensslBlob(const Bytes& key, EVP_PKEY* rsa) {
+        const std::string in = yxtest::writeFile(dir.path(), "key.bin", key);
+        EXPECT_EQ(yxtest::runCommand({"openssl", "pkeyutl", "-encrypt", "-pubin", "-inkey",
+                                      pemPubFile(dir.path(), "pub.pem", rsa), "-pkeyopt",
+                                      "rsa_padding_mode:pkcs1", "-in", in, "-out", dir.file("ct.bin")}),
+                  0);
+        Bytes ct = yxtest::readFile(dir.file("ct.bin"));
+        std::vector<unsigned char> blob(kHeader, kHeader + 12);
+        blob.insert(blob.end(), ct.rbegin(), ct.rend());
+        return blob;
+    }
+    static constexpr unsigned char kHeader[12] = {0x01, 0x02, 0x00, 0x00, 0x03, 0x66,
+                                                  0x00, 0x00, 0x00, 0xa4, 0x00, 0x00};
     TempDir dir;
 };
 
@@ -48,9 +62,7 @@ TEST_F(CapiSimpleBlob, LayoutAndUnwrapWithOpensslForSeveralKeySizes) {
         size_t size = 0;
         ASSERT_TRUE(capi::simpleBlobSize(rsa.get(), size));
         EXPECT_EQ(size, blob.size());
-        const unsigned char header[12] = {0x01, 0x02, 0x00, 0x00, 0x03, 0x66,
-                                          0x00, 0x00, 0x00, 0xa4, 0x00, 0x00};
-        EXPECT_EQ(hex(blob.data(), 12), hex(header, 12));
+        EXPECT_EQ(hex(blob.data(), 12), hex(kHeader, 12));
         const Bytes unwrapped = opensslUnwrap(blob, pemKeyFile(dir.path(), "k.pem", rsa.get()), dir.path());
         EXPECT_EQ(hex(unwrapped), hex(toBytes(key))) << bits;
         TripleDesKey back{};
@@ -60,19 +72,9 @@ TEST_F(CapiSimpleBlob, LayoutAndUnwrapWithOpensslForSeveralKeySizes) {
 }
 
 TEST_F(CapiSimpleBlob, ImportsABlobWrappedByOpenssl) {
-    // The other direction: a blob made outside this code (pkeyutl -encrypt, bytes reversed).
     auto rsa = yxtest::pooledKey(5, 2048);
     const Bytes key = randomBytes(24, 7);
-    const std::string in = yxtest::writeFile(dir.path(), "key.bin", key);
-    const std::string out = dir.file("ct.bin");
-    ASSERT_EQ(yxtest::runCommand({"openssl", "pkeyutl", "-encrypt", "-pubin", "-inkey",
-                                  pemPubFile(dir.path(), "pub.pem", rsa.get()), "-pkeyopt",
-                                  "rsa_padding_mode:pkcs1", "-in", in, "-out", out}),
-              0);
-    Bytes ct = yxtest::readFile(out);
-    std::reverse(ct.begin(), ct.end());
-    Bytes blob = {0x01, 0x02, 0x00, 0x00, 0x03, 0x66, 0x00, 0x00, 0x00, 0xa4, 0x00, 0x00};
-    blob.insert(blob.end(), ct.begin(), ct.end());
+    const auto blob = opensslBlob(key, rsa.get());
     TripleDesKey got{};
     ASSERT_TRUE(capi::importSimpleBlob(blob.data(), blob.size(), rsa.get(), got));
     EXPECT_EQ(hex(toBytes(got)), hex(key));
@@ -97,37 +99,21 @@ TEST_F(CapiSimpleBlob, RefusesDamagedOrForeignBlobs) {
         b[at] ^= 0x40;
         EXPECT_TRUE(refused(b)) << "header byte " << at;
     }
-    auto flipped = blob;
-    flipped[flipped.size() - 1] ^= 0x01; // most significant ciphertext byte
-    EXPECT_TRUE(refused(flipped));
-    auto mid = blob;
-    mid[100] ^= 0x55;
-    EXPECT_TRUE(refused(mid));
+    for (size_t at : {blob.size() - 1, size_t(100)}) { // the most significant ciphertext byte, a middle one
+        auto b = blob;
+        b[at] ^= 0x55;
+        EXPECT_TRUE(refused(b)) << "ciphertext byte " << at;
+    }
     EXPECT_TRUE(refused(std::vector<unsigned char>(blob.begin(), blob.end() - 1)));
     EXPECT_TRUE(refused({}));
     // Not reversed: the big-endian ciphertext is no valid blob.
     auto unreversed = blob;
     std::reverse(unreversed.begin() + 12, unreversed.end());
     EXPECT_TRUE(refused(unreversed));
-    // A wrapped value that is not 24 bytes long.
-    std::vector<unsigned char> shortBlob;
-    const Bytes sixteen = randomBytes(16, 3);
-    const std::string in = yxtest::writeFile(dir.path(), "k16.bin", sixteen);
-    ASSERT_EQ(yxtest::runCommand({"openssl", "pkeyutl", "-encrypt", "-pubin", "-inkey",
-                                  pemPubFile(dir.path(), "pub.pem", rsa.get()), "-in", in, "-out",
-                                  dir.file("c16")}),
-              0);
-    Bytes ct = yxtest::readFile(dir.file("c16"));
-    std::reverse(ct.begin(), ct.end());
-    shortBlob.assign(blob.begin(), blob.begin() + 12);
-    shortBlob.insert(shortBlob.end(), ct.begin(), ct.end());
-    EXPECT_TRUE(refused(shortBlob));
+    EXPECT_TRUE(refused(opensslBlob(randomBytes(16, 3), rsa.get()))) << "a wrapped value not 24 bytes long";
 }
 
-class TripleDes : public ::testing::Test {
-protected:
-    TempDir dir;
-};
+using TripleDes = CapiSimpleBlob; // a folder for the openssl tool's files
 
 TEST_F(TripleDes, PiecesFormOneStreamEqualToOpensslEnc) {
     TripleDesKey key{};

@@ -42,6 +42,14 @@ Bytes text(const std::string& s) {
     return Bytes(s.begin(), s.end());
 }
 
+// A version-2 head of an unprotected ".txt" file followed by `rest`.
+Bytes v2(std::initializer_list<Bytes> rest) {
+    Bytes out = concat({text("KavexFileType=2;"), headerBlock(false, ".txt", 1)});
+    for (const auto& p : rest)
+        out.insert(out.end(), p.begin(), p.end());
+    return out;
+}
+
 class HeadReaders : public ::testing::Test {
 protected:
     std::string write(const Bytes& b) {
@@ -119,7 +127,7 @@ TEST_F(HeadReaders, OtherMarkers) {
 
 TEST_F(HeadReaders, ShortHead) {
     for (size_t len : {size_t(16), size_t(17), size_t(663)}) {
-        Bytes file = concat({text("KavexFileType=2;"), headerBlock(false, ".txt", 1)});
+        Bytes file = v2({});
         file.resize(len);
         Both r = read(file);
         EXPECT_EQ(r.decrypt, 0) << len;
@@ -134,8 +142,7 @@ TEST_F(HeadReaders, ShortHead) {
 TEST_F(HeadReaders, MissingTagOrShortRecordEndsTheList) {
     Bytes untagged = recordBlock("x", "y");
     untagged[0] = 'k';
-    Both none =
-        read(concat({text("KavexFileType=2;"), headerBlock(false, ".txt", 1), untagged, Bytes(8, 0)}));
+    Both none = read(v2({untagged, Bytes(8, 0)}));
     EXPECT_EQ(none.decrypt, 1);
     EXPECT_TRUE(none.head.records.empty());
     EXPECT_EQ(none.head.dataOffset, 664u);
@@ -143,14 +150,13 @@ TEST_F(HeadReaders, MissingTagOrShortRecordEndsTheList) {
 
     Bytes shortRecord = recordBlock("x", "y");
     shortRecord.resize(1687);
-    Both cut = read(concat({text("KavexFileType=2;"), headerBlock(false, ".txt", 1), shortRecord}));
+    Both cut = read(v2({shortRecord}));
     EXPECT_EQ(cut.decrypt, 1);
     EXPECT_TRUE(cut.head.records.empty());
     EXPECT_EQ(cut.info, -1);
 
     // A tag after an untagged block is not reached.
-    Both later = read(concat({text("KavexFileType=2;"), headerBlock(false, ".txt", 1), recordBlock("a", "1"),
-                              untagged, recordBlock("b", "2")}));
+    Both later = read(v2({recordBlock("a", "1"), untagged, recordBlock("b", "2")}));
     EXPECT_EQ(later.head.records.size(), 1u);
     EXPECT_EQ(later.head.dataOffset, 664u + 1688u);
 }
@@ -158,20 +164,13 @@ TEST_F(HeadReaders, MissingTagOrShortRecordEndsTheList) {
 TEST_F(HeadReaders, PayloadThatLooksLikeARecordIsTakenAsOne) {
     Bytes payload(1688 + 16, 0x22);
     std::memcpy(payload.data(), "KavexEncStruct", 14);
-    Both r = read(
-        concat({text("KavexFileType=2;"), headerBlock(false, ".txt", 1), recordBlock("a", "1"), payload}));
+    Both r = read(v2({recordBlock("a", "1"), payload}));
     EXPECT_EQ(r.head.records.size(), 2u);
     EXPECT_EQ(r.head.dataOffset, 664u + 2 * 1688u);
-    // Only 14 bytes are compared: the rest of the tag field may hold anything.
-    payload[14] = 'X';
-    Both r2 = read(
-        concat({text("KavexFileType=2;"), headerBlock(false, ".txt", 1), recordBlock("a", "1"), payload}));
-    EXPECT_EQ(r2.head.records.size(), 2u);
-    // Fewer than 1688 bytes behind it: no record.
-    payload.resize(1000);
-    Both r3 = read(
-        concat({text("KavexFileType=2;"), headerBlock(false, ".txt", 1), recordBlock("a", "1"), payload}));
-    EXPECT_EQ(r3.head.records.size(), 1u);
+    payload[14] = 'X'; // only 14 bytes are compared: the rest of the tag field may hold anything
+    EXPECT_EQ(read(v2({recordBlock("a", "1"), payload})).head.records.size(), 2u);
+    payload.resize(1000); // fewer than 1688 bytes behind it: no record
+    EXPECT_EQ(read(v2({recordBlock("a", "1"), payload})).head.records.size(), 1u);
 }
 
 TEST_F(HeadReaders, UnopenableFile) {

@@ -9,25 +9,21 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
-#include <fstream>
-#include <mutex>
 #include <openssl/pem.h>
 #include <openssl/x509.h>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
 
 namespace kvxtest {
 
+using yxtest::addToStore;
 using yxtest::Bytes;
 using yxtest::RecordingPrompt;
-
-using yxtest::pkcs8Der;
-
 using yxtest::thumbOf;
-
-using yxtest::addToStore;
 
 inline std::unique_ptr<CDigitalCertificate> certObject(X509* x) {
     return std::make_unique<CDigitalCertificate>(yx::CertContext::fromX509(x));
@@ -54,20 +50,18 @@ inline Bytes randomBytes(size_t n, unsigned seed) {
     return b;
 }
 
-inline std::string pemKeyFile(const std::string& dir, const std::string& name, EVP_PKEY* key) {
+// The private (or public) half of `key` as a PEM file for the openssl tool.
+inline std::string pemKeyFile(const std::string& dir, const std::string& name, EVP_PKEY* key,
+                              bool publicOnly = false) {
     const std::string path = dir + "/" + name;
     FILE* f = std::fopen(path.c_str(), "w");
-    PEM_write_PrivateKey(f, key, nullptr, nullptr, 0, nullptr, nullptr);
+    publicOnly ? PEM_write_PUBKEY(f, key)
+               : PEM_write_PrivateKey(f, key, nullptr, nullptr, 0, nullptr, nullptr);
     std::fclose(f);
     return path;
 }
-
 inline std::string pemPubFile(const std::string& dir, const std::string& name, EVP_PKEY* key) {
-    const std::string path = dir + "/" + name;
-    FILE* f = std::fopen(path.c_str(), "w");
-    PEM_write_PUBKEY(f, key);
-    std::fclose(f);
-    return path;
+    return pemKeyFile(dir, name, key, true);
 }
 
 // openssl pkeyutl -decrypt (PKCS#1 v1.5) of a SIMPLEBLOB's ciphertext after undoing its byte
@@ -84,24 +78,20 @@ inline Bytes opensslUnwrap(const Bytes& blob, const std::string& keyPem, const s
     return yxtest::readFile(out);
 }
 
-// openssl enc -d -des-ede3-cbc with a zero IV over a file; the plaintext, or nullopt on failure.
-inline std::optional<Bytes> opensslDecrypt(const std::string& cipherFile, const std::string& keyHex,
-                                           const std::string& dir) {
-    const std::string out = dir + "/openssl-plain.bin";
+// openssl enc -d (or -e) -des-ede3-cbc with a zero IV over a file; the result, or nullopt on failure.
+inline std::optional<Bytes> opensslDecrypt(const std::string& inFile, const std::string& keyHex,
+                                           const std::string& dir, const char* direction = "-d") {
+    const std::string out = dir + "/openssl-out.bin";
     std::remove(out.c_str());
-    if (yxtest::runCommand({"openssl", "enc", "-d", "-des-ede3-cbc", "-K", keyHex, "-iv", "0000000000000000",
-                            "-in", cipherFile, "-out", out}) != 0)
+    if (yxtest::runCommand({"openssl", "enc", direction, "-des-ede3-cbc", "-K", keyHex, "-iv",
+                            "0000000000000000", "-in", inFile, "-out", out}) != 0)
         return std::nullopt;
     return yxtest::readFile(out);
 }
-
 inline Bytes opensslEncrypt(const std::string& plainFile, const std::string& keyHex, const std::string& dir) {
-    const std::string out = dir + "/openssl-cipher.bin";
-    std::remove(out.c_str());
-    EXPECT_EQ(yxtest::runCommand({"openssl", "enc", "-e", "-des-ede3-cbc", "-K", keyHex, "-iv",
-                                  "0000000000000000", "-in", plainFile, "-out", out}),
-              0);
-    return yxtest::readFile(out);
+    const auto out = opensslDecrypt(plainFile, keyHex, dir, "-e");
+    EXPECT_TRUE(out);
+    return out.value_or(Bytes{});
 }
 
 // MD5 of a file by `openssl dgst -md5 -binary`.

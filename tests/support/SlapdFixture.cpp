@@ -28,17 +28,13 @@ bool exists(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0;
 }
 
-std::string base64(const std::string& data) {
+template <class Data> std::string base64(const Data& data) {
     std::string out(4 * ((data.size() + 2) / 3) + 1, '\0');
     const int n =
         EVP_EncodeBlock(reinterpret_cast<unsigned char*>(out.data()),
                         reinterpret_cast<const unsigned char*>(data.data()), static_cast<int>(data.size()));
     out.resize(static_cast<size_t>(n));
     return out;
-}
-
-std::string base64(const Bytes& data) {
-    return base64(std::string(data.begin(), data.end()));
 }
 
 // LDIF lines with every value in base64, so any UTF-8 or binary value is taken as it is.
@@ -66,33 +62,39 @@ std::string ldifFor(const std::string& suffix, const std::vector<DirectoryEntry>
     return ldif;
 }
 
-// A port the kernel has just handed out for 127.0.0.1 and released again.
-int freePort() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    if (fd < 0)
-        return 0;
+sockaddr_in loopback(int port = 0) {
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
     addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    addr.sin_port = htons(static_cast<uint16_t>(port));
+    return addr;
+}
+
+// Binds `fd` to a port the kernel picks on 127.0.0.1; that port, 0 when it failed.
+int bindAnyPort(int fd) {
+    sockaddr_in addr = loopback();
     socklen_t len = sizeof addr;
-    int port = 0;
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 &&
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) == 0)
-        port = ntohs(addr.sin_port);
-    ::close(fd);
+    if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
+        ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) != 0)
+        return 0;
+    return ntohs(addr.sin_port);
+}
+
+// A port the kernel has just handed out for 127.0.0.1 and released again.
+int freePort() {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    const int port = bindAnyPort(fd);
+    if (fd >= 0)
+        ::close(fd);
     return port;
 }
 
 bool canConnect(int port) {
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    if (fd < 0)
-        return false;
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    addr.sin_port = htons(static_cast<uint16_t>(port));
-    const bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
-    ::close(fd);
+    const sockaddr_in addr = loopback(port);
+    const bool ok = fd >= 0 && ::connect(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) == 0;
+    if (fd >= 0)
+        ::close(fd);
     return ok;
 }
 
@@ -122,11 +124,14 @@ SlapdFixture::~SlapdFixture() {
     stop();
 }
 
+std::string SlapdFixture::urlRoot() const {
+    return "ldap://127.0.0.1:" + std::to_string(m_port) + "/";
+}
 std::string SlapdFixture::urlA() const {
-    return "ldap://127.0.0.1:" + std::to_string(m_port) + "/" + kSuffixA;
+    return urlRoot() + kSuffixA;
 }
 std::string SlapdFixture::urlB() const {
-    return "ldap://127.0.0.1:" + std::to_string(m_port) + "/" + kSuffixB;
+    return urlRoot() + kSuffixB;
 }
 std::string SlapdFixture::tlsUrlA() const {
     return "ldaps://127.0.0.1:" + std::to_string(m_tlsPort) + "/" + kSuffixA;
@@ -135,10 +140,6 @@ std::string SlapdFixture::tlsUrlA() const {
 void SlapdFixture::enableTls(const std::string& certPem, const std::string& keyPem) {
     m_tlsCert = certPem;
     m_tlsKey = keyPem;
-}
-
-std::string SlapdFixture::urlRoot() const {
-    return "ldap://127.0.0.1:" + std::to_string(m_port) + "/";
 }
 
 bool SlapdFixture::start(const std::vector<DirectoryEntry>& hostA, const std::vector<DirectoryEntry>& hostB,
@@ -263,13 +264,9 @@ void SlapdFixture::stop() {
 
 SilentServer::SilentServer() {
     m_fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof addr;
-    if (m_fd >= 0 && ::bind(m_fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 &&
-        ::listen(m_fd, 16) == 0 && ::getsockname(m_fd, reinterpret_cast<sockaddr*>(&addr), &len) == 0)
-        m_port = ntohs(addr.sin_port);
+    const int port = bindAnyPort(m_fd);
+    if (port && ::listen(m_fd, 16) == 0)
+        m_port = port;
 }
 
 SilentServer::~SilentServer() {

@@ -8,8 +8,8 @@
 
 #include <chrono>
 #include <csignal>
-#include <dirent.h>
 #include <fcntl.h>
+#include <filesystem>
 #include <set>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -27,12 +27,8 @@ constexpr size_t kSize = 200u << 20;
 
 std::set<std::string> namesIn(const std::string& dir) {
     std::set<std::string> names;
-    if (DIR* d = ::opendir(dir.c_str())) {
-        while (dirent* e = ::readdir(d))
-            if (std::string(e->d_name) != "." && std::string(e->d_name) != "..")
-                names.insert(e->d_name);
-        ::closedir(d);
-    }
+    for (const auto& e : std::filesystem::directory_iterator(dir))
+        names.insert(e.path().filename().string());
     return names;
 }
 

@@ -1,7 +1,7 @@
 // The lifecycle page against sites served on 127.0.0.1: the window state each completed
 // navigation sets (frames and unreachable sites included), the back/forward state, the
-// configuration dialog's OK and Cancel, the page's own context menu, links that leave the site,
-// and a certificate download offered for import.
+// configuration dialog's OK and Cancel, links that leave the site, and a certificate download
+// offered for import.
 #include "pages/LifecyclePage.h"
 #include "CertStore.h"
 #include "DialogDriver.h"
@@ -21,7 +21,6 @@
 #include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
-#include <QMenu>
 #include <QSignalSpy>
 #include <QWebEngineView>
 #include <QtTest>
@@ -74,7 +73,6 @@ private slots:
     void backAndForwardFollowTheHistory();
     void configurationOkGoesToTheNewSiteAtOnce_data();
     void configurationOkGoesToTheNewSiteAtOnce();
-    void contextMenuIsThePagesOwn();
     void linksLeavingTheSiteOpenInTheDesktopBrowser();
     void downloadedCertificateIsOfferedForImport();
 
@@ -223,30 +221,6 @@ void LifecyclePageTest::configurationOkGoesToTheNewSiteAtOnce() {
         QCOMPARE(m_server->requestCount("/next.html"), 0);
         QCOMPARE(page()->browser()->currentUrl(), home);
     }
-}
-
-void LifecyclePageTest::contextMenuIsThePagesOwn() {
-    showFrame(m_server->url("/home.html"));
-
-    QList<int> ids;
-    bool backEnabled = true;
-    yxtest::ModalScript script;
-    script.onPopup([&](QMenu* menu) {
-        for (QAction* action : menu->actions())
-            if (menus::commandId(action) >= 0)
-                ids << menus::commandId(action);
-        backEnabled = menus::findCommand(menu, res::ID_BROWSER_BACK)->isEnabled();
-        menu->close();
-    });
-    QWidget* target = view()->focusProxy();
-    QTest::qWait(500); // the engine takes input once it has drawn the page
-    QTest::mouseMove(target, target->rect().center());
-    QTest::mouseClick(target, Qt::RightButton, {}, target->rect().center());
-    QVERIFY2(script.waitFinished(), qPrintable(script.failure()));
-    std::sort(ids.begin(), ids.end());
-    QCOMPARE(ids, QList<int>({res::ID_BROWSER_BACK, res::ID_BROWSER_FORWARD, res::ID_BROWSER_HOME,
-                              res::ID_BROWSER_REFRESH}));
-    QVERIFY(!backEnabled);
 }
 
 void LifecyclePageTest::linksLeavingTheSiteOpenInTheDesktopBrowser() {

@@ -1,19 +1,8 @@
 // The desktop prompt's classic filters turned into Qt's.
 #include "prompt/QtPrompt.h"
-#include "RecordingPrompt.h"
 #include "prompt/FileFilter.h"
 
-#include <QApplication>
-#include <QElapsedTimer>
-#include <QFileDialog>
-#include <QLineEdit>
-#include <QMessageBox>
-#include <QPushButton>
-#include <QTemporaryDir>
-#include <QTimer>
 #include <QtTest>
-
-#include <functional>
 
 using namespace yx;
 
@@ -23,8 +12,6 @@ private slots:
     void classicFiltersBecomeQtFilters_data();
     void classicFiltersBecomeQtFilters();
 };
-
-namespace {} // namespace
 
 void QtPromptTest::classicFiltersBecomeQtFilters_data() {
     QTest::addColumn<QString>("classic");
