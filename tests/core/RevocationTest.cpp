@@ -27,16 +27,6 @@ using Clock = std::chrono::steady_clock;
 // so the system-trust branch of the issuer look-up sees exactly what a test puts there.
 class ScopedTrustFolder : public yxtest::TempDir {
 public:
-    ScopedTrustFolder() {
-        save("SSL_CERT_DIR", m_oldDir);
-        save("SSL_CERT_FILE", m_oldFile);
-        ::setenv("SSL_CERT_DIR", path().c_str(), 1);
-        ::setenv("SSL_CERT_FILE", file("no-bundle.pem").c_str(), 1);
-    }
-    ~ScopedTrustFolder() {
-        restore("SSL_CERT_DIR", m_oldDir);
-        restore("SSL_CERT_FILE", m_oldFile);
-    }
     void add(X509* ca) {
         char name[32];
         std::snprintf(name, sizeof name, "%08lx.%d", X509_subject_name_hash(ca), m_n++);
@@ -48,17 +38,7 @@ public:
     }
 
 private:
-    static void save(const char* var, std::optional<std::string>& slot) {
-        if (const char* v = std::getenv(var))
-            slot = v;
-    }
-    static void restore(const char* var, const std::optional<std::string>& slot) {
-        if (slot)
-            ::setenv(var, slot->c_str(), 1);
-        else
-            ::unsetenv(var);
-    }
-    std::optional<std::string> m_oldDir, m_oldFile;
+    yxtest::ScopedEnv m_dir{"SSL_CERT_DIR", path()}, m_file{"SSL_CERT_FILE", file("no-bundle.pem")};
     int m_n = 0;
 };
 
@@ -90,11 +70,7 @@ protected:
     }
     void TearDown() override { yx::revocationOptions() = m_saved; }
 
-    yxtest::Issued issueWith(std::vector<std::string> urls) {
-        yxtest::CertProfile profile;
-        profile.crlUrls = std::move(urls);
-        return ca.issue(profile);
-    }
+    yxtest::Issued issueWith(std::vector<std::string> urls) { return ca.issue({.crlUrls = std::move(urls)}); }
     static void shortTimeOuts() {
         yx::revocationOptions().connectTimeoutMs = 300;
         yx::revocationOptions().totalTimeoutMs = 300;
@@ -200,9 +176,7 @@ TEST_F(Revocation, ExpiredCrl) {
 
 TEST_F(Revocation, UnknownIssuerIsAnErrorWithoutAnyFetch) {
     yxtest::TestCa stranger("陌生CA", 2);
-    yxtest::CertProfile profile;
-    profile.crlUrls = {server.url("/stranger.crl")};
-    auto cert = stranger.issue(profile);
+    auto cert = stranger.issue({.crlUrls = {server.url("/stranger.crl")}});
     server.setBody("/stranger.crl", stranger.crlDer({}));
     EXPECT_EQ(check(cert, true), RevocationResult::Error);
     EXPECT_EQ(check(cert, false), RevocationResult::Error);
@@ -212,9 +186,7 @@ TEST_F(Revocation, UnknownIssuerIsAnErrorWithoutAnyFetch) {
 TEST_F(Revocation, SameNameButOtherKeyIsNoIssuer) {
     // Same subject as the trusted CA, other key: the authority key identifier tells them apart.
     yxtest::TestCa twin("钥匣测试根CA", 2);
-    yxtest::CertProfile profile;
-    profile.crlUrls = {server.url("/twin.crl")};
-    auto cert = twin.issue(profile);
+    auto cert = twin.issue({.crlUrls = {server.url("/twin.crl")}});
     server.setBody("/twin.crl", twin.crlDer({}));
     EXPECT_EQ(check(cert, true), RevocationResult::Error);
 }
