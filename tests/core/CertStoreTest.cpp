@@ -181,6 +181,20 @@ TEST_F(CertStoreTest, ImportP12_BadInputGivesItsCodeAndLeavesEveryStoreAsItWas) 
     const int n = i2d_PKCS12(noKey.get(), &p);
     const Bytes noKeyBytes(p, p + n);
     OPENSSL_free(p);
+    // A key that belongs to no certificate of the file: the reader hands both on, the store refuses.
+    STACK_OF(PKCS12_SAFEBAG)* bags = nullptr;
+    PKCS12_add_cert(&bags, k.aliceBoth.cert.get());
+    PKCS12_add_key(&bags, k.bobCrypt.key.get(), 0, 2048, NID_pbe_WithSHA1And3_Key_TripleDES_CBC, "pw");
+    STACK_OF(PKCS7)* safes = nullptr;
+    PKCS12_add_safe(&safes, bags, -1, 0, nullptr);
+    yx::Pkcs12Ptr otherKey(PKCS12_add_safes(safes, 0));
+    sk_PKCS12_SAFEBAG_pop_free(bags, PKCS12_SAFEBAG_free);
+    sk_PKCS7_pop_free(safes, PKCS7_free);
+    ASSERT_TRUE(otherKey && PKCS12_set_mac(otherKey.get(), "pw", -1, nullptr, 0, 2048, nullptr) == 1);
+    p = nullptr;
+    const int m = i2d_PKCS12(otherKey.get(), &p);
+    const Bytes otherKeyBytes(p, p + m);
+    OPENSSL_free(p);
 
     struct Case {
         std::string what;
@@ -195,6 +209,8 @@ TEST_F(CertStoreTest, ImportP12_BadInputGivesItsCodeAndLeavesEveryStoreAsItWas) 
          yx::rc::kNotPfx},
         {"missing file", files.file("none.pfx"), "right", yx::rc::kNotPfx},
         {"no private key", writeFile(files.path(), "e.pfx", noKeyBytes), "pw", yx::rc::kNoPrivateKey},
+        {"another certificate's key", writeFile(files.path(), "f.pfx", otherKeyBytes), "pw",
+         yx::rc::kNoPrivateKey},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(my.ImportP12(nullptr, c.path.c_str(), c.password), c.expected) << c.what;

@@ -3,6 +3,7 @@
 #include "CrlCache.h"
 #include "CrlDistributionPoints.h"
 #include "CrlFetcher.h"
+#include "CrlValidation.h"
 #include "HttpTestServer.h"
 #include "IssuerLookup.h"
 #include "SafeFile.h"
@@ -13,6 +14,7 @@
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <openssl/pem.h>
+#include <openssl/x509v3.h>
 #include <optional>
 #include <thread>
 
@@ -297,6 +299,35 @@ TEST(CrlDecode, DerPemAndJunk) {
     EXPECT_EQ(yx::decodeCrl(trailing), nullptr);
     EXPECT_EQ(yx::decodeCrl({}), nullptr);
     EXPECT_EQ(yx::decodeCrl({'j', 'u', 'n', 'k'}), nullptr);
+}
+
+// The CA's certificate again with only `usage` as its key usage (same name and key), read back
+// from DER so nothing of the original is cached.
+yx::X509Ptr withKeyUsage(const yxtest::TestCa& ca, const char* usage) {
+    yx::X509Ptr x(X509_dup(ca.cert()));
+    X509_EXTENSION_free(X509_delete_ext(x.get(), X509_get_ext_by_NID(x.get(), NID_key_usage, -1)));
+    X509V3_CTX ctx;
+    X509V3_set_ctx_nodb(&ctx);
+    X509V3_set_ctx(&ctx, x.get(), x.get(), nullptr, nullptr, 0);
+    yx::X509ExtPtr ext(X509V3_EXT_conf_nid(nullptr, &ctx, NID_key_usage, usage));
+    EXPECT_TRUE(ext && X509_add_ext(x.get(), ext.get(), -1) == 1 &&
+                X509_sign(x.get(), ca.key(), EVP_sha256()) > 0);
+    unsigned char* der = nullptr;
+    const int n = i2d_X509(x.get(), &der);
+    const unsigned char* p = der;
+    yx::X509Ptr back(d2i_X509(nullptr, &p, n));
+    OPENSSL_free(der);
+    return back;
+}
+
+TEST(CrlIssuer, OnlyAKeyAllowedToSignCrlsVouchesForOne) {
+    yxtest::TestCa ca;
+    yx::X509CrlPtr crl = yx::decodeCrl(ca.crlDer({}));
+    ASSERT_TRUE(crl);
+    EXPECT_EQ(yx::checkCrlIssuer(crl.get(), withKeyUsage(ca, "critical,cRLSign").get()),
+              yx::CrlTrust::Verified);
+    EXPECT_EQ(yx::checkCrlIssuer(crl.get(), withKeyUsage(ca, "critical,keyCertSign").get()),
+              yx::CrlTrust::NotCrlSigner);
 }
 
 } // namespace
