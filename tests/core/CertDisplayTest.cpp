@@ -5,7 +5,6 @@
 #include "TestPki.h"
 #include "UserPrompt.h"
 
-#include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -14,28 +13,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const std::optional<std::string>& value) : m_name(name) {
-        if (const char* old = std::getenv(name))
-            m_old = old;
-        if (value)
-            ::setenv(name, value->c_str(), 1);
-        else
-            ::unsetenv(name);
-    }
-    ~ScopedEnv() {
-        if (m_old)
-            ::setenv(m_name.c_str(), m_old->c_str(), 1);
-        else
-            ::unsetenv(m_name.c_str());
-    }
-
-private:
-    std::string m_name;
-    std::optional<std::string> m_old;
-};
-
 // Restores the default viewer after each test.
 class CertDisplay : public ::testing::Test {
 protected:
@@ -43,7 +20,7 @@ protected:
 
     yxtest::TempDir tmp;   // the TMPDIR the temporary file goes to
     yxtest::TempDir where; // what the fake viewer leaves behind
-    ScopedEnv tmpEnv{"TMPDIR", tmp.path()};
+    yxtest::ScopedEnv tmpEnv{"TMPDIR", tmp.path()};
     yxtest::TestCa ca;
     yxtest::Issued issued = ca.issue({});
     CDigitalCertificate cert{yx::CertContext::fromX509(issued.cert.get())};

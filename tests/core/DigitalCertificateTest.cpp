@@ -42,31 +42,6 @@ std::string info(CDigitalCertificate& cert, const char* key) {
     return v;
 }
 
-// Sets an environment variable for the object's lifetime.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const char* value) : m_name(name) {
-        if (const char* old = std::getenv(name))
-            m_old = old;
-        if (value)
-            ::setenv(name, value, 1);
-        else
-            ::unsetenv(name);
-        ::tzset();
-    }
-    ~ScopedEnv() {
-        if (m_old)
-            ::setenv(m_name.c_str(), m_old->c_str(), 1);
-        else
-            ::unsetenv(m_name.c_str());
-        ::tzset();
-    }
-
-private:
-    std::string m_name;
-    std::optional<std::string> m_old;
-};
-
 } // namespace
 
 TEST(CertInfo, LongNamesAreCutAt1023BytesOnACharacterBoundary) {

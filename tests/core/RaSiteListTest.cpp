@@ -35,7 +35,10 @@ TEST_F(RaSiteListTest, AddTakesTheFirstFreeKey) {
     putSite("00000000", "https://a/", "A");
     putSite("00000002", "https://c/", "C");
     CRaSiteList l;
-    l.Add("https://b/", "B");
+    std::string longChinese; // 90 characters: 180 bytes in GBK, 270 in UTF-8
+    for (int i = 0; i < 9; ++i)
+        longChinese += "岚川数字证书注册服务";
+    l.Add("https://b/", longChinese);
     EXPECT_EQ(l.GetKey(2), "00000001");
     l.Add("https://d/", "D");
     EXPECT_EQ(l.GetKey(3), "00000003");
@@ -47,6 +50,22 @@ TEST_F(RaSiteListTest, AddTakesTheFirstFreeKey) {
     CRaSiteList again;
     EXPECT_EQ(keysOf(again), (std::vector<std::string>{"00000000", "00000001", "00000002", "00000003"}));
     EXPECT_EQ(again.GetURL(1), "https://b/");
+    EXPECT_EQ(again.GetDescription(1), longChinese);
+}
+
+// The texts' limit is counted as the registry stores them (GBK).
+TEST_F(RaSiteListTest, TextsFitByTheirGbkLength) {
+    const auto times = [](const std::string& piece, int n) {
+        std::string out;
+        while (n-- > 0)
+            out += piece;
+        return out;
+    };
+    EXPECT_TRUE(CRaSiteList::Fits(times("蓝", 127)));  // 254 bytes in GBK (381 in UTF-8)
+    EXPECT_FALSE(CRaSiteList::Fits(times("蓝", 128))); // 256 bytes
+    EXPECT_TRUE(CRaSiteList::Fits(times("a", 255)));
+    EXPECT_FALSE(CRaSiteList::Fits(times("a", 256)));
+    EXPECT_TRUE(CRaSiteList::Fits(times("蓝", 127) + "a")); // exactly 255
 }
 
 TEST_F(RaSiteListTest, ModifyKeepsTheKey) {

@@ -3,6 +3,7 @@
 #include "CrlCache.h"
 #include "CrlDistributionPoints.h"
 #include "CrlFetcher.h"
+#include "CrlValidation.h"
 #include "HttpTestServer.h"
 #include "IssuerLookup.h"
 #include "SafeFile.h"
@@ -13,6 +14,7 @@
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <openssl/pem.h>
+#include <openssl/x509v3.h>
 #include <optional>
 #include <thread>
 
@@ -27,16 +29,6 @@ using Clock = std::chrono::steady_clock;
 // so the system-trust branch of the issuer look-up sees exactly what a test puts there.
 class ScopedTrustFolder : public yxtest::TempDir {
 public:
-    ScopedTrustFolder() {
-        save("SSL_CERT_DIR", m_oldDir);
-        save("SSL_CERT_FILE", m_oldFile);
-        ::setenv("SSL_CERT_DIR", path().c_str(), 1);
-        ::setenv("SSL_CERT_FILE", file("no-bundle.pem").c_str(), 1);
-    }
-    ~ScopedTrustFolder() {
-        restore("SSL_CERT_DIR", m_oldDir);
-        restore("SSL_CERT_FILE", m_oldFile);
-    }
     void add(X509* ca) {
         char name[32];
         std::snprintf(name, sizeof name, "%08lx.%d", X509_subject_name_hash(ca), m_n++);
@@ -48,17 +40,7 @@ public:
     }
 
 private:
-    static void save(const char* var, std::optional<std::string>& slot) {
-        if (const char* v = std::getenv(var))
-            slot = v;
-    }
-    static void restore(const char* var, const std::optional<std::string>& slot) {
-        if (slot)
-            ::setenv(var, slot->c_str(), 1);
-        else
-            ::unsetenv(var);
-    }
-    std::optional<std::string> m_oldDir, m_oldFile;
+    yxtest::ScopedEnv m_dir{"SSL_CERT_DIR", path()}, m_file{"SSL_CERT_FILE", file("no-bundle.pem")};
     int m_n = 0;
 };
 
@@ -90,11 +72,7 @@ protected:
     }
     void TearDown() override { yx::revocationOptions() = m_saved; }
 
-    yxtest::Issued issueWith(std::vector<std::string> urls) {
-        yxtest::CertProfile profile;
-        profile.crlUrls = std::move(urls);
-        return ca.issue(profile);
-    }
+    yxtest::Issued issueWith(std::vector<std::string> urls) { return ca.issue({.crlUrls = std::move(urls)}); }
     static void shortTimeOuts() {
         yx::revocationOptions().connectTimeoutMs = 300;
         yx::revocationOptions().totalTimeoutMs = 300;
@@ -200,9 +178,7 @@ TEST_F(Revocation, ExpiredCrl) {
 
 TEST_F(Revocation, UnknownIssuerIsAnErrorWithoutAnyFetch) {
     yxtest::TestCa stranger("陌生CA", 2);
-    yxtest::CertProfile profile;
-    profile.crlUrls = {server.url("/stranger.crl")};
-    auto cert = stranger.issue(profile);
+    auto cert = stranger.issue({.crlUrls = {server.url("/stranger.crl")}});
     server.setBody("/stranger.crl", stranger.crlDer({}));
     EXPECT_EQ(check(cert, true), RevocationResult::Error);
     EXPECT_EQ(check(cert, false), RevocationResult::Error);
@@ -212,9 +188,7 @@ TEST_F(Revocation, UnknownIssuerIsAnErrorWithoutAnyFetch) {
 TEST_F(Revocation, SameNameButOtherKeyIsNoIssuer) {
     // Same subject as the trusted CA, other key: the authority key identifier tells them apart.
     yxtest::TestCa twin("钥匣测试根CA", 2);
-    yxtest::CertProfile profile;
-    profile.crlUrls = {server.url("/twin.crl")};
-    auto cert = twin.issue(profile);
+    auto cert = twin.issue({.crlUrls = {server.url("/twin.crl")}});
     server.setBody("/twin.crl", twin.crlDer({}));
     EXPECT_EQ(check(cert, true), RevocationResult::Error);
 }
@@ -325,6 +299,35 @@ TEST(CrlDecode, DerPemAndJunk) {
     EXPECT_EQ(yx::decodeCrl(trailing), nullptr);
     EXPECT_EQ(yx::decodeCrl({}), nullptr);
     EXPECT_EQ(yx::decodeCrl({'j', 'u', 'n', 'k'}), nullptr);
+}
+
+// The CA's certificate again with only `usage` as its key usage (same name and key), read back
+// from DER so nothing of the original is cached.
+yx::X509Ptr withKeyUsage(const yxtest::TestCa& ca, const char* usage) {
+    yx::X509Ptr x(X509_dup(ca.cert()));
+    X509_EXTENSION_free(X509_delete_ext(x.get(), X509_get_ext_by_NID(x.get(), NID_key_usage, -1)));
+    X509V3_CTX ctx;
+    X509V3_set_ctx_nodb(&ctx);
+    X509V3_set_ctx(&ctx, x.get(), x.get(), nullptr, nullptr, 0);
+    yx::X509ExtPtr ext(X509V3_EXT_conf_nid(nullptr, &ctx, NID_key_usage, usage));
+    EXPECT_TRUE(ext && X509_add_ext(x.get(), ext.get(), -1) == 1 &&
+                X509_sign(x.get(), ca.key(), EVP_sha256()) > 0);
+    unsigned char* der = nullptr;
+    const int n = i2d_X509(x.get(), &der);
+    const unsigned char* p = der;
+    yx::X509Ptr back(d2i_X509(nullptr, &p, n));
+    OPENSSL_free(der);
+    return back;
+}
+
+TEST(CrlIssuer, OnlyAKeyAllowedToSignCrlsVouchesForOne) {
+    yxtest::TestCa ca;
+    yx::X509CrlPtr crl = yx::decodeCrl(ca.crlDer({}));
+    ASSERT_TRUE(crl);
+    EXPECT_EQ(yx::checkCrlIssuer(crl.get(), withKeyUsage(ca, "critical,cRLSign").get()),
+              yx::CrlTrust::Verified);
+    EXPECT_EQ(yx::checkCrlIssuer(crl.get(), withKeyUsage(ca, "critical,keyCertSign").get()),
+              yx::CrlTrust::NotCrlSigner);
 }
 
 } // namespace

@@ -55,11 +55,7 @@ public:
                                    "'\nexit " + std::to_string(exitStatus) + "\n";
         const std::string path = yxtest::writeFile(m_dir.path(), "xdg-open", script);
         ::chmod(path.c_str(), 0755);
-        const char* old = std::getenv("PATH");
-        m_oldPath = old ? old : "";
-        ::setenv("PATH", (m_dir.path() + ":" + m_oldPath).c_str(), 1);
     }
-    ~FakeXdgOpen() { ::setenv("PATH", m_oldPath.c_str(), 1); }
     std::string log() const { return m_dir.file("args.log"); }
     std::string args() const {
         std::ifstream in(log());
@@ -68,7 +64,7 @@ public:
 
 private:
     yxtest::TempDir m_dir;
-    std::string m_oldPath;
+    yxtest::ScopedEnv m_path{"PATH", m_dir.path() + ":" + (std::getenv("PATH") ? std::getenv("PATH") : "")};
 };
 
 } // namespace

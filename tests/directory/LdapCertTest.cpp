@@ -4,7 +4,6 @@
 #include "LdapCert.h"
 #include "DirectoryData.h"
 
-#include <algorithm>
 #include <chrono>
 #include <gtest/gtest.h>
 
@@ -25,11 +24,6 @@ protected:
         const int rc = ldap.getUserCertificates(host.c_str(), name, email, found.certs);
         lastError = ldap.lastError();
         return rc;
-    }
-
-    static std::vector<std::string> sorted(std::vector<std::string> v) {
-        std::sort(v.begin(), v.end());
-        return v;
     }
 
     Found found;

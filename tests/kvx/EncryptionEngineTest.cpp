@@ -326,13 +326,10 @@ protected:
     std::string src;
 };
 
+// The head's rules are HeadReadersTest's; here the codes a run gives for what the readers find.
 TEST_F(EngineMalformed, HeadProblems) {
     EXPECT_EQ(run(Bytes(good.begin(), good.begin() + 300)), 218);
     EXPECT_EQ(prompt.texts(), std::vector<std::string>{"读加密文件格式错误！"});
-    Bytes marker = good;
-    marker[15] = ':';
-    EXPECT_EQ(run(marker), 218);
-    EXPECT_EQ(prompt.texts(), std::vector<std::string>{"加密文件格式错误！"});
     Bytes untagged = good;
     untagged[664] = 'k';
     EXPECT_EQ(run(untagged), 219);

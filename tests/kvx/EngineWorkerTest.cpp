@@ -97,7 +97,7 @@ TEST_F(Worker, RunsOnItsOwnThreadAndEndsOnce) {
     EXPECT_EQ(yxtest::readFile(files.file("w.out")), plain);
 }
 
-TEST_F(Worker, CancelMidRunRemovesTargetAndKeepsSource) {
+TEST_F(Worker, CancelMidRunStopsAfterThePieceThatReported) {
     const Bytes plain = randomBytes(1008 * 1000, 2);
     const std::string src = yxtest::writeFile(files.path(), "c.bin", plain);
     ThreadObserver obs;
@@ -111,13 +111,8 @@ TEST_F(Worker, CancelMidRunRemovesTargetAndKeepsSource) {
     EXPECT_EQ(worker.wait(), 208);
     EXPECT_EQ(obs.ends, std::vector<int>{208});
     EXPECT_EQ(obs.seen.back(), 30) << "the run stopped right after the piece that reported";
-    EXPECT_EQ(yxtest::readFile(src), plain);
-    EXPECT_FALSE(std::filesystem::exists(files.file("c.kvx")));
-    size_t n = 0;
-    for (auto& e : std::filesystem::directory_iterator(files.path()))
-        n += e.is_regular_file() ? 1 : 0;
-    EXPECT_EQ(n, 1u) << "no temporary file left behind";
-    EXPECT_TRUE(prompt.texts().empty());
+    EXPECT_FALSE(
+        std::filesystem::exists(files.file("c.kvx"))); // what else a cancel leaves: EncryptionEngineTest
 }
 
 TEST_F(Worker, DestructorJoinsARunningWorker) {

@@ -72,16 +72,7 @@ public:
 
 // Points HOME at a fresh temporary folder for the object's lifetime (where the databases are found).
 class ScopedHome : public TempDir {
-public:
-    ScopedHome() {
-        if (const char* h = std::getenv("HOME"))
-            m_old = h;
-        ::setenv("HOME", path().c_str(), 1);
-    }
-    ~ScopedHome() { m_old ? ::setenv("HOME", m_old->c_str(), 1) : ::unsetenv("HOME"); }
-
-private:
-    std::optional<std::string> m_old;
+    ScopedEnv m_home{"HOME", path()};
 };
 
 } // namespace yxtest

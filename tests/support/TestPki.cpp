@@ -300,17 +300,16 @@ TempDir::~TempDir() {
     std::filesystem::remove_all(m_path, ec);
 }
 
-ScopedDataRoot::ScopedDataRoot() {
-    if (const char* old = std::getenv("YAOXIA_HOME"))
+ScopedEnv::ScopedEnv(const char* name, const std::optional<std::string>& value) : m_name(name) {
+    if (const char* old = std::getenv(name))
         m_old = old;
-    ::setenv("YAOXIA_HOME", path().c_str(), 1);
+    value ? ::setenv(name, value->c_str(), 1) : ::unsetenv(name);
+    ::tzset();
 }
 
-ScopedDataRoot::~ScopedDataRoot() {
-    if (m_old)
-        ::setenv("YAOXIA_HOME", m_old->c_str(), 1);
-    else
-        ::unsetenv("YAOXIA_HOME");
+ScopedEnv::~ScopedEnv() {
+    m_old ? ::setenv(m_name.c_str(), m_old->c_str(), 1) : ::unsetenv(m_name.c_str());
+    ::tzset();
 }
 
 int runCommand(const std::vector<std::string>& argv, std::string* out, const std::string& stdinText) {

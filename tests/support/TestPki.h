@@ -95,14 +95,23 @@ private:
     std::string m_path;
 };
 
-// Points YAOXIA_HOME at a fresh temporary folder for the object's lifetime.
-class ScopedDataRoot : public TempDir {
+// Sets (or, given nullopt, removes) an environment variable for the object's lifetime; the time
+// zone is read again both ways, for the tests that set TZ.
+class ScopedEnv {
 public:
-    ScopedDataRoot();
-    ~ScopedDataRoot();
+    ScopedEnv(const char* name, const std::optional<std::string>& value);
+    ~ScopedEnv();
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
 
 private:
+    std::string m_name;
     std::optional<std::string> m_old;
+};
+
+// Points YAOXIA_HOME at a fresh temporary folder for the object's lifetime.
+class ScopedDataRoot : public TempDir {
+    ScopedEnv m_env{"YAOXIA_HOME", path()};
 };
 
 // Runs a command by argument vector; returns exit status and captures stdout.

@@ -1,10 +1,10 @@
 // yaoxia-tool ldap-search, run as the real executable against a slapd on 127.0.0.1 whose two
 // suffixes are configured as directory hosts A and B in a temporary data root.
+#include "People.h"
 #include "SlapdFixture.h"
 #include "TestPki.h"
 #include "ToolRunner.h"
 
-#include <cctype>
 #include <gtest/gtest.h>
 #include <sstream>
 
@@ -15,10 +15,6 @@ namespace {
 const std::string kNoMatch = "目录服务中不存在与搜索条件相符的项!";
 const std::string kFailed = "目录查询失败!";
 const std::string kNoCriteria = "必须输入查询条件!";
-
-std::vector<std::vector<std::string>> rows(const std::string& out) {
-    return toolRows(out);
-}
 
 bool has(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
@@ -34,33 +30,16 @@ struct Directory {
         unavailable = SlapdFixture::unavailableReason();
         if (!unavailable.empty())
             return;
-        TestCa ca;
-        const Bytes z = ca.issue({.cn = "张三", .email = "zhang@example.cn"}).der();
-        const Bytes w = ca.issue({.cn = "王五", .email = "wang@example.cn"}).der();
-        const Bytes l = ca.issue({.cn = "李四", .email = "li@example.cn"}).der();
-        zhang = thumb(z), wang = thumb(w), li = thumb(l);
+        TestCa ca; // thumbprint texts as DigitalCertificateTest checks them against openssl's
+        const Issued z = ca.issue({.cn = "张三", .email = "zhang@example.cn"});
+        const Issued w = ca.issue({.cn = "王五", .email = "wang@example.cn"});
+        const Issued l = ca.issue({.cn = "李四", .email = "li@example.cn"});
+        zhang = thumbOf(z), wang = thumbOf(w), li = thumbOf(l);
         std::string error;
-        if (!slapd.start(
-                {{"张三", "zhang@example.cn", {junkCertificateValue(), z}}, {"王五", "wang@example.cn", {w}}},
-                {{"李四", "li@example.cn", {l}}, {"王五", "wang@example.cn", {}}}, error))
+        if (!slapd.start({{"张三", "zhang@example.cn", {junkCertificateValue(), z.der()}},
+                          {"王五", "wang@example.cn", {w.der()}}},
+                         {{"李四", "li@example.cn", {l.der()}}, {"王五", "wang@example.cn", {}}}, error))
             problem = error;
-    }
-    static std::string thumb(const Bytes& der) {
-        // openssl's SHA-1 fingerprint "AA:BB:..." as the program writes it, "aa bb ..."
-        TempDir d;
-        std::string out;
-        runCommand({"openssl", "x509", "-inform", "DER", "-in", writeFile(d.path(), "c.der", der), "-noout",
-                    "-fingerprint", "-sha1"},
-                   &out);
-        std::string hex = out.substr(out.find('=') + 1);
-        std::string text;
-        for (char c : hex) {
-            if (c == ':')
-                text += ' ';
-            else if (std::isxdigit(static_cast<unsigned char>(c)))
-                text += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        }
-        return text;
     }
     static Directory& get() {
         static Directory d;
@@ -93,15 +72,15 @@ protected:
 TEST_F(ToolLdapSearch, PrintsHolderEmailAndThumbprint) {
     ToolRun r = tool({"ldap-search", "A", "--email", "zhang@example.cn"});
     ASSERT_EQ(r.status, 0) << r.err;
-    const auto found = rows(r.out);
+    const auto found = toolRows(r.out);
     ASSERT_EQ(found.size(), 1u) << r.out << "the junk value is no certificate";
     EXPECT_EQ(found[0], (std::vector<std::string>{"张三", "zhang@example.cn", dir().zhang}));
     EXPECT_FALSE(has(r.err, kNoMatch));
 
     ToolRun both = tool({"ldap-search", "B", "--name", "李四", "--email", "li@example.cn"});
     ASSERT_EQ(both.status, 0) << both.err;
-    ASSERT_EQ(rows(both.out).size(), 1u);
-    EXPECT_EQ(rows(both.out)[0][2], dir().li);
+    ASSERT_EQ(toolRows(both.out).size(), 1u);
+    EXPECT_EQ(toolRows(both.out)[0][2], dir().li);
 }
 
 TEST_F(ToolLdapSearch, NothingFoundIsSuccessWithTheMessage) {
@@ -130,7 +109,7 @@ TEST_F(ToolLdapSearch, ImportAddsEveryCertificateFound) {
     ToolRun r2 = tool({"ldap-search", "B", "--name", "李四", "--import"});
     ASSERT_EQ(r2.status, 0) << r2.err;
 
-    const auto other = rows(tool({"list", "other"}).out);
+    const auto other = toolRows(tool({"list", "other"}).out);
     ASSERT_EQ(other.size(), 2u);
     EXPECT_EQ(other[0][1], "王五");
     EXPECT_EQ(other[0][6], dir().wang);
@@ -139,5 +118,5 @@ TEST_F(ToolLdapSearch, ImportAddsEveryCertificateFound) {
 
     // Without --import the store stays as it is.
     ASSERT_EQ(tool({"ldap-search", "A", "--name", "张三"}).status, 0);
-    EXPECT_EQ(rows(tool({"list", "other"}).out).size(), 2u);
+    EXPECT_EQ(toolRows(tool({"list", "other"}).out).size(), 2u);
 }

@@ -8,12 +8,6 @@
 #include "dialogs/DlgLdapSearch.h"
 
 #include <QCheckBox>
-#include <QComboBox>
-#include <QHeaderView>
-#include <QLabel>
-#include <QProgressBar>
-#include <QPushButton>
-#include <QTimer>
 #include <QTreeWidget>
 #include <QtTest>
 
@@ -28,13 +22,10 @@ namespace {
 
 enum Id {
     kSearchAll = 1068,
-    kServer = 1070,
     kName = 1071,
     kEmail = 1072,
     kList = 1073,
     kSearch = 1074,
-    kClear = 1075,
-    kView = 1076,
     kOk = 1,
     kCancel = 2,
 };
@@ -56,7 +47,6 @@ class DlgLdapSearchTest : public QObject {
     FakeDirectory* m_dir = nullptr;
 
     QTreeWidget* list(QWidget* dlg) { return control<QTreeWidget>(dlg, kList); }
-    bool enabled(QWidget* dlg, int id) { return control<QWidget>(dlg, id)->isEnabled(); }
 
     void setUpDialog(CDlgLdapSearch& dlg) {
         dlg.setDirectoryQuery(m_dir->query());
@@ -74,25 +64,6 @@ class DlgLdapSearchTest : public QObject {
         typeInto(&dlg, kName, name);
         if (run)
             search(dlg);
-    }
-
-    // Whether "view" and OK can be pressed.
-    void checkButtons(QWidget* dlg, bool view, bool ok) {
-        QCOMPARE(enabled(dlg, kView), view);
-        QCOMPARE(enabled(dlg, kOk), ok);
-    }
-
-    // Presses the mouse over row `row` of the list (-1: empty space below the rows).
-    void clickRow(QWidget* dlg, int row, Qt::MouseButton button = Qt::LeftButton) {
-        QTreeWidget* tree = list(dlg);
-        QPoint pos;
-        if (row >= 0) {
-            pos = tree->visualItemRect(tree->topLevelItem(row)).center();
-        } else {
-            pos = QPoint(10, tree->viewport()->height() - 5);
-            QVERIFY(!tree->itemAt(pos));
-        }
-        QTest::mouseClick(tree->viewport(), button, {}, pos);
     }
 
 private slots:

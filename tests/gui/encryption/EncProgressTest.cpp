@@ -1,13 +1,10 @@
 // The progress dialog over the engine: messages handed to the UI thread, cancelling a large run
-// (button and close box), and the question after a decryption.
+// (button and close box). The question after a decryption is tested with the decrypt flow.
 #include "EncTestKit.h"
 
-#include "DecryptHeadReader.h"
 #include "dialogs/DlgEncProgress.h"
 #include "dialogs/EncDialogIds.h"
 
-#include <QLabel>
-#include <QProgressBar>
 #include <QPushButton>
 
 #include <fcntl.h>
@@ -45,27 +42,13 @@ class EncProgressTest : public QObject, public EncTestBase {
         return rc;
     }
 
-    // A decryption dialog set up for the record of `who` in `file`.
-    std::unique_ptr<CDlgEncProgress> decryptDialog(const std::string& file, const std::string& target,
-                                                   const Issued& who, const QString& password = {}) {
-        kvx::DecryptHead head;
-        std::string message;
-        if (kvx::ReadDecryptHead(file, head, message) != 1)
-            return nullptr;
-        const std::string thumb = kvx::recordThumbprint(head.records.at(0));
-        auto dialog = std::make_unique<CDlgEncProgress>(nullptr, 0, 0);
-        dialog->SetSourcePath(q(file));
-        dialog->SetTargetPath(q(target));
-        dialog->SetPassword(password);
-        dialog->SetDataOffset(head.dataOffset);
-        for (const auto& record : head.records) {
-            std::string t = kvx::recordThumbprint(record);
-            std::string w = thumbOf(who);
-            std::erase(w, ' ');
-            if (t == w)
-                dialog->SetRecord(record);
-        }
-        return dialog;
+    // A file of `size` zero bytes that takes no disk space.
+    std::string sparseFile(const std::string& name, off_t size) {
+        const int fd = ::open(path(name).c_str(), O_CREAT | O_WRONLY | O_TRUNC, 0600);
+        if (fd < 0 || ::ftruncate(fd, size) != 0)
+            qFatal("cannot make %s", name.c_str());
+        ::close(fd);
+        return path(name);
     }
 
 private slots:
@@ -100,14 +83,8 @@ private slots:
     // A large file: Cancel disables itself, the dialog waits for the worker's end, the target goes,
     // the source stays, nothing is said, and the window keeps being served meanwhile.
     void encrypt_cancelLargeFile() {
-        const std::string source = path("large.bin");
         const off_t size = off_t(200) * 1024 * 1024;
-        {
-            const int fd = ::open(source.c_str(), O_CREAT | O_WRONLY | O_TRUNC, 0600);
-            QVERIFY(fd >= 0);
-            QCOMPARE(::ftruncate(fd, size), 0); // sparse: no disk space taken
-            ::close(fd);
-        }
+        const std::string source = sparseFile("large.bin", size);
         CCertList list;
         listOf(list, {&m_pki->me});
         CDlgEncProgress dialog(&list, 1, 0);
@@ -151,13 +128,7 @@ private slots:
 
     // Closing the window while the run goes on is Cancel.
     void encrypt_closeBoxActsAsCancel() {
-        const std::string source = path("close.bin");
-        {
-            const int fd = ::open(source.c_str(), O_CREAT | O_WRONLY | O_TRUNC, 0600);
-            QVERIFY(fd >= 0);
-            QCOMPARE(::ftruncate(fd, off_t(64) * 1024 * 1024), 0);
-            ::close(fd);
-        }
+        const std::string source = sparseFile("close.bin", off_t(64) * 1024 * 1024);
         CCertList list;
         listOf(list, {&m_pki->me});
         CDlgEncProgress dialog(&list, 1, 0);
@@ -175,50 +146,6 @@ private slots:
         QVERIFY(!control<QPushButton>(&dialog, res::IDCANCEL)->isEnabled());
         QVERIFY(!exists(path("close.kvx")));
         QVERIFY(m_prompt->messages.empty());
-    }
-
-    // Decryption: the title and label of the direction, bar and label at 100, then the question;
-    // Yes (OK) opens the decrypted file, No leaves it.
-    void decrypt_asksWhetherToOpen_data() {
-        QTest::addColumn<bool>("answerOk");
-        QTest::newRow("open") << true;
-        QTest::newRow("leave") << false;
-    }
-    void decrypt_asksWhetherToOpen() {
-        QFETCH(bool, answerOk);
-        const Bytes original = patternBytes(1008 * 3);
-        const std::string source = yxtest::writeFile(s(m_env->root()), "plain.doc", original);
-        QCOMPARE(encryptFor(source, path("plain.doc.kvx"), {&m_pki->alice, &m_pki->me}), 0);
-        auto dialog = decryptDialog(path("plain.doc.kvx"), path("out.doc"), m_pki->me);
-        QVERIFY(dialog);
-        m_prompt->answer(answerOk ? MsgAnswer::Ok : MsgAnswer::Cancel);
-        QString labelAtQuestion;
-        int barAtQuestion = -1;
-        bool fileThereAtQuestion = false;
-        m_prompt->beforeMessage = [&] {
-            labelAtQuestion = control<QLabel>(dialog.get(), res::IDC_ENC_PERCENT)->text();
-            barAtQuestion = control<QProgressBar>(dialog.get(), res::IDC_ENC_PROGRESS_BAR)->value();
-            fileThereAtQuestion = exists(path("out.doc"));
-        };
-        QCOMPARE(dialog->DoModal(), 1);
-        QCOMPARE(dialog->windowTitle(), QStringLiteral("正在解密，请稍候..."));
-        QCOMPARE(control<QLabel>(dialog.get(), res::IDC_ENC_DONE_LABEL)->text(),
-                 QStringLiteral("解密已完成："));
-        QVERIFY(fileThereAtQuestion);
-        QCOMPARE(labelAtQuestion, QStringLiteral("100%"));
-        QCOMPARE(barAtQuestion, 100);
-        QCOMPARE(m_prompt->messages.size(), size_t(1));
-        QCOMPARE(q(m_prompt->messages[0].text), QStringLiteral("解密成功，是否打开解密文件？"));
-        QVERIFY(m_prompt->messages[0].icon == MsgIcon::Information);
-        QVERIFY(m_prompt->messages[0].buttons == MsgButtons::OkCancel);
-        QCOMPARE(yxtest::readFile(path("out.doc")), original);
-        if (answerOk) {
-            QCOMPARE(m_prompt->opened.size(), size_t(1));
-            QCOMPARE(q(m_prompt->opened[0]), q(path("out.doc")));
-        } else {
-            QVERIFY(m_prompt->opened.empty());
-        }
-        QCOMPARE(m_prompt->offUiThread, 0);
     }
 };
 

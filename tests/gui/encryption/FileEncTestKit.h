@@ -27,38 +27,25 @@ namespace yxtest {
 // A CA and the people of the tests. Call inside a data root (YAOXIA_HOME set).
 class FileEncPeople {
 public:
-    FileEncPeople() : m_ca("文件加密测试CA", 0) {}
-
     // The user's own certificate, with key, in the personal store; made the default encryption
     // certificate when `makeDefault`. Returns its thumbprint text.
     std::string addOwnCertificate(const std::string& cn, const std::string& email, bool makeDefault = true) {
-        CertProfile profile;
-        profile.cn = cn;
-        profile.email = email;
-        profile.keyIndex = 1;
-        m_own = m_ca.issue(profile);
-        if (!addToStore("my", m_own))
+        const Issued own = m_ca.issue({.cn = cn, .email = email, .keyIndex = 1});
+        const std::string thumb = thumbOf(own);
+        if (!addToStore("my", own) ||
+            (makeDefault && !yx::settings::WriteProfileString("DefaultEncCert", "CertHash", thumb)))
             qFatal("cannot fill the personal store");
-        const std::string thumb = thumbOf(m_own);
-        if (makeDefault && !yx::settings::WriteProfileString("DefaultEncCert", "CertHash", thumb))
-            qFatal("cannot write the default certificate");
         return thumb;
     }
 
     // Someone else's certificate (no key) in the other-people store.
     void addOtherPerson(const std::string& cn, const std::string& email, int keyIndex = 2) {
-        CertProfile profile;
-        profile.cn = cn;
-        profile.email = email;
-        profile.keyIndex = keyIndex;
-        const Issued other = m_ca.issue(profile);
-        if (!addToStore("other", other))
+        if (!addToStore("other", m_ca.issue({.cn = cn, .email = email, .keyIndex = keyIndex})))
             qFatal("cannot fill the other-people store");
     }
 
 private:
-    TestCa m_ca;
-    Issued m_own;
+    TestCa m_ca{"文件加密测试CA", 0};
 };
 
 // A data root and a recording prompt made fresh for each test function. The test class derives

@@ -293,7 +293,8 @@ void MailDialogsTest::contactCertRemoveAndDirectoryImport() {
     QVERIFY(others.FindByThumb(thumb));
 }
 
-// The contact dialogs' look-up over hosts A and B: which message, or the result list.
+// The contact dialogs' look-up over hosts A and B: which message, or the result list (which host
+// failures count is DirectorySearchTest's).
 void MailDialogsTest::directoryLookUpMessages_data() {
     QTest::addColumn<bool>("hostAUp");
     QTest::addColumn<bool>("hostBUp");
@@ -303,8 +304,6 @@ void MailDialogsTest::directoryLookUpMessages_data() {
     QTest::newRow("A down, B has none")
         << false << true << "nobody@example.cn" << QStringLiteral("目录服务中不存在与搜索条件相符的项！");
     QTest::newRow("A down, B has one") << false << true << "li@example.cn" << QString();
-    QTest::newRow("A has none, B down")
-        << true << false << "li@example.cn" << QStringLiteral("目录服务中不存在与搜索条件相符的项！");
 }
 
 void MailDialogsTest::directoryLookUpMessages() {
@@ -333,10 +332,8 @@ void MailDialogsTest::directoryLookUpMessages() {
     yx::settings::WriteProfileString("Directory", "HostB", m_slapd->urlB());
     QCOMPARE(resultsShown, message.isEmpty());
     QCOMPARE(prompt.messages.size(), size_t(message.isEmpty() ? 0 : 1));
-    if (!message.isEmpty()) {
+    if (!message.isEmpty())
         QCOMPARE(q(prompt.messages[0].text), message);
-        QCOMPARE(q(prompt.messages[0].caption), QStringLiteral("查找用户"));
-    }
     QVERIFY(rowTexts(&dlg, IDC_CONTACT_CERT_LIST).isEmpty());
 }
 
@@ -420,7 +417,6 @@ void MailDialogsTest::batchDirectoryFailure() {
     QCOMPARE(dlg.result(), int(QDialog::Rejected));
     QVERIFY(prompt.lastMessage());
     QCOMPARE(q(prompt.lastMessage()->text), QStringLiteral("目录查询失败，批量配置失败！"));
-    QCOMPARE(q(prompt.lastMessage()->caption), QStringLiteral("查找用户"));
 }
 
 QTEST_MAIN(MailDialogsTest)

@@ -4,8 +4,10 @@
 #pragma once
 
 #include "CertStore.h"
+#include "DialogDriver.h"
 #include "DigitalCertificate.h"
 #include "OEAddrBook.h"
+#include "People.h"
 #include "Settings.h"
 #include "SlapdFixture.h"
 #include "TestPki.h"
@@ -13,7 +15,6 @@
 #include <QAbstractItemView>
 #include <QCheckBox>
 #include <QDir>
-#include <QPushButton>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -53,21 +54,12 @@ inline std::string thumbOf(CDigitalCertificate* cert) {
     return thumb;
 }
 
-// A certificate with its private key into the personal store.
+// A certificate with its private key into the personal store; another's into the other people's.
 inline void addMine(const yxtest::Issued& mine) {
-    yxtest::TempDir dir;
-    const std::string pfx = yxtest::writeFile(
-        dir.path(), "me.pfx",
-        yxtest::makePfx(mine.key.get(), mine.cert.get(), {}, "pw", yxtest::PfxKind::TripleDes));
-    CMyCertStore store;
-    QCOMPARE(store.ImportP12("", pfx.c_str(), "pw"), 0);
+    QVERIFY(yxtest::addToStore("my", mine));
 }
-
 inline void addOther(const Bytes& der) {
-    yxtest::TempDir dir;
-    const std::string path = yxtest::writeFile(dir.path(), "o.cer", der);
-    COtherCertStore store;
-    QCOMPARE(store.ImportCert(path.c_str()), 0);
+    QVERIFY(yx::makeDiskStoreBackend("other")->add(der, {}, std::nullopt, ""));
 }
 
 // One contact of the local address book as a vCard file, with its certificates as KEYs.
@@ -110,12 +102,8 @@ template <class W = QWidget> W* byId(QWidget* parent, int id) {
     return parent->findChild<W*>(QString::number(id));
 }
 
-inline void click(QWidget* dialog, int id) {
-    auto* button = byId<QPushButton>(dialog, id);
-    QVERIFY2(button, qPrintable(QStringLiteral("no button %1").arg(id)));
-    QVERIFY2(button->isEnabled(), qPrintable(QStringLiteral("button %1 is disabled").arg(id)));
-    button->click();
-}
+using yxtest::click;
+using yxtest::q;
 
 inline bool enabled(QWidget* dialog, int id) {
     auto* w = byId(dialog, id);
@@ -142,10 +130,6 @@ inline QStringList rowTexts(QWidget* dialog, int listId) {
         for (int i = 0; i < tree->topLevelItemCount(); ++i)
             out << tree->topLevelItem(i)->text(0);
     return out;
-}
-
-inline QString q(const std::string& s) {
-    return QString::fromStdString(s);
 }
 
 } // namespace mailtest

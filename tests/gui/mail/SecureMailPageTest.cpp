@@ -1,6 +1,7 @@
 // The secure e-mail page: which list shows and which operations the menu bar offers in each
 // state, clicks beside the items, the account and batch flows with the messages they end with
 // (against a real directory server).
+#include "../../mail/FoxmailFiles.h"
 #include "../pages/CertPageFixture.h"
 #include "DialogDriver.h"
 #include "GuiTestEnv.h"
@@ -59,39 +60,12 @@ std::set<int> operations(const QMenu* menu) {
     return out;
 }
 
-// Foxmail 3.x under Wine: user.reg names C:\Foxmail\Foxmail.exe, and its address book
-// drive_c/Foxmail/Address/Book.IND (64-byte header, 176-byte records) with Book.BOX (blocks
-// behind 16-byte separators) holds `people` without certificates.
+// Foxmail under Wine whose address book holds `people` without certificates.
 void makeFoxmail(const std::string& prefix, const std::vector<std::pair<std::string, std::string>>& people) {
-    const std::string folder = prefix + "/drive_c/Foxmail/Address";
-    QDir().mkpath(QString::fromStdString(folder));
-    QDir().mkpath(QString::fromStdString(prefix + "/dosdevices"));
-    QFile::link(QStringLiteral("../drive_c"), QString::fromStdString(prefix + "/dosdevices/c:"));
-    yxtest::writeFile(prefix, "user.reg",
-                      "WINE REGISTRY Version 2\n\n[Software\\\\Aerofox\\\\Foxmail] 1700000000\n\n"
-                      "[Software\\\\Aerofox\\\\Foxmail\\\\V3.1] 1700000000\n"
-                      "\"FoxmailPath\"=\"C:\\\\Foxmail\\\\Foxmail.exe\"\n");
-    const std::string separator = std::string(7, '\x10') + std::string(6, '\x13') + "S\r\n";
-    std::string box, index(64, '\0');
-    for (const auto& [name, email] : people) {
-        const std::string block = "Emails: " + email + "\r\n";
-        box += separator;
-        std::string record(176, '\0');
-        const uint32_t at = uint32_t(box.size()), length = uint32_t(block.size());
-        for (int i = 0; i < 4; ++i) {
-            record[size_t(5 + i)] = char((at >> (8 * i)) & 0xff);
-            record[size_t(9 + i)] = char((length >> (8 * i)) & 0xff);
-        }
-        const std::string gbkName = yx::utf8ToGbkLossy(name);
-        record[18] = char(gbkName.size());
-        record.replace(19, gbkName.size(), gbkName);
-        record[51] = char(email.size());
-        record.replace(52, email.size(), email);
-        box += block;
-        index += record;
-    }
-    yxtest::writeFile(folder, "Book.BOX", box);
-    yxtest::writeFile(folder, "Book.IND", index);
+    std::vector<BookContact> book;
+    for (const auto& [name, email] : people)
+        book.push_back({{.name = yx::utf8ToGbkLossy(name), .address = email}, "Emails: " + email + "\r\n"});
+    writeBook(makeWinePrefix(prefix) + "/Address", "Book", book);
 }
 
 int certRows(yx::MailListModel* model) {
@@ -304,12 +278,11 @@ void SecureMailPageTest::signingCertificateServesForEncryption() {
 // the list read again shows it with a certificate.
 void SecureMailPageTest::foxmailContactGetsTheChosenCertificate() {
     yxtest::RecordingPrompt prompt;
-    const QByteArray emptyPrefix = qgetenv("WINEPREFIX");
     const std::string prefix = m_env.root().toStdString() + "/foxmail-prefix";
+    ScopedEnv wine("WINEPREFIX", prefix);
     makeFoxmail(
         prefix,
         {{"赵敏", "zhaomin@example.cn"}, {"周芷若", "zhou@example.cn"}, {"Bob Lee", "bob@example.cn"}});
-    qputenv("WINEPREFIX", QByteArray::fromStdString(prefix));
     addOther(issue(m_ca, "周芷若", "zhou@example.cn", KU_KEY_ENCIPHERMENT).der());
 
     openEntry(SecureMailPage::EntryFoxContacts);
@@ -329,7 +302,6 @@ void SecureMailPageTest::foxmailContactGetsTheChosenCertificate() {
     QCOMPARE(m_page->detailModel()->image(1), 1);
     QCOMPARE(m_page->batchCount(), 2);
     m_page->detailList()->setMode(yx::MailListView::Mode::SmallIcons);
-    qputenv("WINEPREFIX", emptyPrefix);
 }
 
 QTEST_MAIN(SecureMailPageTest)

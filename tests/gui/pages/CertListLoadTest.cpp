@@ -1,6 +1,7 @@
 // A list load with online revocation checks does not freeze the window: the rows are there and
 // painted while a worker checks, a modal progress dialog appears after the delay, the page takes
-// no commands until the load ends, and a CRL shared by many certificates is fetched once.
+// no commands until the load ends. (A CRL shared by many certificates fetched once per load is
+// checked in RevocationTest and CertPagesTest.)
 #include "CertPageFixture.h"
 #include "GuiTestEnv.h"
 #include "Revocation.h"
@@ -137,23 +138,6 @@ private slots:
         leftClick(&page, 0);
         page.onCommand(yx::res::ID_CERT_OPEN);
         QCOMPARE(prompt->viewed.size(), size_t(1));
-    }
-
-    void onlineLoadFetchesASharedCrlOnce() {
-        std::vector<yxtest::Issued> certs;
-        for (int i = 0; i < 20; ++i)
-            certs.push_back(pki->make("共享" + std::to_string(i), i % 5 == 0 ? Kind::Revoked : Kind::Good));
-        pki->publish();
-        for (const auto& c : certs)
-            QCOMPARE(addOther(c), 0);
-        setOnlineChecks(true);
-        yx::OtherPeopleCertPage page;
-        page.setMenuBarHost(bar.get());
-        page.activate();
-        QCOMPARE(pki->server.requestCount("/root.crl"), 1);
-        for (int r = 0; r < 20; ++r)
-            QCOMPARE(page.model()->text(r, 4),
-                     r % 5 == 0 ? QStringLiteral("已吊销") : QStringLiteral("有效"));
     }
 
     void checkerDeliversResultsInOrder() {

@@ -4,20 +4,12 @@
 #include "GuiTestEnv.h"
 #include "RecordingPrompt.h"
 
-#include "MenuResources.h"
 #include "ResourceIds.h"
-#include "dialogs/ConfigDialog.h"
-#include "dialogs/ConfigDialogIds.h"
 #include "dialogs/EncDialogIds.h"
 #include "pages/FileEncPage.h"
 
-#include <QContextMenuEvent>
-#include <QDir>
-#include <QHeaderView>
 #include <QListView>
 #include <QMimeData>
-#include <QStandardItemModel>
-#include <QTabWidget>
 #include <QTreeView>
 #include <QtTest>
 
@@ -25,22 +17,6 @@ using namespace yx;
 using namespace yxtest;
 
 namespace {
-
-// A menu bar with the five positions of the frame's.
-class TestMenuBar : public MenuBarHost {
-public:
-    ~TestMenuBar() override {
-        for (QMenu* m : menus)
-            delete m;
-    }
-    void replaceMenu(int position, QMenu* menu, const QString& title) override {
-        delete menus[position];
-        menu->setTitle(title);
-        menus[position] = menu;
-    }
-    QMenu* menuAt(int position) const override { return menus[position]; }
-    QMenu* menus[5] = {};
-};
 
 bool dropOn(QWidget* target, const QList<QUrl>& urls) {
     QMimeData mime;
@@ -55,12 +31,17 @@ bool dropOn(QWidget* target, const QList<QUrl>& urls) {
     return drop.isAccepted();
 }
 
-auto cancelDialog = [](QDialog* d) { d->reject(); };
-
 } // namespace
 
 class FileEncPageTest : public QObject, public FreshGuiTest {
     Q_OBJECT
+    std::unique_ptr<FileEncPage> shownPage() {
+        auto page = std::make_unique<FileEncPage>();
+        page->resize(500, 300);
+        page->show();
+        return QTest::qWaitForWindowExposed(page.get()) ? std::move(page) : nullptr;
+    }
+
 private slots:
     void init() { startTest(); }
     void cleanup() { endTest(); }
@@ -75,17 +56,15 @@ void FileEncPageTest::droppedFileIsEncrypted() {
     const QString second = m_env->root() + QStringLiteral("/second.txt");
     QVERIFY(writeText(first, "1"));
     QVERIFY(writeText(second, "2"));
-    FileEncPage page;
-    page.resize(500, 300);
-    page.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&page));
+    auto page = shownPage();
+    QVERIFY(page);
     ModalScript script;
     script.on(res::IDD_ENCRYPT_FILE, [first](QDialog* d) {
         QCOMPARE(textOf(d, res::IDC_ENC_SOURCE), first);
         QCOMPARE(textOf(d, res::IDC_ENC_TARGET), first + QStringLiteral(".kvx"));
         d->reject();
     });
-    QVERIFY(dropOn(page.iconView()->viewport(), {QUrl::fromLocalFile(first)}));
+    QVERIFY(dropOn(page->iconView()->viewport(), {QUrl::fromLocalFile(first)}));
     QVERIFY2(script.waitFinished(), qPrintable(script.failure()));
     QCOMPARE(script.seen, QStringList({"225"}));
 
@@ -96,7 +75,7 @@ void FileEncPageTest::droppedFileIsEncrypted() {
         QVERIFY(control<QLineEdit>(d, res::IDC_ENC_TARGET)->isReadOnly());
         d->reject();
     });
-    QVERIFY(dropOn(page.iconView()->viewport(), {QUrl::fromLocalFile(first), QUrl::fromLocalFile(second)}));
+    QVERIFY(dropOn(page->iconView()->viewport(), {QUrl::fromLocalFile(first), QUrl::fromLocalFile(second)}));
     QVERIFY2(both.waitFinished(), qPrintable(both.failure()));
     QCOMPARE(both.seen, QStringList({"225"}));
 }
@@ -104,12 +83,10 @@ void FileEncPageTest::droppedFileIsEncrypted() {
 void FileEncPageTest::droppedKvxFileIsDecrypted() {
     const QString encrypted = m_env->root() + QStringLiteral("/旧文件.KVX");
     QVERIFY(writeText(encrypted, "not really encrypted"));
-    FileEncPage page;
-    page.resize(500, 300);
-    page.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&page));
-    page.onCommand(res::ID_PAGE_VIEW_DETAILS);
-    QVERIFY(dropOn(page.detailsView()->viewport(), {QUrl::fromLocalFile(encrypted)}));
+    auto page = shownPage();
+    QVERIFY(page);
+    page->onCommand(res::ID_PAGE_VIEW_DETAILS);
+    QVERIFY(dropOn(page->detailsView()->viewport(), {QUrl::fromLocalFile(encrypted)}));
     // The decrypt dialog reads the file's head; this one is no encrypted file, so the dialog
     // reports that and closes, and no encrypt dialog comes up.
     QVERIFY(staysWithoutDialog(500));
@@ -118,12 +95,10 @@ void FileEncPageTest::droppedKvxFileIsDecrypted() {
 }
 
 void FileEncPageTest::foreignDropsAreRefused() {
-    FileEncPage page;
-    page.resize(500, 300);
-    page.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&page));
-    QVERIFY(!dropOn(page.iconView()->viewport(), {QUrl(QStringLiteral("https://example.com/a.txt"))}));
-    QVERIFY(!dropOn(page.iconView()->viewport(), {}));
+    auto page = shownPage();
+    QVERIFY(page);
+    QVERIFY(!dropOn(page->iconView()->viewport(), {QUrl(QStringLiteral("https://example.com/a.txt"))}));
+    QVERIFY(!dropOn(page->iconView()->viewport(), {}));
     QVERIFY(staysWithoutDialog());
 }
 
