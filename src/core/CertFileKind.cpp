@@ -53,9 +53,13 @@ CertFileKind classifyCertFile(const std::string& path) {
     const std::string ext = lowerExtension(path);
     if (ext == "pfx" || ext == "p12")
         return CertFileKind::Pfx;
-    if (ext != "cer" && ext != "crt" && ext != "der")
+    const bool pem = ext == "pem";
+    if (!pem && ext != "cer" && ext != "crt" && ext != "der")
         return CertFileKind::NotCertificate;
     const X509Ptr cert = readCertificate(path);
+    // A ".pem" file may hold only a key or a request: it counts as a certificate only when it is one.
+    if (pem && !cert)
+        return CertFileKind::NotCertificate;
     // A file that does not parse still goes to a certificate page, whose import says what is wrong.
     return cert && X509_check_ca(cert.get()) > 0 ? CertFileKind::CaCertificate : CertFileKind::Certificate;
 }

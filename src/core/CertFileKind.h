@@ -8,10 +8,10 @@
 namespace yx {
 
 enum class CertFileKind {
-    NotCertificate, // the name does not end in a certificate file extension
+    NotCertificate, // no certificate file extension, or a .pem file that holds no certificate
     Pfx,            // .pfx, .p12
-    CaCertificate,  // .cer, .crt, .der holding a CA certificate (basic constraints)
-    Certificate,    // .cer, .crt, .der holding any other certificate, or bytes that do not parse
+    CaCertificate,  // .cer, .crt, .der, .pem holding a CA certificate (basic constraints)
+    Certificate,    // .cer, .crt, .der, .pem holding any other certificate; .cer, .crt, .der that do not parse
 };
 
 // By the file's extension (any case), then for certificate files by their content (DER or PEM).

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <fstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -26,6 +27,26 @@ std::string underRootOr(const char* sub, const char* xdgVar, const char* xdgDefa
     if (base.empty() || base[0] != '/')
         base = home() + "/" + xdgDefault;
     return base + "/yaoxia";
+}
+
+// XDG_DOWNLOAD_DIR="$HOME/Downloads" in user-dirs.dirs, with $HOME expanded.
+std::string xdgDownloadDir(const std::string& home) {
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    const std::string file =
+        (config && *config ? std::string(config) : home + "/.config") + "/user-dirs.dirs";
+    std::ifstream in(file);
+    std::string line;
+    const std::string prefix = "XDG_DOWNLOAD_DIR=\"";
+    while (std::getline(in, line)) {
+        if (line.rfind(prefix, 0) != 0 || line.size() < prefix.size() + 1 || line.back() != '"')
+            continue;
+        std::string value = line.substr(prefix.size(), line.size() - prefix.size() - 1);
+        if (value.rfind("$HOME", 0) == 0)
+            value = home + value.substr(5);
+        if (!value.empty() && value.front() == '/')
+            return value;
+    }
+    return {};
 }
 
 } // namespace
@@ -76,6 +97,14 @@ std::string executableDir() {
         return "./";
     std::string p(buf, static_cast<size_t>(n));
     return p.substr(0, p.find_last_of('/') + 1);
+}
+
+std::string downloadDir() {
+    const std::string root = env("YAOXIA_HOME");
+    if (!root.empty())
+        return root + "/downloads";
+    const std::string xdg = xdgDownloadDir(home());
+    return xdg.empty() ? home() + "/Downloads" : xdg;
 }
 
 } // namespace yx::paths

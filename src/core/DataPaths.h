@@ -11,6 +11,8 @@ std::string dataDir();   // certificate stores ($YAOXIA_HOME/data    | $XDG_DATA
 std::string cacheDir();  // CRL cache          ($YAOXIA_HOME/cache   | $XDG_CACHE_HOME/yaoxia)
 std::string logDir();    // log file           ($YAOXIA_HOME/log     | $XDG_STATE_HOME/yaoxia)
 std::string tempDir();   // $TMPDIR or /tmp
+// Where downloads go ($YAOXIA_HOME/downloads | XDG_DOWNLOAD_DIR of user-dirs.dirs | ~/Downloads).
+std::string downloadDir();
 
 std::string storeDir(const std::string& storeName); // dataDir()/stores/<name>
 std::string crlCacheDir();                          // cacheDir()/crl

@@ -5,8 +5,6 @@
 #include "SafeFile.h"
 #include "UpdateResult.h"
 
-#include <cstdlib>
-#include <fstream>
 
 namespace yx::update {
 namespace {
@@ -25,26 +23,6 @@ std::string sha256Hex(const std::vector<unsigned char>& data) {
     return out;
 }
 
-// XDG_DOWNLOAD_DIR="$HOME/Downloads" in user-dirs.dirs, with $HOME expanded.
-std::string xdgDownloadDir(const std::string& home) {
-    const char* config = std::getenv("XDG_CONFIG_HOME");
-    const std::string file =
-        (config && *config ? std::string(config) : home + "/.config") + "/user-dirs.dirs";
-    std::ifstream in(file);
-    std::string line;
-    const std::string prefix = "XDG_DOWNLOAD_DIR=\"";
-    while (std::getline(in, line)) {
-        if (line.rfind(prefix, 0) != 0 || line.size() < prefix.size() + 1 || line.back() != '"')
-            continue;
-        std::string value = line.substr(prefix.size(), line.size() - prefix.size() - 1);
-        if (value.rfind("$HOME", 0) == 0)
-            value = home + value.substr(5);
-        if (!value.empty() && value.front() == '/')
-            return value;
-    }
-    return {};
-}
-
 // `name` in `folder`, or, when a file of that name is there already, "name (2)", "name (3)" ...
 // before its extension: the first dot followed by a letter (".tar.gz" of "yaoxia-1.2.0.tar.gz").
 std::string freeTarget(const std::string& folder, const std::string& name) {
@@ -61,15 +39,6 @@ std::string freeTarget(const std::string& folder, const std::string& name) {
 }
 
 } // namespace
-
-std::string downloadFolder() {
-    if (const char* root = std::getenv("YAOXIA_HOME"); root && *root)
-        return std::string(root) + "/downloads";
-    const char* homeEnv = std::getenv("HOME");
-    const std::string home = homeEnv && *homeEnv ? homeEnv : paths::tempDir();
-    const std::string xdg = xdgDownloadDir(home);
-    return xdg.empty() ? home + "/Downloads" : xdg;
-}
 
 std::string downloadFileName(const UpdateManifest& manifest) {
     std::string path = manifest.url;

@@ -27,8 +27,5 @@ DownloadOutcome downloadUpdate(const UpdateManifest& manifest, const std::string
 // "yaoxia-<version>" when it has none.
 std::string downloadFileName(const UpdateManifest& manifest);
 
-// The user's download folder: $YAOXIA_HOME/downloads when set, else XDG_DOWNLOAD_DIR from
-// user-dirs.dirs, else ~/Downloads.
-std::string downloadFolder();
 
 } // namespace yx::update

@@ -28,6 +28,8 @@ TEST(CertFileKindTest, DownloadedFilesGoToTheStoreTheyBelongIn) {
         {"user.cer", leaf.pem(), CertFileKind::Certificate},
         {"user.DER", std::string(leafDer.begin(), leafDer.end()), CertFileKind::Certificate},
         {"broken.cer", "garbage", CertFileKind::Certificate},
+        {"user.pem", leaf.pem(), CertFileKind::Certificate},
+        {"key.pem", leaf.keyPem(), CertFileKind::NotCertificate},
         {"page.html", leaf.pem(), CertFileKind::NotCertificate},
         {"cer", leaf.pem(), CertFileKind::NotCertificate},
     };

@@ -35,10 +35,10 @@ TEST(UpdateDownloadTest, OnlyTheExactReleaseIsSaved) {
         ASSERT_TRUE(manifest);
         std::atomic<bool> cancel{c.silent};
         uint64_t lastDone = 0;
-        const auto out = downloadUpdate(*manifest, downloadFolder(), &cancel,
+        const auto out = downloadUpdate(*manifest, yx::paths::downloadDir(), &cancel,
                                         [&](uint64_t done, uint64_t) { lastDone = done; });
         EXPECT_EQ(out.code, c.expected);
-        const std::string target = downloadFolder() + "/yaoxia-9.tar.gz";
+        const std::string target = yx::paths::downloadDir() + "/yaoxia-9.tar.gz";
         EXPECT_EQ(yx::fileExists(target), c.expected == 0);
         if (c.expected == 0) {
             EXPECT_EQ(out.savedPath, target);
@@ -56,11 +56,11 @@ TEST(UpdateDownloadTest, AFileOfTheSameNameStays) {
     auto manifest =
         parseManifest(yxtest::releaseManifest("1.2.0", http.url("/r/yaoxia-1.2.0.tar.gz"), payload));
     ASSERT_TRUE(manifest);
-    const std::string mine = downloadFolder() + "/yaoxia-1.2.0.tar.gz";
-    ASSERT_TRUE(yx::paths::ensureDir(downloadFolder()) && yx::atomicWriteFile(mine, std::string("mine")));
-    const auto out = downloadUpdate(*manifest, downloadFolder(), nullptr, {});
+    const std::string mine = yx::paths::downloadDir() + "/yaoxia-1.2.0.tar.gz";
+    ASSERT_TRUE(yx::paths::ensureDir(yx::paths::downloadDir()) && yx::atomicWriteFile(mine, std::string("mine")));
+    const auto out = downloadUpdate(*manifest, yx::paths::downloadDir(), nullptr, {});
     EXPECT_EQ(out.code, 0);
-    EXPECT_EQ(out.savedPath, downloadFolder() + "/yaoxia-1.2.0 (2).tar.gz");
+    EXPECT_EQ(out.savedPath, yx::paths::downloadDir() + "/yaoxia-1.2.0 (2).tar.gz");
     EXPECT_EQ(yxtest::readFile(out.savedPath).size(), payload.size());
     EXPECT_EQ(yxtest::readFile(mine).size(), 4u);
 }

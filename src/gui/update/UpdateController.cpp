@@ -1,5 +1,6 @@
 #include "UpdateController.h"
 
+#include "DataPaths.h"
 #include "MakerUpdateKey.h"
 #include "ResourceIds.h"
 #include "UpdateResult.h"
@@ -29,7 +30,7 @@ bool isRefusal(int result) {
 UpdateController::UpdateController(MainFrame& frame, UpdateSetup setup)
     : QObject(&frame), m_frame(frame), m_setup(std::move(setup)) {
     if (m_setup.downloadFolder.empty())
-        m_setup.downloadFolder = update::downloadFolder();
+        m_setup.downloadFolder = paths::downloadDir();
 }
 
 UpdateController::~UpdateController() {

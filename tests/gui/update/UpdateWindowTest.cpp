@@ -5,6 +5,7 @@
 #include "GuiTestEnv.h"
 #include "RecordingPrompt.h"
 #include "ResourceIds.h"
+#include "DataPaths.h"
 #include "SafeFile.h"
 #include "Settings.h"
 #include "UpdateResult.h"
@@ -190,7 +191,7 @@ void UpdateWindowTest::download() {
     QTest::mouseClick(w->findChild<QPushButton*>("download"), Qt::LeftButton);
     QVERIFY(done.wait(10000));
     QCOMPARE(done.first().first().toInt(), intact ? 0 : update::kHashMismatch);
-    const std::string saved = update::downloadFolder() + "/yaoxia-9.0.0.tar.gz";
+    const std::string saved = yx::paths::downloadDir() + "/yaoxia-9.0.0.tar.gz";
     QCOMPARE(fileExists(saved), intact);
     QCOMPARE(s.prompt.opened, intact ? std::vector<std::string>{saved} : std::vector<std::string>{});
     QCOMPARE(s.prompt.messages.size(), size_t(intact ? 0 : 1));

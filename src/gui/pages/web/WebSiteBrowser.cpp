@@ -1,10 +1,10 @@
 #include "WebSiteBrowser.h"
 
+#include "DataPaths.h"
 #include "SitePage.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QStandardPaths>
 #include <QVBoxLayout>
 #include <QWebEngineDownloadRequest>
 #include <QWebEngineHistory>
@@ -116,11 +116,10 @@ void WebSiteBrowser::updateHistoryState() {
 }
 
 QString WebSiteBrowser::downloadFolder() {
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::DownloadLocation);
-    if (folder.isEmpty())
-        folder = QDir::homePath();
-    QDir().mkpath(folder);
-    return folder;
+    // The same folder as the online update's downloads (under YAOXIA_HOME when it is set).
+    const std::string folder = paths::downloadDir();
+    paths::ensureDir(folder);
+    return QString::fromStdString(folder);
 }
 
 QString WebSiteBrowser::freePath(const QString& folder, const QString& fileName) {
