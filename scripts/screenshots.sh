@@ -15,4 +15,4 @@ trap 'rm -rf "$RUNTIME"' EXIT
 # The embedded browser paints without a GPU, and as root only without its sandbox.
 QTWEBENGINE_CHROMIUM_FLAGS=${QTWEBENGINE_CHROMIUM_FLAGS:---no-sandbox --disable-gpu} \
     QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="$RUNTIME" YAOXIA_HOME="$RUNTIME/home" \
-    "$BUILD_DIR/tests/gui/yaoxia-screenshots" "$OUT" "$@"
+    "$BUILD_DIR/shots/yaoxia-screenshots" "$OUT" "$@"

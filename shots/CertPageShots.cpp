@@ -2,7 +2,7 @@
 // forged one on a loopback server, an address that refuses connections), in two views.
 #include "Shots.h"
 
-#include "../pages/CertPageFixture.h"
+#include "../tests/gui/pages/CertPageFixture.h"
 #include "pages/CaCertPage.h"
 #include "pages/OtherPeopleCertPage.h"
 #include "pages/PersonalCertPage.h"

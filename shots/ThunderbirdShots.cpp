@@ -2,8 +2,8 @@
 // address book of three contacts of whom one has a certificate in the profile's database.
 #include "Shots.h"
 
-#include "../mail/MailTestKit.h"
-#include "../pages/CertPageFixture.h"
+#include "../tests/gui/mail/MailTestKit.h"
+#include "../tests/gui/pages/CertPageFixture.h"
 #include "CertPublisher.h"
 #include "ThunderbirdProfileKit.h"
 #include "pages/MailListModel.h"

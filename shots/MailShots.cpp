@@ -2,8 +2,8 @@
 // contact's certificates, and the batch look-up against a directory server when slapd can run.
 #include "Shots.h"
 
-#include "../mail/MailTestKit.h"
-#include "../pages/CertPageFixture.h"
+#include "../tests/gui/mail/MailTestKit.h"
+#include "../tests/gui/pages/CertPageFixture.h"
 #include "GbkText.h"
 #include "OEEmailAcc.h"
 #include "dialogs/DlgLdapBatchCon.h"
