@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 using namespace yxtest;
@@ -74,6 +75,7 @@ protected:
                 out.push_back(e.id);
             if (step.finished)
                 return out;
+            std::this_thread::yield();
         }
     }
 };

@@ -29,8 +29,10 @@ using namespace res;
 namespace {
 
 constexpr int kMaxFriendlyName = 1023; // what the rename reads from the list cell
-constexpr size_t kLoadBatch = 200;     // rows a step appends: about a few screens
-constexpr int kRetryMs = 30;           // a step waiting for a command to end looks again then
+// The worker hands entries over in small batches; the page takes all that have arrived whenever
+// it gets to it, so the first screen comes early and later steps grow with the UI's pace.
+constexpr size_t kLoadBatch = 20;
+constexpr int kRetryMs = 30; // a step waiting for a command to end looks again then
 bool g_loadWhole = false;
 
 // Counts a command while it runs, so that no step of a load changes the rows under it.
