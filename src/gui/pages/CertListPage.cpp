@@ -17,6 +17,7 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QMenu>
 #include <QTimer>
@@ -33,6 +34,8 @@ constexpr int kMaxFriendlyName = 1023; // what the rename reads from the list ce
 // it gets to it, so the first screen comes early and later steps grow with the UI's pace.
 constexpr size_t kLoadBatch = 20;
 constexpr int kRetryMs = 30; // a step waiting for a command to end looks again then
+// After the first step, steps come at most this often: each costs the view a layout of all rows.
+constexpr int kStepMs = 100;
 bool g_loadWhole = false;
 
 // Counts a command while it runs, so that no step of a load changes the rows under it.
@@ -117,6 +120,7 @@ void CertListPage::loadList() {
         return;
     }
     m_loading = true;
+    m_sinceStep.invalidate();
     if (m_traits.emptyBeforeOpen) {
         m_model->clear();
         m_store->beginStepOpen();
@@ -139,6 +143,17 @@ void CertListPage::takeLoaded() {
         QTimer::singleShot(kRetryMs, this, &CertListPage::takeLoaded);
         return;
     }
+    if (m_sinceStep.isValid() && m_sinceStep.elapsed() < kStepMs) {
+        if (!m_stepQueued) {
+            m_stepQueued = true;
+            QTimer::singleShot(kStepMs - static_cast<int>(m_sinceStep.elapsed()), this, [this] {
+                m_stepQueued = false;
+                takeLoaded();
+            });
+        }
+        return;
+    }
+    m_sinceStep.start();
     StoreStepLoader::Step step = m_loader->take();
     if (step.opened && !m_traits.emptyBeforeOpen) {
         m_model->clear();

@@ -14,8 +14,10 @@
 #pragma once
 
 #include "CertListView.h"
+
 #include "Page.h"
 #include "UserPrompt.h"
+#include <QElapsedTimer>
 
 #include <memory>
 #include <vector>
@@ -140,7 +142,9 @@ private:
     CertListView* m_view;
     int m_selected = -1;
     bool m_loading = false;
-    int m_commandDepth = 0; // commands running (their dialogs may spin the event loop)
+    int m_commandDepth = 0;    // commands running (their dialogs may spin the event loop)
+    QElapsedTimer m_sinceStep; // since the last step of the load under way
+    bool m_stepQueued = false;
     std::unique_ptr<StoreStepLoader> m_loader;
     // Stopped loads whose worker may still be inside one check (a CRL fetch waits for its
     // time-out): a refresh does not wait for them; they are joined once done, or with the page.
