@@ -192,9 +192,7 @@ std::vector<std::string> DiskCertStore::currentIds(const std::vector<std::string
         const std::string name = it->path().filename().string();
         if (name.size() != 44 || name.compare(40, 4, ".der") != 0 || !isEntryId(name.substr(0, 40)))
             continue;
-        std::error_code tec;
-        const auto t = fs::last_write_time(it->path(), tec);
-        onDisk.push_back({tec ? fs::file_time_type{} : t, name.substr(0, 40)});
+        onDisk.push_back({fs::file_time_type{}, name.substr(0, 40)});
     }
     std::unordered_map<std::string, bool> listedNow; // id on disk -> named by `listed`
     listedNow.reserve(onDisk.size());
@@ -212,6 +210,11 @@ std::vector<std::string> DiskCertStore::currentIds(const std::vector<std::string
     // Entries the order file does not know (a crash between writing an entry and the order file,
     // or a damaged order file): oldest first, ties by name, so every reader sees the same order.
     std::erase_if(onDisk, [&](const Found& f) { return listedNow[f.id]; });
+    for (auto& f : onDisk) { // only these need their time: a large store is listed without a stat each
+        std::error_code tec;
+        const auto t = fs::last_write_time(pathOf(f.id, ".der"), tec);
+        f.mtime = tec ? fs::file_time_type{} : t;
+    }
     std::sort(onDisk.begin(), onDisk.end(), [](const Found& a, const Found& b) {
         return a.mtime != b.mtime ? a.mtime < b.mtime : a.id < b.id;
     });
