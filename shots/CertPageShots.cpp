@@ -37,6 +37,7 @@ YX_SHOTS(certpages) {
         page->resize(820, 300);
         page->show();
         page->activate();
+        page->waitUntilLoaded();
         page->onCommand(yx::res::ID_VIEW_DETAILS);
         shots.save(page, QStringLiteral("certpage-%1-details").arg(name));
         page->onCommand(yx::res::ID_VIEW_LARGE_ICONS);

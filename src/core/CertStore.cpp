@@ -144,6 +144,18 @@ private:
 
 } // namespace
 
+namespace yx {
+
+bool CertStoreBackend::loadInSteps(const BatchFn& onBatch, size_t) {
+    std::vector<StoreEntry> all;
+    if (!load(all))
+        return false;
+    onBatch(all);
+    return true;
+}
+
+} // namespace yx
+
 // ---- CCertStore ----
 
 CCertStore::CCertStore(const std::string& storeName) : m_backend(yx::makeDiskStoreBackend(storeName)) {}
@@ -153,18 +165,27 @@ CCertStore::CCertStore(std::shared_ptr<yx::CertStoreBackend> backend) : m_backen
 CCertStore::~CCertStore() = default;
 
 int CCertStore::OpenCertStore() {
-    m_visible.clear();
-    m_all.clear();
-    m_ids.clear();
+    beginStepOpen();
     std::vector<yx::StoreEntry> entries;
     if (!m_backend || !m_backend->load(entries))
         return yx::rc::kFailed;
+    appendEntries(entries);
+    return yx::rc::kOk;
+}
+
+void CCertStore::beginStepOpen() {
+    m_visible.clear();
+    m_all.clear();
+    m_ids.clear();
+}
+
+void CCertStore::appendEntries(std::vector<yx::StoreEntry>& entries) {
+    m_all.reserve(m_all.size() + entries.size());
     for (auto& e : entries) {
         m_all.push_back(std::make_unique<CDigitalCertificate>(e.ctx));
         m_ids.push_back(e.id);
         m_visible.push_back(m_all.back().get());
     }
-    return yx::rc::kOk;
 }
 
 int CCertStore::SetFilter(const char* key, const char* value) {

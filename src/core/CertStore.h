@@ -5,6 +5,7 @@
 #include "DigitalCertificate.h"
 #include "ResultCodes.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -24,6 +25,12 @@ public:
     // Entries in store order (stable across re-opens; new entries at the end). False when the
     // store cannot be read at all; damaged entries are skipped, never fatal.
     virtual bool load(std::vector<StoreEntry>& out) = 0;
+    // The same entries in the same order, handed over in batches of about `batchSize` as they are
+    // read, so a caller can show the first ones before the rest is read. `onBatch` is called at
+    // least once when the store can be read (with an empty batch for an empty store); it returns
+    // false to stop reading. False when the store cannot be read at all (no call then).
+    using BatchFn = std::function<bool(std::vector<StoreEntry>& batch)>;
+    virtual bool loadInSteps(const BatchFn& onBatch, size_t batchSize);
     // Adds a certificate (and for the personal store its private key as PKCS#8 DER, else empty).
     // An entry with the same thumbprint is replaced in place (keeps its position); a key, name or
     // provider not given keeps the stored one. Atomic.
@@ -52,6 +59,13 @@ public:
     CDigitalCertificate* FindByThumb(const std::string& thumb);
     // Deletes the entry (and its key file) from the store; the object at `index` is destroyed.
     bool Remove(int index);
+
+    // Opening in steps, for a list that shows a large store while it is read: a worker reads the
+    // back end with loadInSteps(); the owner's thread empties the store with beginStepOpen() and
+    // appends each batch with appendEntries(). Filters are cleared; the back end is shared.
+    std::shared_ptr<yx::CertStoreBackend> backend() const { return m_backend; }
+    void beginStepOpen();
+    void appendEntries(std::vector<yx::StoreEntry>& entries);
 
 protected:
     explicit CCertStore(const std::string& storeName);

@@ -87,7 +87,10 @@ std::string valueText(const ASN1_STRING* data) {
         OPENSSL_free(utf8);
         return out;
     }
-    return "#" + hexText(ASN1_STRING_get0_data(data), static_cast<size_t>(ASN1_STRING_length(data)));
+    // Appended, not "#" + text: that operator+ makes GCC 12 warn falsely (-Wrestrict, GCC bug 105651).
+    std::string out = "#";
+    out += hexText(ASN1_STRING_get0_data(data), static_cast<size_t>(ASN1_STRING_length(data)));
+    return out;
 }
 
 bool needsQuotes(const std::string& v) {
@@ -195,7 +198,7 @@ std::string x500NameText(const X509_NAME* name) {
         if (const char* sn = shortName(OBJ_obj2nid(obj)))
             out += sn;
         else
-            out += "OID." + oidText(obj);
+            (out += "OID.") += oidText(obj);
         out += '=';
         out += quoted(valueText(X509_NAME_ENTRY_get_data(e)));
     }

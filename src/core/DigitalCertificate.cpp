@@ -122,7 +122,9 @@ int CDigitalCertificate::GetCertInfo(const char* key, std::string& value) {
     std::string text;
     switch (which) {
     case 0: // Version
-        text = "V" + std::to_string(static_cast<long long>(X509_get_version(x)) + 1);
+        // Appended, not "V" + number: that operator+ makes GCC 12 warn falsely (-Wrestrict, GCC bug 105651).
+        text = "V";
+        text += std::to_string(static_cast<long long>(X509_get_version(x)) + 1);
         break;
     case 1: // IssuerName
     case 2: // SubjectName

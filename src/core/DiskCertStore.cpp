@@ -10,12 +10,17 @@
 #include <openssl/pem.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace yx {
 namespace {
 
-constexpr size_t kMaxDer = 1u << 20;   // far above any real certificate
-constexpr size_t kMaxSmall = 1u << 20; // props, order and key files
+constexpr size_t kMaxDer = 1u << 20;    // far above any real certificate
+constexpr size_t kMaxOrder = 64u << 20; // 41 bytes an entry
+constexpr size_t kMaxSmall = 1u << 20;  // props and key files
+
+bool g_rewriteOrderOnAdd = false;
 
 bool isEntryId(const std::string& s) {
     return s.size() == 40 && std::all_of(s.begin(), s.end(), [](char c) {
@@ -130,13 +135,18 @@ std::string DiskCertStore::pathOf(const std::string& id, const char* ext) const 
     return m_dir + "/" + id + ext;
 }
 
+void DiskCertStore::setRewriteOrderOnAdd(bool rewrite) {
+    g_rewriteOrderOnAdd = rewrite;
+}
+
 std::vector<std::string> DiskCertStore::readOrder() const {
     std::vector<std::string> ids;
-    auto bytes = readWholeFile(m_dir + "/order", kMaxSmall);
+    auto bytes = readWholeFile(m_dir + "/order", kMaxOrder);
     if (!bytes)
         return ids;
+    std::unordered_set<std::string> seen;
     for (auto& line : splitLines(*bytes))
-        if (isEntryId(line) && std::find(ids.begin(), ids.end(), line) == ids.end())
+        if (isEntryId(line) && seen.insert(line).second)
             ids.push_back(line);
     return ids;
 }
@@ -146,6 +156,28 @@ bool DiskCertStore::writeOrder(const std::vector<std::string>& ids) const {
     for (const auto& id : ids)
         text += id + "\n";
     return atomicWriteFile(m_dir + "/order", text, 0600);
+}
+
+bool DiskCertStore::appendToOrder(const std::string& id) const {
+    // Not synced: the entry's DER file is, and a line lost in a crash is put back by the next load.
+    const std::string path = m_dir + "/order";
+    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return false;
+    std::string line = id + "\n";
+    struct stat st {};
+    char last = '\n';
+    if (::fstat(fd, &st) == 0 && st.st_size > 0) {
+        const int rd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (rd < 0 || ::pread(rd, &last, 1, st.st_size - 1) != 1)
+            last = 0;
+        if (rd >= 0)
+            ::close(rd);
+    }
+    if (last != '\n')
+        line.insert(line.begin(), '\n'); // a line cut short by a crash stays on its own
+    const bool ok = ::write(fd, line.data(), line.size()) == static_cast<ssize_t>(line.size());
+    return ::close(fd) == 0 && ok;
 }
 
 std::vector<std::string> DiskCertStore::currentIds(const std::vector<std::string>& listed) const {
@@ -160,20 +192,29 @@ std::vector<std::string> DiskCertStore::currentIds(const std::vector<std::string
         const std::string name = it->path().filename().string();
         if (name.size() != 44 || name.compare(40, 4, ".der") != 0 || !isEntryId(name.substr(0, 40)))
             continue;
-        std::error_code tec;
-        const auto t = fs::last_write_time(it->path(), tec);
-        onDisk.push_back({tec ? fs::file_time_type{} : t, name.substr(0, 40)});
+        onDisk.push_back({fs::file_time_type{}, name.substr(0, 40)});
     }
+    std::unordered_map<std::string, bool> listedNow; // id on disk -> named by `listed`
+    listedNow.reserve(onDisk.size());
+    for (const auto& f : onDisk)
+        listedNow.emplace(f.id, false);
     std::vector<std::string> ids;
+    ids.reserve(onDisk.size());
     for (const auto& id : listed) {
-        auto f = std::find_if(onDisk.begin(), onDisk.end(), [&](const Found& x) { return x.id == id; });
-        if (f == onDisk.end())
+        auto f = listedNow.find(id);
+        if (f == listedNow.end() || f->second)
             continue; // its files vanished
+        f->second = true;
         ids.push_back(id);
-        onDisk.erase(f);
     }
     // Entries the order file does not know (a crash between writing an entry and the order file,
     // or a damaged order file): oldest first, ties by name, so every reader sees the same order.
+    std::erase_if(onDisk, [&](const Found& f) { return listedNow[f.id]; });
+    for (auto& f : onDisk) { // only these need their time: a large store is listed without a stat each
+        std::error_code tec;
+        const auto t = fs::last_write_time(pathOf(f.id, ".der"), tec);
+        f.mtime = tec ? fs::file_time_type{} : t;
+    }
     std::sort(onDisk.begin(), onDisk.end(), [](const Found& a, const Found& b) {
         return a.mtime != b.mtime ? a.mtime < b.mtime : a.id < b.id;
     });
@@ -224,39 +265,67 @@ void DiskCertStore::removeStaleTemporaries() const {
 
 bool DiskCertStore::load(std::vector<StoreEntry>& out) {
     out.clear();
+    return loadInSteps(
+        [&out](std::vector<StoreEntry>& batch) {
+            for (auto& e : batch)
+                out.push_back(std::move(e));
+            return true;
+        },
+        256);
+}
+
+CertContextPtr DiskCertStore::readEntry(const std::string& id) const {
+    auto der = readWholeFile(pathOf(id, ".der"), kMaxDer);
+    if (!der)
+        return nullptr;
+    auto ctx = CertContext::fromDer(der->data(), der->size());
+    if (!ctx || entryIdOf(ctx->der) != id)
+        return nullptr; // damaged on disk: skipped, the other entries still load
+    const Props props = readProps(id);
+    ctx->friendlyName = props.friendlyName;
+    ctx->providerName = props.provider;
+    if (m_keepsKeys && isRegularFile(pathOf(id, ".key")))
+        ctx->keyPath = pathOf(id, ".key");
+    return ctx;
+}
+
+bool DiskCertStore::loadInSteps(const BatchFn& onBatch, size_t batchSize) {
     if (!prepareDir())
         return false;
-    // A store we may read but not write (no lock file possible) is still read: every file in it
-    // is replaced by rename, so an unlocked reader sees whole files.
-    FileLock lock(m_dir + "/.lock");
+    std::vector<std::string> ids;
     {
+        // The lock covers the listing only: every file is replaced by rename, so the entries
+        // are read whole without it, and imports need not wait for a long load. A store we may
+        // read but not write (no lock file possible) is still read.
+        FileLock lock(m_dir + "/.lock");
         std::error_code ec;
         std::filesystem::directory_iterator probe(m_dir, ec);
         if (ec)
             return false;
+        if (lock.locked())
+            removeStaleTemporaries();
+        const auto listed = readOrder();
+        ids = currentIds(listed);
+        if (ids != listed)
+            writeOrder(ids); // repair; a read-only store still loads
     }
-    const auto listed = readOrder();
-    const auto ids = currentIds(listed);
-    if (ids != listed)
-        writeOrder(ids); // repair; a read-only store still loads
-
     auto self = weak_from_this();
+    std::vector<StoreEntry> batch;
+    batch.reserve(std::max<size_t>(batchSize, 1));
     for (const auto& id : ids) {
-        auto der = readWholeFile(pathOf(id, ".der"), kMaxDer);
-        if (!der)
-            continue;
-        auto ctx = CertContext::fromDer(der->data(), der->size());
-        if (!ctx || entryIdOf(ctx->der) != id)
-            continue; // damaged on disk: skipped, the other entries still load
-        const Props props = readProps(id);
-        ctx->friendlyName = props.friendlyName;
-        ctx->providerName = props.provider;
-        if (m_keepsKeys && isRegularFile(pathOf(id, ".key")))
-            ctx->keyPath = pathOf(id, ".key");
+        auto ctx = readEntry(id);
+        if (!ctx)
+            continue; // removed meanwhile, or damaged
         ctx->store = self;
         ctx->entryId = id;
-        out.push_back({id, std::move(ctx)});
+        batch.push_back({id, std::move(ctx)});
+        if (batch.size() >= std::max<size_t>(batchSize, 1)) {
+            if (!onBatch(batch))
+                return true;
+            batch.clear();
+        }
     }
+    onBatch(batch); // the last part, or the one call an empty store gets
     return true;
 }
 
@@ -278,7 +347,8 @@ bool DiskCertStore::add(const std::vector<unsigned char>& der, const std::vector
     FileLock lock(m_dir + "/.lock");
     if (!lock.locked())
         return false;
-    removeStaleTemporaries();
+    if (g_rewriteOrderOnAdd || !m_swept.exchange(true))
+        removeStaleTemporaries(); // later ones: the next load clears them
 
     const bool exists = isRegularFile(pathOf(id, ".der"));
     Props props;
@@ -310,10 +380,15 @@ bool DiskCertStore::add(const std::vector<unsigned char>& der, const std::vector
         }
         return false;
     }
-    auto listed = readOrder();
-    if (std::find(listed.begin(), listed.end(), id) == listed.end())
-        listed.push_back(id);
-    writeOrder(currentIds(listed)); // on failure the entry is still stored; the next load appends it
+    // On failure the entry is still stored; the next load appends it.
+    if (g_rewriteOrderOnAdd) {
+        auto listed = readOrder();
+        if (std::find(listed.begin(), listed.end(), id) == listed.end())
+            listed.push_back(id);
+        writeOrder(currentIds(listed));
+    } else if (!exists) {
+        appendToOrder(id); // a replaced entry keeps its line and its place
+    }
     return true;
 }
 

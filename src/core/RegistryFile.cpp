@@ -270,14 +270,27 @@ std::string RegistryFile::serialize() const {
     }
     for (const auto& s : m_sections) {
         out.push_back('\n');
-        if (!s.opaque)
-            out += "[" + joinPath(s.parts) + "]\n";
+        if (!s.opaque) {
+            // Appended piece by piece: "[" + text makes GCC 12 warn falsely (-Wrestrict, GCC bug 105651).
+            out += '[';
+            out += joinPath(s.parts);
+            out += "]\n";
+        }
         for (const auto& l : s.lines) {
-            if (l.verbatim)
+            if (l.verbatim) {
                 out += l.text;
-            else
-                out += (l.name.empty() ? std::string("@") : "\"" + escape(l.name) + "\"") + "=\"" +
-                       escape(l.text) + "\"";
+            } else {
+                if (l.name.empty()) {
+                    out += '@';
+                } else {
+                    out += '"';
+                    out += escape(l.name);
+                    out += '"';
+                }
+                out += "=\"";
+                out += escape(l.text);
+                out += '"';
+            }
             out.push_back('\n');
         }
     }

@@ -76,8 +76,11 @@ std::vector<std::string> splitLine(const std::string& line) {
 
 std::string joined(const std::vector<std::string>& hashes) {
     std::string out;
-    for (size_t i = 0; i < hashes.size(); ++i)
-        out += (i ? "|" : "") + yx::mail::hashText(hashes[i]);
+    for (size_t i = 0; i < hashes.size(); ++i) {
+        if (i) // not "|" + text: that operator+ makes GCC 12 warn falsely (-Wrestrict, GCC bug 105651)
+            out += '|';
+        out += yx::mail::hashText(hashes[i]);
+    }
     return out;
 }
 
@@ -253,8 +256,11 @@ std::string CFoxmailAddrBook::BuildBlock(const CFoxmailContact& contact, unsigne
     flag = anyHas ? 0x01 : 0x00;
     if (defHas && !readWithCerts) {
         b += "Certificates:";
-        for (size_t i = 0; i < std::max<size_t>(addresses.size(), static_cast<size_t>(def) + 1); ++i)
-            b += " " + (static_cast<int>(i) == def ? joined(*defHashes) : std::string("|")) + "\r\n";
+        for (size_t i = 0; i < std::max<size_t>(addresses.size(), static_cast<size_t>(def) + 1); ++i) {
+            b += ' '; // appended piece by piece: see joined()
+            b += static_cast<int>(i) == def ? joined(*defHashes) : std::string("|");
+            b += "\r\n";
+        }
         entries(def);
     } else if (anyHas) {
         // Line def is made from its hash texts (none: "|"); the other lines stay as read. A

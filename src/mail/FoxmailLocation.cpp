@@ -217,8 +217,12 @@ std::string toLocalPath(const std::string& windowsPath) {
         if (end == std::string::npos)
             end = windowsPath.size();
         const std::string part = windowsPath.substr(pos, end - pos);
-        if (!part.empty() && part != ".")
-            path += "/" + findEntryNoCase(path, part);
+        if (!part.empty() && part != ".") {
+            // Appended piece by piece: "/" + text makes GCC 12 warn falsely (-Wrestrict, GCC bug 105651).
+            const std::string entry = findEntryNoCase(path, part);
+            path += '/';
+            path += entry;
+        }
         pos = end + 1;
     }
     return path;

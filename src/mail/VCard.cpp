@@ -94,16 +94,14 @@ std::string encode(const std::vector<unsigned char>& der) {
 }
 
 Property keyProperty(const std::string& version, const std::vector<unsigned char>& der) {
-    std::string logical;
-    if (version == "4.0")
-        logical = "KEY:data:application/pkix-cert;base64," + encode(der);
-    else if (version == "2.1")
-        logical = "KEY;X509;ENCODING=BASE64:" + encode(der);
-    else
-        logical = "KEY;TYPE=X509;ENCODING=b:" + encode(der);
+    // Appended, not "KEY..." + text: that operator+ makes GCC 12 warn falsely (GCC bug 105651).
+    std::string logical = version == "4.0"   ? "KEY:data:application/pkix-cert;base64,"
+                          : version == "2.1" ? "KEY;X509;ENCODING=BASE64:"
+                                             : "KEY;TYPE=X509;ENCODING=b:";
+    logical += encode(der);
     Property p = splitLogical(logical);
     for (size_t at = 0; at < logical.size(); at += kFoldWidth)
-        p.lines.push_back((at ? " " : "") + logical.substr(at, kFoldWidth));
+        p.lines.push_back(std::string(at ? " " : "").append(logical, at, kFoldWidth));
     if (version == "2.1")
         p.lines.emplace_back(); // a Base64 value ends with an empty line there
     return p;

@@ -1,9 +1,10 @@
 // CertListChecker: the revocation checks of a certificate list, run off the UI thread. The worker
 // checks the certificates in order inside one RevocationSession (a CRL shared by many
 // certificates is fetched once); the contexts are only read meanwhile. The call returns when
-// every certificate is checked, so the caller's load still ends before it takes commands, but
-// the window goes on painting: results reach the caller as they come, and after a short delay a
-// modal progress dialog shows how far the checks are. User input is held back until then.
+// every certificate is checked (the CRL check command; a list load checks on its own loader's
+// worker instead), but the window goes on painting: results reach the caller as they come,
+// and after a short delay a modal progress dialog shows how far the checks are. User input is
+// held back until then.
 #pragma once
 
 #include "CertContext.h"

@@ -92,6 +92,35 @@ void CertListModel::fill(CCertStore& store) {
     endResetModel();
 }
 
+void CertListModel::appendRows(const std::vector<CertContextPtr>& certs) {
+    if (certs.empty())
+        return;
+    const int first = rowCount();
+    beginInsertRows(QModelIndex(), first, first + static_cast<int>(certs.size()) - 1);
+    m_rows.reserve(m_rows.size() + certs.size());
+    for (const auto& ctx : certs) {
+        Row row;
+        row.ctx = ctx;
+        if (g_textsAtFill && ctx) {
+            CDigitalCertificate cert(ctx);
+            row.texts = rowTexts(cert);
+        }
+        m_rows.push_back(std::move(row));
+    }
+    endInsertRows();
+}
+
+void CertListModel::setStatuses(int firstRow, const std::vector<QString>& statuses) {
+    const int last = std::min(firstRow + static_cast<int>(statuses.size()), rowCount()) - 1;
+    if (!m_withStatus || firstRow < 0 || last < firstRow)
+        return;
+    for (int r = firstRow; r <= last; ++r)
+        m_rows[static_cast<size_t>(r)].status = statuses[static_cast<size_t>(r - firstRow)];
+    emit dataChanged(index(firstRow, ColStatus), index(last, ColStatus));
+    // The tooltip of the first column mentions the status too.
+    emit dataChanged(index(firstRow, ColIssuedTo), index(last, ColIssuedTo), {Qt::ToolTipRole});
+}
+
 const std::array<QString, 4>& CertListModel::textsOf(const Row& row) const {
     if (!row.texts) {
         if (row.ctx) {

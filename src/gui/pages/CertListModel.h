@@ -37,6 +37,10 @@ public:
     void clear();
     // Replaces the rows with the certificates of `store` (columns 0 to 3; status empty).
     void fill(CCertStore& store);
+    // Adds rows at the end for certificates a stepped load has just read (texts made on display).
+    void appendRows(const std::vector<CertContextPtr>& certs);
+    // Puts status texts into the rows from `firstRow` on, one change signal for them all.
+    void setStatuses(int firstRow, const std::vector<QString>& statuses);
     // The column texts of one certificate; unreadable fields are empty.
     static std::array<QString, 4> rowTexts(CDigitalCertificate& cert);
     // Makes every row's texts at fill() instead of on first display: the way loads went before,

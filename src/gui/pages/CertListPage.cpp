@@ -9,14 +9,18 @@
 #include "MenuResources.h"
 #include "ResourceIds.h"
 #include "Settings.h"
+#include "StoreStepLoader.h"
 #include "dialogs/DialogKit.h"
 #include "dialogs/DlgExportCert.h"
 #include "dialogs/DlgFriendlyName.h"
 #include "dialogs/DlgImportCert.h"
 
 #include <QAction>
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QMenu>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace yx {
@@ -26,6 +30,25 @@ using namespace res;
 namespace {
 
 constexpr int kMaxFriendlyName = 1023; // what the rename reads from the list cell
+// The worker hands entries over in small batches; the page takes all that have arrived whenever
+// it gets to it, so the first screen comes early and later steps grow with the UI's pace.
+constexpr size_t kLoadBatch = 20;
+constexpr int kRetryMs = 30; // a step waiting for a command to end looks again then
+// After the first step, steps come at most this often: each costs the view a layout of all rows.
+constexpr int kStepMs = 100;
+bool g_loadWhole = false;
+
+// Counts a command while it runs, so that no step of a load changes the rows under it.
+class CommandScope {
+public:
+    explicit CommandScope(int& depth) : m_depth(depth) { ++m_depth; }
+    ~CommandScope() { --m_depth; }
+    CommandScope(const CommandScope&) = delete;
+    CommandScope& operator=(const CommandScope&) = delete;
+
+private:
+    int& m_depth;
+};
 
 using dlgkit::utf8;
 
@@ -51,44 +74,120 @@ CertListPage::CertListPage(const Traits& traits, std::unique_ptr<CCertStore> sto
     layout->addWidget(m_view); // the list always fills the page
     setFocusProxy(m_view);
 
-    connect(m_view, &CertListView::rowPressed, this, [this](int row) {
-        if (!m_loading)
-            setSelected(row, true);
-    });
-    connect(m_view, &CertListView::currentMovedByKeyboard, this, [this](int row) {
-        if (!m_loading)
-            setSelected(row, true);
-    });
+    connect(m_view, &CertListView::rowPressed, this, [this](int row) { setSelected(row, true); });
+    connect(m_view, &CertListView::currentMovedByKeyboard, this, [this](int row) { setSelected(row, true); });
     connect(m_view, &CertListView::rowDoubleClicked, this, [this](int row) {
-        if (!m_loading)
-            openRow(row);
+        CommandScope scope(m_commandDepth);
+        openRow(row);
     });
     connect(m_view, &CertListView::contextMenuRequested, this, &CertListPage::showContextMenu);
     // The keyboard goes through the same commands as the menus, on the current row.
     connect(m_view, &CertListView::openKey, this, [this](int row) {
-        if (m_loading || row < 0)
+        if (row < 0)
             return;
         setSelected(row, true);
         onCommand(ID_CERT_OPEN);
     });
     connect(m_view, &CertListView::deleteKey, this, [this](int row) {
-        if (m_loading || row < 0)
+        if (row < 0)
             return;
         setSelected(row, true);
         onCommand(ID_CERT_DELETE);
     });
     connect(m_view, &CertListView::refreshKey, this, [this] { onCommand(ID_CERT_REFRESH); });
     connect(m_view, &CertListView::fileDropped, this, [this](const QString& path) {
-        if (!m_loading)
-            importFromFile(path);
+        CommandScope scope(m_commandDepth);
+        importFromFile(path);
     });
 }
 
-CertListPage::~CertListPage() = default;
+CertListPage::~CertListPage() = default; // the loaders' workers are stopped and joined here
+
+void CertListPage::setLoadWhole(bool whole) {
+    g_loadWhole = whole;
+}
 
 void CertListPage::loadList() {
-    if (m_loading)
+    std::erase_if(m_stopped, [](const auto& loader) { return loader->workerDone(); });
+    if (m_loader) { // a load under way stops here
+        m_loader->cancel();
+        m_stopped.push_back(std::move(m_loader));
+    }
+    if (g_loadWhole) {
+        loadWhole();
         return;
+    }
+    m_loading = true;
+    m_sinceStep.invalidate();
+    if (m_traits.emptyBeforeOpen) {
+        m_model->clear();
+        m_store->beginStepOpen();
+    }
+    // Otherwise the old rows stay until the store turns out readable.
+    StoreStepLoader::Options options;
+    options.batchSize = kLoadBatch;
+    options.checkRevocation = m_traits.statusColumn;
+    options.online = m_traits.statusColumn && settings::onlineCrlCheck();
+    m_loader = std::make_unique<StoreStepLoader>(m_store->backend(), options, [this] {
+        // On the worker: the call is queued to this page, and dropped if the page is gone.
+        QMetaObject::invokeMethod(this, &CertListPage::takeLoaded, Qt::QueuedConnection);
+    });
+}
+
+void CertListPage::takeLoaded() {
+    if (!m_loader)
+        return; // a wake-up of a load that was stopped
+    if (m_commandDepth > 0) {
+        QTimer::singleShot(kRetryMs, this, &CertListPage::takeLoaded);
+        return;
+    }
+    if (m_sinceStep.isValid() && m_sinceStep.elapsed() < kStepMs) {
+        if (!m_stepQueued) {
+            m_stepQueued = true;
+            QTimer::singleShot(kStepMs - static_cast<int>(m_sinceStep.elapsed()), this, [this] {
+                m_stepQueued = false;
+                takeLoaded();
+            });
+        }
+        return;
+    }
+    m_sinceStep.start();
+    StoreStepLoader::Step step = m_loader->take();
+    if (step.opened && !m_traits.emptyBeforeOpen) {
+        m_model->clear();
+        m_store->beginStepOpen();
+    }
+    if (!step.entries.empty()) {
+        std::vector<CertContextPtr> contexts;
+        contexts.reserve(step.entries.size());
+        for (const auto& e : step.entries)
+            contexts.push_back(e.ctx);
+        m_store->appendEntries(step.entries);
+        m_model->appendRows(contexts);
+    }
+    if (!step.statuses.empty()) {
+        std::vector<QString> texts;
+        texts.reserve(step.statuses.size());
+        for (const auto& status : step.statuses)
+            texts.push_back(QString::fromUtf8(status.data(), static_cast<qsizetype>(status.size())));
+        m_model->setStatuses(static_cast<int>(step.statusFrom), texts);
+    }
+    if (step.finished)
+        endLoad();
+}
+
+void CertListPage::endLoad() {
+    m_loader.reset();
+    m_loading = false;
+    emit listLoaded();
+}
+
+void CertListPage::waitUntilLoaded() {
+    while (m_loader)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
+
+void CertListPage::loadWhole() {
     m_loading = true;
     bool opened = false;
     if (m_traits.emptyBeforeOpen) {
@@ -124,8 +223,7 @@ void CertListPage::checkRows(const std::vector<int>& rows, bool online) {
 }
 
 bool CertListPage::onCommand(int id) {
-    if (m_loading)
-        return true; // the load ends before the page takes commands
+    CommandScope scope(m_commandDepth);
     switch (id) {
     case ID_CERT_OPEN:
         openRow(m_selected);
@@ -205,8 +303,7 @@ void CertListPage::setSelected(int row, bool mergeMenu) {
 }
 
 void CertListPage::showContextMenu(int row, const QPoint& globalPos) {
-    if (m_loading)
-        return;
+    CommandScope scope(m_commandDepth);
     setSelected(row, false);
     QMenu* menu = menus::loadPopup(row >= 0 ? m_traits.rowMenu : m_traits.spaceMenu, 0, this);
     if (row >= 0)
@@ -241,9 +338,7 @@ void CertListPage::deleteSelected() {
 void CertListPage::checkSelected() {
     if (!selectedCert())
         return;
-    m_loading = true;
     checkRows({m_selected}, true); // always online, whatever the setting
-    m_loading = false;
 }
 
 void CertListPage::renameSelected() {

@@ -5,16 +5,27 @@
 //
 // `selected` is the row the user last clicked or right-clicked (or moved to with the keyboard),
 // -1 for none; every command works on it alone, even when several rows are highlighted, and it
-// keeps its value across reloads. While a load runs the page takes no commands.
+// keeps its value across reloads.
+//
+// A load reads the store on a worker (StoreStepLoader) and appends the rows in batches, so the
+// first screen of a large store shows at once; the revocation status follows row by row. Rows
+// already there take commands meanwhile; a refresh stops the load and starts it again. While a
+// command's dialog is open no rows arrive, so a certificate the command holds stays valid.
 #pragma once
 
 #include "CertListView.h"
+
 #include "Page.h"
 #include "UserPrompt.h"
+#include <QElapsedTimer>
 
 #include <memory>
+#include <vector>
 
 class CCertStore;
+namespace yx {
+class StoreStepLoader;
+}
 class CDigitalCertificate;
 
 namespace yx {
@@ -58,7 +69,13 @@ public:
     CCertStore& store() const { return *m_store; }
 
     // Re-reads the store into the list, with the revocation status where the page shows it.
+    // Returns at once; listLoaded() tells when it has ended. A load under way is restarted.
     void loadList();
+    // Runs the event loop until the load under way has ended (at once when none is).
+    void waitUntilLoaded();
+    // Loads the whole store, then checks revocation, before returning (with a progress dialog
+    // for online checks), the way loads went before: kept for comparison in the benchmark.
+    static void setLoadWhole(bool whole);
 
     bool onCommand(int id) override;
 
@@ -114,6 +131,10 @@ private:
     void markViewMode(QMenu* menu) const;
     // CRL checks of store rows, results into the status column.
     void checkRows(const std::vector<int>& rows, bool online);
+    void loadWhole();
+    // Takes what the loader has read so far into the store and the list.
+    void takeLoaded();
+    void endLoad();
 
     Traits m_traits;
     std::unique_ptr<CCertStore> m_store;
@@ -121,6 +142,13 @@ private:
     CertListView* m_view;
     int m_selected = -1;
     bool m_loading = false;
+    int m_commandDepth = 0;    // commands running (their dialogs may spin the event loop)
+    QElapsedTimer m_sinceStep; // since the last step of the load under way
+    bool m_stepQueued = false;
+    std::unique_ptr<StoreStepLoader> m_loader;
+    // Stopped loads whose worker may still be inside one check (a CRL fetch waits for its
+    // time-out): a refresh does not wait for them; they are joined once done, or with the page.
+    std::vector<std::unique_ptr<StoreStepLoader>> m_stopped;
 };
 
 } // namespace yx

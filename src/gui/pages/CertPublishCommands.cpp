@@ -85,7 +85,9 @@ void run(int commandId, int pageIndex, CDigitalCertificate* cert, QWidget* owner
         const int rc = publish ? publisher.publish(kind, *cert, dialog.trust(), db, detail)
                                : publisher.withdraw(*cert, db, detail);
         failures += rc != 0;
-        report += (report.empty() ? "" : "\n") + nss::outcomeMessage(publish, rc, db, detail);
+        if (!report.empty()) // not "\n" + text: GCC 12 warns falsely on it (-Wrestrict, GCC bug 105651)
+            report += '\n';
+        report += nss::outcomeMessage(publish, rc, db, detail);
     }
     const MsgIcon icon = failures == 0                                 ? MsgIcon::Information
                          : failures == static_cast<int>(chosen.size()) ? MsgIcon::Error

@@ -11,6 +11,7 @@
 #include "shell/MainFrame.h"
 #include "shell/QtChineseChrome.h"
 #include "shell/SingleInstance.h"
+#include "shell/StartTiming.h"
 
 #include <QApplication>
 
@@ -53,6 +54,7 @@ std::optional<int> ShellApp::initInstance(const QStringList& args) {
     installFrameCommands(*m_frame);
     QObject::connect(m_instance.get(), &SingleInstance::activationRequested, m_frame.get(),
                      &MainFrame::bringToFront);
+    watchFirstPaint(m_frame.get());
     m_frame->show();
     return std::nullopt;
 }

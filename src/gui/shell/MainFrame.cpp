@@ -55,11 +55,11 @@ bool isOneOf(int id, std::initializer_list<int> ids) {
 
 } // namespace
 
-MainFrame::MainFrame(const PageFactory& factory, QWidget* parent) : QMainWindow(parent) {
+MainFrame::MainFrame(const PageFactory& factory, QWidget* parent) : QMainWindow(parent), m_factory(factory) {
     setWindowTitle(QString::fromUtf8(kFrameTitle));
     setWindowIcon(art::icon(IDI_MAINFRAME));
     buildMenuBar();
-    buildPanel(factory);
+    buildPanel();
     buildTray();
     // F1 opens the help file, as the help menu does.
     auto* help = new QShortcut(QKeySequence::HelpContents, this);
@@ -87,7 +87,7 @@ void MainFrame::buildMenuBar() {
     }
 }
 
-void MainFrame::buildPanel(const PageFactory& factory) {
+void MainFrame::buildPanel() {
     m_panel = new NavigationPanel(this);
     m_panel->setObjectName(QString::number(AFX_IDW_PANE_FIRST));
     setCentralWidget(m_panel);
@@ -105,23 +105,36 @@ void MainFrame::buildPanel(const PageFactory& factory) {
         m_panel->setItemBitmap(i, item.bitmap);
         m_panel->setItemRect(i, item.left, item.top, item.right, item.bottom);
         m_panel->setItemText(i, QString::fromUtf8(item.text));
-        Page* page = factory ? factory(i, m_panel) : nullptr;
-        if (page) {
-            page->setMenuBarHost(this);
-            page->hide();
-        }
-        m_pages[static_cast<size_t>(i)] = page;
-        if (auto* lifecycle = qobject_cast<LifecyclePage*>(page)) {
-            // A certificate the site handed out goes to the page of its store, which stays hidden
-            // so that the site keeps its place.
-            connect(lifecycle, &LifecyclePage::importRequested, this,
-                    [this](int target, const QString& path) {
-                        if (auto* certPage = qobject_cast<CertListPage*>(this->page(target)))
-                            certPage->importFile(path);
-                    });
-        }
-        m_panel->attachPage(i, page);
     }
+    m_panel->setPageSource([this](int index) { makePage(index); });
+    if (qEnvironmentVariableIntValue("YAOXIA_EAGER_PAGES") == 1)
+        for (int i = 0; i < kPageCount; ++i)
+            makePage(i);
+}
+
+Page* MainFrame::makePage(int index) {
+    if (index < 0 || index >= kPageCount)
+        return nullptr;
+    Page*& slot = m_pages[static_cast<size_t>(index)];
+    if (slot || !m_factory)
+        return slot;
+    Page* page = m_factory(index, m_panel);
+    if (!page)
+        return nullptr;
+    slot = page;
+    page->setMenuBarHost(this);
+    page->hide();
+    page->setGeometry(m_panel->pageRect());
+    if (auto* lifecycle = qobject_cast<LifecyclePage*>(page)) {
+        // A certificate the site handed out goes to the page of its store, which stays hidden
+        // so that the site keeps its place.
+        connect(lifecycle, &LifecyclePage::importRequested, this, [this](int target, const QString& path) {
+            if (auto* certPage = qobject_cast<CertListPage*>(this->page(target)))
+                certPage->importFile(path);
+        });
+    }
+    m_panel->attachPage(index, page);
+    return page;
 }
 
 void MainFrame::buildTray() {
@@ -143,7 +156,8 @@ void MainFrame::buildTray() {
 }
 
 Page* MainFrame::page(int index) const {
-    return index >= 0 && index < kPageCount ? m_pages[static_cast<size_t>(index)] : nullptr;
+    // Building a page on demand does not change what the frame is, only when the work is done.
+    return const_cast<MainFrame*>(this)->makePage(index);
 }
 
 int MainFrame::currentPageIndex() const {

@@ -30,6 +30,9 @@ public:
     NavigationPanel* panel() const { return m_panel; }
     TrayIcon* trayIcon() const { return m_tray; }
     QMenu* trayMenu() const { return m_trayMenu; }
+    // The page of `index`, built now if nobody has reached it yet. Pages are built when first
+    // shown or asked for, so the window shows without waiting for them (YAOXIA_EAGER_PAGES=1
+    // builds them all beforehand, the way start-up went before: kept for comparison).
     Page* page(int index) const;
     int currentPageIndex() const;
     Page* currentPage() const { return page(currentPageIndex()); }
@@ -78,7 +81,8 @@ protected:
 
 private:
     void buildMenuBar();
-    void buildPanel(const PageFactory& factory);
+    void buildPanel();
+    Page* makePage(int index);
     void buildTray();
     void onMenuTriggered(QAction* action);
     void showAbout();
@@ -88,6 +92,7 @@ private:
     NavigationPanel* m_panel = nullptr;
     TrayIcon* m_tray = nullptr;
     QMenu* m_trayMenu = nullptr;
+    PageFactory m_factory;
     std::array<Page*, kPageCount> m_pages{};
     std::map<int, std::function<void()>> m_handlers;
     std::function<void()> m_firstShowAction;

@@ -6,6 +6,7 @@
 #include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTimer>
 #include <QTimerEvent>
 #include <QToolTip>
 
@@ -182,6 +183,8 @@ void NavigationPanel::paintEvent(QPaintEvent*) {
     const QPoint title = titlePosition();
     painter.drawText(QRect(title, QSize(qMax(0, w - title.x()), qMax(0, h - title.y()))),
                      Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, titleText(m_selected));
+    if (m_showAfterPaint)
+        QTimer::singleShot(0, this, &NavigationPanel::showPendingPage);
 }
 
 void NavigationPanel::resizeEvent(QResizeEvent* event) {
@@ -201,21 +204,42 @@ void NavigationPanel::resizeEvent(QResizeEvent* event) {
     update(QRect(0, 0, w, pageRect().top()));
     // The first layout activates the first page; while the panel is still being shown, that
     // waits until it is visible, so the page is really on screen when it is activated.
-    if (m_firstLayout && itemCount() > 0 && isVisible()) {
-        m_firstLayout = false;
-        showSelectedPage();
-    }
+    if (m_firstLayout && itemCount() > 0 && isVisible())
+        firstLayout();
 }
 
 void NavigationPanel::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    if (m_firstLayout && itemCount() > 0) {
-        m_firstLayout = false;
+    if (m_firstLayout && itemCount() > 0)
+        firstLayout();
+}
+
+void NavigationPanel::firstLayout() {
+    m_firstLayout = false;
+    if (page(m_selected) || !m_pageSource) {
         showSelectedPage();
+        return;
     }
+    // The first page is still to be built (it holds a web browser): the window paints its frame
+    // first and the page follows right after that paint, or soon in any case.
+    m_showAfterPaint = true;
+    update();
+    QTimer::singleShot(kLatestFirstPageMs, this, &NavigationPanel::showPendingPage);
+}
+
+void NavigationPanel::showPendingPage() {
+    if (!m_showAfterPaint)
+        return;
+    m_showAfterPaint = false;
+    showSelectedPage();
 }
 
 void NavigationPanel::showSelectedPage() {
+    if (!page(m_selected) && m_pageSource) {
+        m_pageSource(m_selected);
+        if (Page* made = page(m_selected))
+            made->setGeometry(pageRect());
+    }
     Page* current = page(m_selected);
     for (const Item& item : m_items) {
         if (item.page && item.page != current)
@@ -246,6 +270,7 @@ void NavigationPanel::mouseReleaseEvent(QMouseEvent* event) {
         const int hit = hitTest(event->position().toPoint());
         if (hit >= 0) {
             m_selected = hit;
+            m_showAfterPaint = false; // this page replaces the one still waiting to be shown
             showSelectedPage();
             update();
             updateCursor(event->position().toPoint());

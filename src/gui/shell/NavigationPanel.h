@@ -10,6 +10,7 @@
 #include <QWidget>
 
 #include <array>
+#include <functional>
 #include <vector>
 
 namespace yx {
@@ -44,6 +45,9 @@ public:
     void setItemRect(int index, int left, int top, int right, int bottom);
     void setItemText(int index, const QString& text);
     void attachPage(int index, Page* page);
+    // Makes the page of an item that has none when the item is first shown (the source attaches
+    // it), so pages are built as the user reaches them.
+    void setPageSource(std::function<void(int index)> source) { m_pageSource = std::move(source); }
 
     int selectedIndex() const { return m_selected; }
     Page* page(int index) const;
@@ -102,12 +106,17 @@ private:
     const QPixmap& pixmapFor(Bitmap& bitmap);
     void tile(QPainter& painter, Bitmap& bitmap, const QRect& area);
     void showSelectedPage();
+    void firstLayout();
+    void showPendingPage();
     void updateCursor(const QPoint& pos);
 
     std::array<Bitmap, DecorationCount> m_decor;
     std::vector<Item> m_items;
+    std::function<void(int)> m_pageSource;
     int m_selected = 0;
     bool m_firstLayout = true;
+    bool m_showAfterPaint = false; // the first page waits for the first paint
+    static constexpr int kLatestFirstPageMs = 200;
     int m_timerId = 0;
 };
 

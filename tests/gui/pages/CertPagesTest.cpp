@@ -71,6 +71,7 @@ private slots:
         QCOMPARE(fillOne(kind, cert), 0);
         showPage(makePage(kind));
         page->activate();
+        page->waitUntilLoaded();
         leftClick(page.get(), page->model()->rowCount() - 1);
         const QString dir = u(files->path()) + QLatin1Char('/');
         // The PFX export dialog asks for a password twice; the certificate export dialog for the path.
@@ -108,6 +109,7 @@ private slots:
         QCOMPARE(fillOne(kind, pki->make("张伟", Kind::NoCrl)), 0);
         showPage(makePage(kind));
         page->activate();
+        page->waitUntilLoaded();
         leftClick(page.get(), 0);
         answerNextDialog({{1013, QStringLiteral("签名用")}});
         page->onCommand(yx::res::ID_CERT_PROPERTIES);
@@ -115,10 +117,12 @@ private slots:
         answerNextDialog({{1013, QStringLiteral("不要")}}, false); // cancel changes nothing
         page->onCommand(yx::res::ID_CERT_PROPERTIES);
         page->onCommand(yx::res::ID_CERT_REFRESH);
+        page->waitUntilLoaded();
         QCOMPARE(page->model()->text(0, 3), QStringLiteral("签名用"));
         answerNextDialog({{1013, QString()}});
         page->onCommand(yx::res::ID_CERT_PROPERTIES);
         page->onCommand(yx::res::ID_CERT_REFRESH);
+        page->waitUntilLoaded();
         QCOMPARE(page->model()->text(0, 3), QString());
         QVERIFY(prompt->messages.empty());
     }
@@ -137,13 +141,16 @@ private slots:
         QCOMPARE(fillOne(kind, pki->make("李娜", Kind::NoCrl)), 0);
         showPage(makePage(kind));
         page->activate();
+        page->waitUntilLoaded();
         const int rows = page->model()->rowCount();
         leftClick(page.get(), 0);
         prompt->answer(yx::MsgAnswer::Cancel);
         page->onCommand(yx::res::ID_CERT_DELETE);
+        page->waitUntilLoaded();
         QCOMPARE(page->model()->rowCount(), rows);
         prompt->answer(yx::MsgAnswer::Ok);
         page->onCommand(yx::res::ID_CERT_DELETE);
+        page->waitUntilLoaded();
         QCOMPARE(prompt->messages.size(), size_t(deletes ? 2 : 0));
         QCOMPARE(page->model()->rowCount(), deletes ? rows - 1 : rows);
         if (kind == Ca) // nor a CRL check
@@ -159,12 +166,14 @@ private slots:
         showPage(makePage(Personal));
         setOnlineChecks(false);
         page->activate();
+        page->waitUntilLoaded();
         QCOMPARE(page->model()->text(0, 4), QStringLiteral("未知")); // nothing cached, nothing fetched
         QCOMPARE(page->model()->text(3, 4), QStringLiteral("无CRL"));
         QCOMPARE(pki->server.totalRequests(), 0);
 
         setOnlineChecks(true);
         page->onCommand(yx::res::ID_CERT_REFRESH);
+        page->waitUntilLoaded();
         QCOMPARE(page->model()->text(0, 4), QStringLiteral("有效"));
         QCOMPARE(page->model()->text(1, 4), QStringLiteral("已吊销"));
         QCOMPARE(page->model()->text(2, 4), QStringLiteral("错误"));
@@ -173,6 +182,7 @@ private slots:
         setOnlineChecks(false);
         pki->server.resetCounts();
         page->onCommand(yx::res::ID_CERT_REFRESH);
+        page->waitUntilLoaded();
         QCOMPARE(page->model()->text(1, 4), QStringLiteral("已吊销"));
         QCOMPARE(pki->server.totalRequests(), 0);
     }
@@ -181,6 +191,7 @@ private slots:
     void personalImportReportsEveryResult() {
         showPage(makePage(Personal));
         page->activate();
+        page->waitUntilLoaded();
         auto good = pki->make("赵敏", Kind::NoCrl);
         const std::string dir = files->path();
         const QString okFile = u(writeFile(
@@ -206,6 +217,7 @@ private slots:
             loaded.clear();
             answerNextDialog({{1016, c.path}, {1015, c.password}});
             page->onCommand(yx::res::ID_CERT_IMPORT);
+            page->waitUntilLoaded();
             QCOMPARE(messageTexts(*prompt), QStringList{c.message});
             QCOMPARE(loaded.count(), c.reloads);
         }
@@ -215,6 +227,7 @@ private slots:
     void otherDirectoryImportAddsTheChosenCertificate() {
         showPage(makePage(Other));
         page->activate();
+        page->waitUntilLoaded();
         auto found = std::make_shared<Issued>(pki->make("目录用户", Kind::NoCrl, "dir@example.cn"));
         onNextModal([found](QDialog* d) {
             auto* search = qobject_cast<CDlgLdapSearch*>(d);
@@ -236,6 +249,7 @@ private slots:
             click(d, 1);
         });
         page->onCommand(yx::res::ID_CERT_IMPORT_LDAP);
+        page->waitUntilLoaded();
         QCOMPARE(messageTexts(*prompt), QStringList{QStringLiteral("导入证书成功！")});
         QCOMPARE(page->model()->rowCount(), 1);
         QCOMPARE(page->model()->text(0, 0), QStringLiteral("目录用户"));
@@ -244,6 +258,7 @@ private slots:
     void otherDroppedCertificateFileIsImported() {
         showPage(makePage(Other));
         page->activate();
+        page->waitUntilLoaded();
         const QString path =
             u(writeFile(files->path(), "friend.CRT", pki->make("拖进来的", Kind::NoCrl).pem()));
         auto prefilled = std::make_shared<QString>();
@@ -262,6 +277,7 @@ private slots:
         QDropEvent drop(QPointF(viewport->rect().center()), Qt::CopyAction, &mime, Qt::LeftButton,
                         Qt::NoModifier);
         QApplication::sendEvent(viewport, &drop);
+        page->waitUntilLoaded();
         QTRY_COMPARE(*prefilled, path);
         QTRY_COMPARE(page->model()->rowCount(), 1);
         QCOMPARE(page->model()->text(0, 0), QStringLiteral("拖进来的"));

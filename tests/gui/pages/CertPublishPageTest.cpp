@@ -47,6 +47,7 @@ private slots:
     void publishWithTheTickedTrustThenWithdraw() {
         FirefoxHome home;
         page->activate();
+        page->waitUntilLoaded();
         leftClick(page.get(), 0);
         yxtest::ModalScript publish;
         publish.on(res::IDD_PUBLISH_CERT, [](QDialog* d) {
@@ -97,6 +98,7 @@ private slots:
         yxtest::writeFile(home.file(".thunderbird"), "profiles.ini",
                           "[Profile0]\nName=work\nIsRelative=0\nPath=" + db.path() + "\n");
         page->activate();
+        page->waitUntilLoaded();
         leftClick(page.get(), 0);
         struct Case {
             const char* answer;
