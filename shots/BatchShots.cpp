@@ -4,8 +4,8 @@
 
 #include "CertList.h"
 #include "CertStore.h"
-#include "dialogs/DlgBatchProgress.h"
-#include "dialogs/DlgEncryptFile.h"
+#include "encryption/DlgBatchProgress.h"
+#include "encryption/DlgEncryptFile.h"
 
 #include <QDir>
 #include <QFile>

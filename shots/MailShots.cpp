@@ -6,12 +6,12 @@
 #include "../tests/gui/pages/CertPageFixture.h"
 #include "GbkText.h"
 #include "OEEmailAcc.h"
-#include "dialogs/DlgLdapBatchCon.h"
-#include "dialogs/DlgSetContactCerts.h"
-#include "dialogs/MailDialogIds.h"
-#include "pages/MailListModel.h"
-#include "pages/MailListView.h"
-#include "pages/SecureMailPage.h"
+#include "mail/DlgLdapBatchCon.h"
+#include "mail/DlgSetContactCerts.h"
+#include "mail/MailDialogIds.h"
+#include "mail/MailListModel.h"
+#include "mail/MailListView.h"
+#include "mail/SecureMailPage.h"
 
 #include <QTest>
 

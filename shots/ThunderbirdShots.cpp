@@ -6,9 +6,9 @@
 #include "../tests/gui/pages/CertPageFixture.h"
 #include "CertPublisher.h"
 #include "ThunderbirdProfileKit.h"
-#include "pages/MailListModel.h"
-#include "pages/MailListView.h"
-#include "pages/SecureMailPage.h"
+#include "mail/MailListModel.h"
+#include "mail/MailListView.h"
+#include "mail/SecureMailPage.h"
 
 #include <QTest>
 

@@ -1,9 +1,9 @@
 #include "DlgImportSystemCert.h"
 
-#include "CertResultList.h"
 #include "CertStore.h"
 #include "DigitalCertificate.h"
-#include "MailDialogKit.h"
+#include "directory/CertResultList.h"
+#include "mail/MailDialogKit.h"
 
 #include <QDialogButtonBox>
 #include <QHBoxLayout>

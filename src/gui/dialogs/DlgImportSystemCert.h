@@ -3,7 +3,7 @@
 // current row when the keyboard moved it); OK and "查看证书" follow it.
 #pragma once
 
-#include "MailDialogIds.h"
+#include "mail/MailDialogIds.h"
 
 #include <QDialog>
 #include <QString>

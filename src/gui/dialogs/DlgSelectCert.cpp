@@ -1,9 +1,9 @@
 #include "DlgSelectCert.h"
 
-#include "CertResultList.h"
 #include "CertStore.h"
 #include "DialogKit.h"
-#include "EncDialogIds.h"
+#include "directory/CertResultList.h"
+#include "encryption/EncDialogIds.h"
 
 #include <QDialogButtonBox>
 #include <QHBoxLayout>

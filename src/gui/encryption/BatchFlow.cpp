@@ -3,14 +3,13 @@
 #include "CertList.h"
 #include "DecryptOperation.h"
 #include "DigitalCertificate.h"
+#include "DlgBatchProgress.h"
+#include "DlgDecryptFile.h"
+#include "DlgEncryptFile.h"
+#include "DlgEnterPassword.h"
 #include "FilePathHelpers.h"
 #include "ResourceIds.h"
 #include "SafeFile.h"
-#include "dialogs/DialogKit.h"
-#include "dialogs/DlgBatchProgress.h"
-#include "dialogs/DlgDecryptFile.h"
-#include "dialogs/DlgEncryptFile.h"
-#include "dialogs/DlgEnterPassword.h"
 #include "dialogs/DialogKit.h"
 
 namespace yx {

@@ -1,10 +1,10 @@
 #include "DecryptFlow.h"
 
+#include "DlgDecryptFile.h"
+#include "DlgEncProgress.h"
+#include "DlgEnterPassword.h"
 #include "FilePathHelpers.h"
 #include "dialogs/DialogKit.h"
-#include "dialogs/DlgDecryptFile.h"
-#include "dialogs/DlgEncProgress.h"
-#include "dialogs/DlgEnterPassword.h"
 
 #include <cstdio>
 

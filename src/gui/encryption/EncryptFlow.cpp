@@ -2,11 +2,11 @@
 
 #include "CertList.h"
 #include "DigitalCertificate.h"
+#include "DlgEncProgress.h"
+#include "DlgEncryptFile.h"
 #include "FilePathHelpers.h"
 #include "ResourceIds.h"
 #include "dialogs/DialogKit.h"
-#include "dialogs/DlgEncProgress.h"
-#include "dialogs/DlgEncryptFile.h"
 
 namespace yx {
 

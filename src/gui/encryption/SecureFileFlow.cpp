@@ -1,6 +1,6 @@
 #include "SecureFileFlow.h"
 
-#include "dialogs/DlgSecureFileProp.h"
+#include "DlgSecureFileProp.h"
 
 namespace yx {
 

@@ -1,10 +1,10 @@
 #include "CertListModel.h"
 
 #include "Artwork.h"
-#include "CertPublishCommands.h"
 #include "CertStore.h"
 #include "DigitalCertificate.h"
 #include "ResourceIds.h"
+#include "publish/CertPublishCommands.h"
 #include "viewer/CertIcons.h"
 
 #include <QBrush>

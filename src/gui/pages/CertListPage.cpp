@@ -2,7 +2,6 @@
 
 #include "CertListChecker.h"
 #include "CertListModel.h"
-#include "CertPublishCommands.h"
 #include "CertStore.h"
 #include "DigitalCertificate.h"
 #include "LocalPath.h"
@@ -10,10 +9,11 @@
 #include "ResourceIds.h"
 #include "Settings.h"
 #include "StoreStepLoader.h"
+#include "certfiles/DlgExportCert.h"
+#include "certfiles/DlgImportCert.h"
 #include "dialogs/DialogKit.h"
-#include "dialogs/DlgExportCert.h"
 #include "dialogs/DlgFriendlyName.h"
-#include "dialogs/DlgImportCert.h"
+#include "publish/CertPublishCommands.h"
 
 #include <QAction>
 #include <QCoreApplication>

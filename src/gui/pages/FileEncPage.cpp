@@ -4,7 +4,7 @@
 #include "LocalPath.h"
 #include "MenuResources.h"
 #include "ResourceIds.h"
-#include "dialogs/ConfigDialog.h"
+#include "config/ConfigDialog.h"
 #include "dialogs/DialogKit.h"
 #include "encryption/BatchFlow.h"
 #include "encryption/DecryptFlow.h"

@@ -2,7 +2,7 @@
 
 #include "CertStore.h"
 #include "ResourceIds.h"
-#include "dialogs/DlgLdapSearch.h"
+#include "directory/DlgLdapSearch.h"
 
 namespace yx {
 

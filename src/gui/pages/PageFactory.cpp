@@ -5,7 +5,7 @@
 #include "LifecyclePage.h"
 #include "OtherPeopleCertPage.h"
 #include "PersonalCertPage.h"
-#include "SecureMailPage.h"
+#include "mail/SecureMailPage.h"
 
 namespace yx {
 

@@ -3,9 +3,9 @@
 #include "CertStore.h"
 #include "PfxFile.h"
 #include "ResourceIds.h"
+#include "certfiles/DlgExportPfx.h"
+#include "certfiles/DlgImportPfx.h"
 #include "dialogs/DialogKit.h"
-#include "dialogs/DlgExportPfx.h"
-#include "dialogs/DlgImportPfx.h"
 
 namespace yx {
 

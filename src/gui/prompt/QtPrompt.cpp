@@ -1,9 +1,9 @@
 #include "QtPrompt.h"
 
+#include "FileFilter.h"
+#include "InputBlocker.h"
 #include "LocalPath.h"
 #include "ProgramStart.h"
-#include "prompt/FileFilter.h"
-#include "prompt/InputBlocker.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>

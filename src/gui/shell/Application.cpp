@@ -1,17 +1,17 @@
 #include "Application.h"
 
 #include "Artwork.h"
+#include "CommandLine.h"
+#include "FrameCommands.h"
 #include "LocalPath.h"
+#include "MainFrame.h"
+#include "QtChineseChrome.h"
 #include "ResourceIds.h"
 #include "Settings.h"
+#include "SingleInstance.h"
+#include "StartTiming.h"
 #include "UserPrompt.h"
 #include "prompt/QtPrompt.h"
-#include "shell/CommandLine.h"
-#include "shell/FrameCommands.h"
-#include "shell/MainFrame.h"
-#include "shell/QtChineseChrome.h"
-#include "shell/SingleInstance.h"
-#include "shell/StartTiming.h"
 
 #include <QApplication>
 

@@ -7,7 +7,7 @@
 #include "ResourceIds.h"
 #include "SafeFile.h"
 #include "UserPrompt.h"
-#include "dialogs/ConfigDialog.h"
+#include "config/ConfigDialog.h"
 #include "encryption/BatchFlow.h"
 #include "encryption/EncryptFlow.h"
 #include "encryption/SecureFileFlow.h"

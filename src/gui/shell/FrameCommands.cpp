@@ -1,10 +1,10 @@
 #include "FrameCommands.h"
 
+#include "MainFrame.h"
 #include "ResourceIds.h"
-#include "dialogs/ConfigDialog.h"
-#include "dialogs/DlgChangeBackupPassword.h"
+#include "certfiles/DlgChangeBackupPassword.h"
+#include "config/ConfigDialog.h"
 #include "pages/Page.h"
-#include "shell/MainFrame.h"
 #include "update/UpdateController.h"
 
 namespace yx {

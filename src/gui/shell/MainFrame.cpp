@@ -1,16 +1,16 @@
 #include "MainFrame.h"
 
 #include "Artwork.h"
+#include "MakerInfo.h"
 #include "MenuResources.h"
+#include "NavigationPanel.h"
 #include "ResourceIds.h"
 #include "Settings.h"
 #include "ShellHelpers.h"
+#include "TrayIcon.h"
 #include "UserPrompt.h"
 #include "pages/CertListPage.h"
 #include "pages/LifecyclePage.h"
-#include "shell/MakerInfo.h"
-#include "shell/NavigationPanel.h"
-#include "shell/TrayIcon.h"
 #include "widgets/AboutDialog.h"
 
 #include <QAction>

@@ -4,9 +4,9 @@
 #include "MakerUpdateKey.h"
 #include "ResourceIds.h"
 #include "UpdateResult.h"
+#include "UpdateWindow.h"
 #include "UserPrompt.h"
 #include "shell/MainFrame.h"
-#include "update/UpdateWindow.h"
 
 #include <QApplication>
 

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "UpdateCommon.h"
-#include "update/UpdateWindow.h"
+#include "UpdateWindow.h"
 
 #include <QObject>
 #include <QPointer>

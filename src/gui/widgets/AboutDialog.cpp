@@ -1,9 +1,9 @@
 #include "AboutDialog.h"
 
 #include "Artwork.h"
+#include "LinkStatic.h"
 #include "ResourceIds.h"
 #include "shell/MakerInfo.h"
-#include "widgets/LinkStatic.h"
 
 #include <QDialogButtonBox>
 #include <QGridLayout>

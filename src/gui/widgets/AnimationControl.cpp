@@ -1,6 +1,6 @@
 #include "AnimationControl.h"
 
-#include "dialogs/MailDialogIds.h"
+#include "mail/MailDialogIds.h"
 
 #include <QPainter>
 #include <QPainterPath>

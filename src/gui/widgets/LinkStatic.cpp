@@ -1,7 +1,7 @@
 #include "LinkStatic.h"
 
+#include "BrowserCommand.h"
 #include "UserPrompt.h"
-#include "widgets/BrowserCommand.h"
 
 #include <QApplication>
 #include <QEnterEvent>

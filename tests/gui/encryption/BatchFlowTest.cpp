@@ -5,8 +5,8 @@
 #include "FileEncTestKit.h"
 
 #include "ResourceIds.h"
-#include "dialogs/DlgBatchProgress.h"
-#include "dialogs/EncDialogIds.h"
+#include "encryption/DlgBatchProgress.h"
+#include "encryption/EncDialogIds.h"
 #include "shell/CommandLine.h"
 
 #include <QTreeWidget>

@@ -2,10 +2,10 @@
 // its password dialog (an empty password refused), and the decrypt flow end to end.
 #include "EncTestKit.h"
 
-#include "dialogs/DlgDecryptFile.h"
-#include "dialogs/DlgSecureFileProp.h"
-#include "dialogs/EncDialogIds.h"
 #include "encryption/DecryptFlow.h"
+#include "encryption/DlgDecryptFile.h"
+#include "encryption/DlgSecureFileProp.h"
+#include "encryption/EncDialogIds.h"
 #include "encryption/SecureFileFlow.h"
 
 #include <QComboBox>

@@ -2,8 +2,8 @@
 // (button and close box). The question after a decryption is tested with the decrypt flow.
 #include "EncTestKit.h"
 
-#include "dialogs/DlgEncProgress.h"
-#include "dialogs/EncDialogIds.h"
+#include "encryption/DlgEncProgress.h"
+#include "encryption/EncDialogIds.h"
 
 #include <QPushButton>
 

@@ -3,11 +3,11 @@
 #include "EncTestKit.h"
 
 #include "DecryptHeadReader.h"
-#include "dialogs/DlgEncryptFile.h"
-#include "dialogs/DlgProtectPassword.h"
+#include "config/EncCertTab.h"
 #include "dialogs/DlgSelectCert.h"
-#include "dialogs/EncCertTab.h"
-#include "dialogs/EncDialogIds.h"
+#include "encryption/DlgEncryptFile.h"
+#include "encryption/DlgProtectPassword.h"
+#include "encryption/EncDialogIds.h"
 #include "encryption/EncryptFlow.h"
 
 #include <QCheckBox>

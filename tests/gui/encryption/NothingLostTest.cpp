@@ -7,7 +7,7 @@
 #include "LocalPath.h"
 #include "ResourceIds.h"
 #include "SafeFile.h"
-#include "dialogs/EncDialogIds.h"
+#include "encryption/EncDialogIds.h"
 #include "pages/FileEncPage.h"
 #include "shell/Application.h"
 #include "shell/CommandLine.h"

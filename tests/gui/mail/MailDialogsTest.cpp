@@ -10,13 +10,13 @@
 #include "FoxmailContact.h"
 #include "PropertyRecords.h"
 #include "dialogs/DialogIds.h"
-#include "dialogs/DlgAccountCert.h"
-#include "dialogs/DlgAccountSignCert.h"
-#include "dialogs/DlgLdapBatchCon.h"
-#include "dialogs/DlgSetContactCert.h"
-#include "dialogs/DlgSetContactCerts.h"
-#include "dialogs/EncDialogIds.h"
-#include "dialogs/MailDialogIds.h"
+#include "encryption/EncDialogIds.h"
+#include "mail/DlgAccountCert.h"
+#include "mail/DlgAccountSignCert.h"
+#include "mail/DlgLdapBatchCon.h"
+#include "mail/DlgSetContactCert.h"
+#include "mail/DlgSetContactCerts.h"
+#include "mail/MailDialogIds.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -10,11 +10,11 @@
 
 #include "GbkText.h"
 #include "OEEmailAcc.h"
-#include "dialogs/EncDialogIds.h"
-#include "dialogs/MailDialogIds.h"
-#include "pages/MailListModel.h"
-#include "pages/MailListView.h"
-#include "pages/SecureMailPage.h"
+#include "encryption/EncDialogIds.h"
+#include "mail/MailDialogIds.h"
+#include "mail/MailListModel.h"
+#include "mail/MailListView.h"
+#include "mail/SecureMailPage.h"
 
 #include <QFile>
 #include <QListView>

@@ -9,11 +9,11 @@
 
 #include "PrefsJs.h"
 #include "ThunderbirdProfiles.h"
-#include "dialogs/EncDialogIds.h"
-#include "dialogs/MailDialogIds.h"
-#include "pages/MailListModel.h"
-#include "pages/MailListView.h"
-#include "pages/SecureMailPage.h"
+#include "encryption/EncDialogIds.h"
+#include "mail/MailDialogIds.h"
+#include "mail/MailListModel.h"
+#include "mail/MailListView.h"
+#include "mail/SecureMailPage.h"
 
 #include <QtTest>
 

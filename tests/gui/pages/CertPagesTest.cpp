@@ -2,7 +2,7 @@
 // the page kinds (export with its suffix rule, rename, delete); what one kind alone does follows:
 // the revocation status from cache or network, the PFX import results, directory import, a drop.
 #include "CertPageFixture.h"
-#include "dialogs/DlgLdapSearch.h"
+#include "directory/DlgLdapSearch.h"
 #include "pages/CaCertPage.h"
 #include "pages/OtherPeopleCertPage.h"
 #include "pages/PersonalCertPage.h"

@@ -5,7 +5,7 @@
 #include "RecordingPrompt.h"
 
 #include "ResourceIds.h"
-#include "dialogs/EncDialogIds.h"
+#include "encryption/EncDialogIds.h"
 #include "pages/FileEncPage.h"
 
 #include <QListView>

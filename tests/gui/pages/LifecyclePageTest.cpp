@@ -12,7 +12,7 @@
 #include "ResourceIds.h"
 #include "Settings.h"
 #include "TestPki.h"
-#include "dialogs/ConfigDialogIds.h"
+#include "config/ConfigDialogIds.h"
 #include "dialogs/DialogIds.h"
 #include "pages/SiteBrowser.h"
 #include "shell/FrameCommands.h"

@@ -1,0 +1,117 @@
+#include "ThunderbirdMail.h"
+
+#include "CertPublisher.h"
+#include "DigitalCertificate.h"
+#include "DiskCertStore.h"
+#include "DlgAccountCert.h"
+#include "DlgSetContactCert.h"
+#include "IdentityCerts.h"
+#include "PropertyRecords.h"
+#include "ResultCodes.h"
+#include "UserPrompt.h"
+
+#include <memory>
+
+namespace yx {
+namespace {
+
+QString accountName(const nss::TbIdentity& id) {
+    const std::string who = id.identity.fullName.empty() ? id.identity.id : id.identity.fullName;
+    return QString::fromStdString(who + " (" + id.profile.profile + ")");
+}
+
+// The user's own certificate the profile names by `nickname`, as a certificate of `store`.
+CDigitalCertificate* ownCertNamed(const nss::NssDatabase& profile, const std::string& nickname,
+                                  CMyCertStore& store) {
+    const nss::Bytes der = nss::profileCertByNickname(profile, nickname);
+    return der.empty() ? nullptr : store.FindByThumb(DiskCertStore::entryIdOf(der));
+}
+
+std::unique_ptr<CDigitalCertificate> certOf(const nss::Bytes& der) {
+    auto cert = std::make_unique<CDigitalCertificate>(reinterpret_cast<const char*>(der.data()),
+                                                      static_cast<int>(der.size()), CDigitalCertificate::DER);
+    return cert->getPCCERT() ? std::move(cert) : nullptr;
+}
+
+} // namespace
+
+std::vector<MailListModel::Row> ThunderbirdMail::accountRows() {
+    m_identities = nss::thunderbirdIdentities(nss::userHome());
+    std::vector<MailListModel::Row> rows;
+    for (const nss::TbIdentity& id : m_identities)
+        rows.push_back({{accountName(id), QString::fromStdString(id.identity.email)}, 0});
+    return rows;
+}
+
+std::vector<MailListModel::Row> ThunderbirdMail::contactRows() {
+    m_contacts.clear();
+    std::vector<MailListModel::Row> rows;
+    for (const nss::NssDatabase& profile : nss::thunderbirdProfiles(nss::userHome())) {
+        const std::set<std::string> withCert = nss::profileCertAddresses(profile); // one opening per profile
+        for (nss::TbContact& c : nss::thunderbirdContacts(profile)) {
+            const bool hasCert = withCert.count(QString::fromStdString(c.email).toLower().toStdString()) > 0;
+            rows.push_back(
+                {{QString::fromStdString(c.name), QString::fromStdString(c.email)}, hasCert ? 1 : 0});
+            m_contacts.push_back(std::move(c));
+        }
+    }
+    return rows;
+}
+
+void ThunderbirdMail::configureAccount(int row, QWidget* parent) {
+    if (row < 0 || row >= static_cast<int>(m_identities.size()))
+        return;
+    const nss::TbIdentity& id = m_identities[static_cast<size_t>(row)];
+    CEmailAccount account;
+    account.getProperty(CEmailAccount::kAccountName)
+        ->getBuf()
+        .Attachstr(accountName(id).toStdString().c_str());
+    account.getProperty(CEmailAccount::kEmailAddress)->getBuf().Attachstr(id.identity.email.c_str());
+    CMyCertStore& own = account.getCertStore();
+    own.OpenCertStore();
+    account.setSignCert(ownCertNamed(id.profile, id.identity.signingCert, own));
+    account.setCrytpCert(ownCertNamed(id.profile, id.identity.encryptionCert, own));
+
+    CDlgAccountCert dialog(&account, parent);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    CDigitalCertificate* sign = dialog.GetSignCert();
+    CDigitalCertificate* crypt = dialog.GetCryptCert();
+    if (!crypt && sign && sign->isCryptUse())
+        crypt = sign;
+    // What the identity has already is not written again.
+    if (sign == account.getSignCert())
+        sign = nullptr;
+    if (crypt == account.getCryptCert())
+        crypt = nullptr;
+    if (!sign && !crypt)
+        return;
+    nss::CertPublisher publisher(nss::promptPasswordAsker(parent));
+    std::string detail;
+    const int rc = nss::setIdentityCerts(publisher, id.profile, id.identity.id, sign, crypt, detail);
+    showMessage(nss::identityOutcomeMessage(rc, id.profile, detail),
+                rc == nss::kOk ? MsgIcon::Information : MsgIcon::Warning, MsgButtons::Ok, parent);
+}
+
+bool ThunderbirdMail::configureContact(int row, QWidget* parent) {
+    if (row < 0 || row >= static_cast<int>(m_contacts.size()))
+        return false;
+    const nss::TbContact& c = m_contacts[static_cast<size_t>(row)];
+    const auto found = nss::profileCertsForEmail(c.profile, c.email);
+    std::unique_ptr<CDigitalCertificate> current = found.empty() ? nullptr : certOf(found.front());
+    CDlgSetContactCert dialog(current.get(), QString::fromStdString(c.email), parent);
+    if (dialog.exec() != QDialog::Accepted || dialog.GetCert() == current.get())
+        return false;
+    nss::CertPublisher publisher(nss::promptPasswordAsker(parent));
+    std::string detail;
+    CDigitalCertificate* chosen = dialog.GetCert();
+    const bool publish = chosen != nullptr;
+    const int rc = publish ? publisher.publish(nss::CertKind::OtherPeople, *chosen, {}, c.profile, detail)
+                           : publisher.withdraw(*current, c.profile, detail);
+    if (rc != nss::kOk && rc != nss::kAlreadyPresent)
+        showMessage(nss::outcomeMessage(publish, rc, c.profile, detail), MsgIcon::Warning, MsgButtons::Ok,
+                    parent);
+    return rc == nss::kOk;
+}
+
+} // namespace yx

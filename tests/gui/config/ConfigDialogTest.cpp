@@ -1,0 +1,135 @@
+// The configuration dialog's own decisions: OK writes the chosen radios and site, a changed site
+// keeps its key, and a failed write keeps the dialog open.
+#include "../encryption/FileEncTestKit.h"
+#include "DialogDriver.h"
+#include "GuiTestEnv.h"
+#include "RecordingPrompt.h"
+
+#include "Registry.h"
+#include "Settings.h"
+#include "config/ConfigDialog.h"
+#include "config/ConfigDialogIds.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QtTest>
+
+using namespace yx;
+using namespace yxtest;
+
+namespace {
+
+const QString kRoot = QStringLiteral("Software\\KavexCorp\\岚川数字钥匣");
+
+std::string setting(const char* section, const char* entry) {
+    return settings::GetProfileString(section, entry, "<missing>");
+}
+
+void writeSite(const std::string& key, const std::string& url, const std::string& name) {
+    QVERIFY(settings::WriteProfileString("ServiceURL\\" + key, "Value", url));
+    QVERIFY(settings::WriteProfileString("ServiceURL\\" + key, "Description", name));
+}
+
+// Clicks a radio button on its indicator, as the label does not reach across the whole row.
+void clickRadio(QWidget* dialog, int id) {
+    QRadioButton* radio = control<QRadioButton>(dialog, id);
+    QTest::mouseClick(radio, Qt::LeftButton, {}, QPoint(radio->height() / 2, radio->height() / 2));
+}
+
+// Turns both start-up switches on by mouse, each on its own tab, and ends on the site tab.
+void clickBothSwitchesOn(CConfigDialog* dialog) {
+    for (const auto& [tab, id] :
+         {std::pair{0, res::IDC_UPDATE_CHECK_ON}, std::pair{1, res::IDC_CRL_ONLINE}}) {
+        dialog->tabs()->setCurrentIndex(tab);
+        clickRadio(dialog, id);
+        QVERIFY(control<QRadioButton>(dialog, id)->isChecked());
+    }
+    dialog->tabs()->setCurrentIndex(2);
+}
+
+QComboBox* siteCombo(QWidget* dialog) {
+    return control<QComboBox>(dialog, res::IDC_RA_SITE_LIST);
+}
+
+QStringList comboTexts(QComboBox* combo) {
+    QStringList texts;
+    for (int i = 0; i < combo->count(); ++i)
+        texts << combo->itemText(i);
+    return texts;
+}
+
+} // namespace
+
+class ConfigDialogTest : public QObject, public FreshGuiTest {
+    Q_OBJECT
+private slots:
+    void init() { startTest(); }
+    void cleanup() { endTest(); }
+
+    void okWritesTheChosenRadiosAndSite();
+    void modifyingASiteKeepsItsKey();
+    void failedWriteKeepsTheDialogOpen();
+};
+
+void ConfigDialogTest::okWritesTheChosenRadiosAndSite() {
+    writeSite("00000000", "https://ra.one.example/", "第一站");
+    writeSite("00000001", "https://ra.two.example/", "第二站");
+    QVERIFY(settings::WriteProfileString("ServiceURL", "Default", "00000000"));
+    CConfigDialog dialog;
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    clickBothSwitchesOn(&dialog);
+    siteCombo(&dialog)->setCurrentIndex(1);
+    click(&dialog, res::IDOK);
+    QCOMPARE(setting("UpdateConfig", "StartUpCheckNew"), std::string("1"));
+    QCOMPARE(setting("Common", "SartOnlineCRLCheck"), std::string("1"));
+    QCOMPARE(setting("ServiceURL", "Default"), std::string("00000001"));
+    QVERIFY(settings::onlineCrlCheck());
+    QVERIFY(settings::startUpCheckNew());
+}
+
+void ConfigDialogTest::modifyingASiteKeepsItsKey() {
+    writeSite("00000000", "https://ra.one.example/", "第一站");
+    writeSite("00000001", "https://ra.two.example/", "第二站");
+    QVERIFY(settings::WriteProfileString("ServiceURL", "Default", "00000000"));
+    CConfigDialog dialog;
+    dialog.show();
+    siteCombo(&dialog)->setCurrentIndex(1);
+    ModalScript script;
+    script.on(res::IDD_RA_SITE, [](QDialog* d) {
+        QCOMPARE(textOf(d, res::IDC_RA_SITE_URL), QStringLiteral("https://ra.two.example/"));
+        QCOMPARE(textOf(d, res::IDC_RA_SITE_NAME), QStringLiteral("第二站"));
+        control<QLineEdit>(d, res::IDC_RA_SITE_URL)->setText(QStringLiteral("https://ra.two.example/new"));
+        control<QLineEdit>(d, res::IDC_RA_SITE_NAME)->clear(); // an empty name becomes the URL
+        click(d, res::IDOK);
+    });
+    click(&dialog, res::IDC_RA_SITE_MODIFY);
+    QVERIFY2(script.waitFinished(), qPrintable(script.failure()));
+    QCOMPARE(comboTexts(siteCombo(&dialog)), QStringList({"第一站", "https://ra.two.example/new"}));
+    QCOMPARE(siteCombo(&dialog)->currentIndex(), 0);
+    click(&dialog, res::IDOK);
+    QCOMPARE(setting("ServiceURL\\00000001", "Value"), std::string("https://ra.two.example/new"));
+    QCOMPARE(setting("ServiceURL\\00000001", "Description"), std::string("https://ra.two.example/new"));
+    QCOMPARE(
+        reg::subkeys(reg::Hive::CurrentUser, (kRoot + QStringLiteral("\\ServiceURL")).toStdString()).size(),
+        size_t(2));
+}
+
+void ConfigDialogTest::failedWriteKeepsTheDialogOpen() {
+    // A registry file that cannot be read is never replaced: every write fails.
+    const QString hive = QString::fromStdString(reg::hiveFilePath(reg::Hive::CurrentUser));
+    QVERIFY(QDir().mkpath(hive));
+    CConfigDialog dialog;
+    dialog.show();
+    click(&dialog, res::IDOK);
+    YX_EXPECT_ONE_MESSAGE(*m_prompt, "配置保存失败，请检查钥匣的数据文件夹是否可以写入。", "钥匣",
+                          MsgIcon::Error, MsgButtons::Ok);
+    QVERIFY(dialog.isVisible());
+    QCOMPARE(dialog.result(), int(QDialog::Rejected));
+}
+
+QTEST_MAIN(ConfigDialogTest)
+#include "ConfigDialogTest.moc"
