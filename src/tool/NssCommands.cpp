@@ -109,7 +109,7 @@ int setIdentity(const ToolArgs& args, const Selection& sel) {
     const auto all = nss::thunderbirdIdentities(nss::userHome());
     const auto index = parseIndex(args.at(3));
     if (sel.kind != nss::CertKind::Personal || !index || *index >= static_cast<int>(all.size()))
-        return usageError();
+        return usageError(kUsage);
     std::optional<std::string> password;
     if (args.has("password") && !(password = passwordOption(args, "password")))
         return 2;

@@ -1,7 +1,7 @@
 // Publishing from the certificate pages: the dialog lists the databases of a Firefox-like home
 // (a usable and a legacy profile), and what is ticked reaches the database, checked with certutil.
 #include "../../nss/NssTestDb.h"
-#include "CertPageFixture.h"
+#include "../pages/CertPageFixture.h"
 #include "GuiTestEnv.h"
 #include "pages/CaCertPage.h"
 #include "pages/PersonalCertPage.h"
