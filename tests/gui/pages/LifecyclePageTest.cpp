@@ -4,6 +4,7 @@
 // offered for import.
 #include "pages/LifecyclePage.h"
 #include "CertStore.h"
+#include "DataPaths.h"
 #include "DialogDriver.h"
 #include "GuiTestEnv.h"
 #include "HttpTestServer.h"
@@ -262,7 +263,7 @@ void LifecyclePageTest::downloadedCertificateIsOfferedForImport() {
     page()->browser()->navigate(QUrl(QString::fromStdString(m_server->url("/ca.cer"))));
     QVERIFY2(script.waitFinished(), qPrintable(script.failure()));
 
-    const QString saved = QDir(m_env->root()).filePath(QStringLiteral("Downloads/ca.cer"));
+    const QString saved = QString::fromStdString(yx::paths::downloadDir() + "/ca.cer");
     QCOMPARE(prefilled, saved);
     QCOMPARE(yxtest::readFile(saved.toStdString()), der);
     QVERIFY(!m_prompt->messages.empty());
