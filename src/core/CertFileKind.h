@@ -11,7 +11,7 @@ enum class CertFileKind {
     NotCertificate, // no certificate file extension, or a .pem file that holds no certificate
     Pfx,            // .pfx, .p12
     CaCertificate,  // .cer, .crt, .der, .pem holding a CA certificate (basic constraints)
-    Certificate,    // .cer, .crt, .der, .pem holding any other certificate; .cer, .crt, .der that do not parse
+    Certificate, // .cer, .crt, .der, .pem holding any other certificate; .cer, .crt, .der that do not parse
 };
 
 // By the file's extension (any case), then for certificate files by their content (DER or PEM).

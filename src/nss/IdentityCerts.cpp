@@ -1,10 +1,10 @@
 #include "IdentityCerts.h"
 
 #include "DigitalCertificate.h"
-#include "ResultCodes.h"
 #include "NssUserDb.h"
 #include "PrefsJsWriter.h"
 #include "ProfileLock.h"
+#include "ResultCodes.h"
 #include "SafeFile.h"
 #include "ThunderbirdProfiles.h"
 

@@ -5,7 +5,6 @@
 #include "SafeFile.h"
 #include "UpdateResult.h"
 
-
 namespace yx::update {
 namespace {
 

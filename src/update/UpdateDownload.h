@@ -27,5 +27,4 @@ DownloadOutcome downloadUpdate(const UpdateManifest& manifest, const std::string
 // "yaoxia-<version>" when it has none.
 std::string downloadFileName(const UpdateManifest& manifest);
 
-
 } // namespace yx::update

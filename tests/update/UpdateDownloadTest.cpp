@@ -57,7 +57,8 @@ TEST(UpdateDownloadTest, AFileOfTheSameNameStays) {
         parseManifest(yxtest::releaseManifest("1.2.0", http.url("/r/yaoxia-1.2.0.tar.gz"), payload));
     ASSERT_TRUE(manifest);
     const std::string mine = yx::paths::downloadDir() + "/yaoxia-1.2.0.tar.gz";
-    ASSERT_TRUE(yx::paths::ensureDir(yx::paths::downloadDir()) && yx::atomicWriteFile(mine, std::string("mine")));
+    ASSERT_TRUE(yx::paths::ensureDir(yx::paths::downloadDir()) &&
+                yx::atomicWriteFile(mine, std::string("mine")));
     const auto out = downloadUpdate(*manifest, yx::paths::downloadDir(), nullptr, {});
     EXPECT_EQ(out.code, 0);
     EXPECT_EQ(out.savedPath, yx::paths::downloadDir() + "/yaoxia-1.2.0 (2).tar.gz");

@@ -2,10 +2,10 @@
 // and the menu command decide between window, message and silence; the window downloads on its
 // worker, keeps only a verified file, and can be cancelled.
 #include "update/UpdateWindow.h"
+#include "DataPaths.h"
 #include "GuiTestEnv.h"
 #include "RecordingPrompt.h"
 #include "ResourceIds.h"
-#include "DataPaths.h"
 #include "SafeFile.h"
 #include "Settings.h"
 #include "UpdateResult.h"
