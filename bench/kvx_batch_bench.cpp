@@ -4,6 +4,7 @@
 // figure is the best of 3 rounds, the two ways alternating, so other work on a shared machine
 // weighs on both alike. Encryption is one cipher chain per file, so it is where files in
 // parallel gain; a decryption already spreads one file over the cores.
+#include "BenchRecipient.h"
 #include "CertList.h"
 #include "CertStore.h"
 #include "DigitalCertificate.h"
@@ -26,33 +27,6 @@
 
 namespace {
 
-// A self-signed certificate with its key in the personal store of the data root.
-yx::X509Ptr makeRecipient() {
-    yx::EvpPkeyPtr key(EVP_RSA_gen(2048));
-    yx::X509Ptr x(X509_new());
-    X509_set_version(x.get(), 2);
-    ASN1_INTEGER_set(X509_get_serialNumber(x.get()), 1);
-    X509_NAME_add_entry_by_txt(X509_get_subject_name(x.get()), "CN", MBSTRING_UTF8,
-                               reinterpret_cast<const unsigned char*>("Batch"), -1, -1, 0);
-    X509_set_issuer_name(x.get(), X509_get_subject_name(x.get()));
-    X509_gmtime_adj(X509_getm_notBefore(x.get()), 0);
-    X509_gmtime_adj(X509_getm_notAfter(x.get()), 86400);
-    X509_set_pubkey(x.get(), key.get());
-    X509_sign(x.get(), key.get(), EVP_sha256());
-    unsigned char* der = nullptr;
-    const int n = i2d_X509(x.get(), &der);
-    std::vector<unsigned char> certDer(der, der + n);
-    OPENSSL_free(der);
-    PKCS8_PRIV_KEY_INFO* p8 = EVP_PKEY2PKCS8(key.get());
-    unsigned char* p = nullptr;
-    const int pn = i2d_PKCS8_PRIV_KEY_INFO(p8, &p);
-    std::vector<unsigned char> keyDer(p, p + pn);
-    OPENSSL_free(p);
-    PKCS8_PRIV_KEY_INFO_free(p8);
-    yx::makeDiskStoreBackend("my")->add(certDer, keyDer, std::nullopt, "");
-    return x;
-}
-
 template <typename Job> double seconds(Job job) {
     const auto t0 = std::chrono::steady_clock::now();
     job();
@@ -69,7 +43,7 @@ int main(int argc, char** argv) {
         return 1;
     const std::string dir = tmpl;
     ::setenv("YAOXIA_HOME", (dir + "/home").c_str(), 1);
-    yx::X509Ptr recipient = makeRecipient();
+    yx::X509Ptr recipient = bench::makeRecipient("Batch");
     CCertList list;
     list.Add(new CDigitalCertificate(yx::CertContext::fromX509(recipient.get())), true);
 

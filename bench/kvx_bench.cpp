@@ -5,6 +5,7 @@
 // twice: piece by piece on one thread (the previous way) and in chunks through its cipher
 // threads. A small file is run as well to show that the engine's memory does not grow with the
 // file.
+#include "BenchRecipient.h"
 #include "CertList.h"
 #include "CertStore.h"
 #include "DecryptOperation.h"
@@ -86,33 +87,6 @@ void makeFile(const std::string& path, size_t megabytes) {
     std::fclose(f);
 }
 
-// A self-signed certificate with its key in the personal store of the data root.
-yx::X509Ptr makeRecipient() {
-    yx::EvpPkeyPtr key(EVP_RSA_gen(2048));
-    yx::X509Ptr x(X509_new());
-    X509_set_version(x.get(), 2);
-    ASN1_INTEGER_set(X509_get_serialNumber(x.get()), 1);
-    X509_NAME_add_entry_by_txt(X509_get_subject_name(x.get()), "CN", MBSTRING_UTF8,
-                               reinterpret_cast<const unsigned char*>("Bench"), -1, -1, 0);
-    X509_set_issuer_name(x.get(), X509_get_subject_name(x.get()));
-    X509_gmtime_adj(X509_getm_notBefore(x.get()), 0);
-    X509_gmtime_adj(X509_getm_notAfter(x.get()), 86400);
-    X509_set_pubkey(x.get(), key.get());
-    X509_sign(x.get(), key.get(), EVP_sha256());
-    unsigned char* der = nullptr;
-    const int n = i2d_X509(x.get(), &der);
-    std::vector<unsigned char> certDer(der, der + n);
-    OPENSSL_free(der);
-    PKCS8_PRIV_KEY_INFO* p8 = EVP_PKEY2PKCS8(key.get());
-    unsigned char* p = nullptr;
-    const int pn = i2d_PKCS8_PRIV_KEY_INFO(p8, &p);
-    std::vector<unsigned char> keyDer(p, p + pn);
-    OPENSSL_free(p);
-    PKCS8_PRIV_KEY_INFO_free(p8);
-    yx::makeDiskStoreBackend("my")->add(certDer, keyDer, std::nullopt, "");
-    return x;
-}
-
 void row(const char* what, size_t mb, const Measure& m) {
     const double size = static_cast<double>(mb);
     std::printf("  %-30s %7.1f MB/s cpu  %7.1f MB/s wall   peak RSS %6.1f MB%s\n", what, size / m.cpuSeconds,
@@ -131,7 +105,7 @@ int main(int argc, char** argv) {
     ::setenv("YAOXIA_HOME", (dir + "/home").c_str(), 1);
     Silent silent;
     yx::setPrompt(&silent);
-    yx::X509Ptr recipient = makeRecipient();
+    yx::X509Ptr recipient = bench::makeRecipient("Bench");
     unsigned char rawKey[24];
     RAND_bytes(rawKey, sizeof rawKey);
     char keyHex[49];
