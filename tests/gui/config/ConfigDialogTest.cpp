@@ -1,17 +1,16 @@
 // The configuration dialog's own decisions: OK writes the chosen radios and site, a changed site
-// keeps its key, and a failed write keeps the dialog open.
-#include "../encryption/FileEncTestKit.h"
-#include "DialogDriver.h"
-#include "GuiTestEnv.h"
-#include "RecordingPrompt.h"
+// keeps its key, and a failed write keeps the dialog open. The add-site fields take no more than
+// the site list can store and read back: 255 bytes as the registry keeps them (GBK), so a Chinese
+// name stops at 127 characters.
+#include "../encryption/EncTestKit.h"
 
 #include "Registry.h"
 #include "Settings.h"
 #include "config/ConfigDialog.h"
 #include "config/ConfigDialogIds.h"
+#include "config/RaSiteDialog.h"
 
 #include <QComboBox>
-#include <QDir>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTabWidget>
@@ -72,6 +71,7 @@ private slots:
     void okWritesTheChosenRadiosAndSite();
     void modifyingASiteKeepsItsKey();
     void failedWriteKeepsTheDialogOpen();
+    void siteFieldsStopAtWhatFits();
 };
 
 void ConfigDialogTest::okWritesTheChosenRadiosAndSite() {
@@ -129,6 +129,26 @@ void ConfigDialogTest::failedWriteKeepsTheDialogOpen() {
                           MsgIcon::Error, MsgButtons::Ok);
     QVERIFY(dialog.isVisible());
     QCOMPARE(dialog.result(), int(QDialog::Rejected));
+}
+
+void ConfigDialogTest::siteFieldsStopAtWhatFits() {
+    struct Case {
+        int id;
+        QString typed;
+        qsizetype kept;
+    };
+    const Case cases[] = {
+        {res::IDC_RA_SITE_NAME, QString(200, QChar(0x5C9A)), 127}, // "岚": two bytes each
+        {res::IDC_RA_SITE_URL, QStringLiteral("https://") + QString(300, QLatin1Char('a')), 255},
+    };
+    for (const Case& c : cases) {
+        CRaSiteDialog dialog(QStringLiteral("添加定制的RA网站"), QString(), QString());
+        auto* edit = dialog.findChild<QLineEdit*>(QString::number(c.id));
+        QVERIFY(edit);
+        for (QChar ch : c.typed) // typed one character at a time, as the keyboard does
+            edit->insert(QString(ch));
+        QCOMPARE(edit->text().size(), c.kept);
+    }
 }
 
 QTEST_MAIN(ConfigDialogTest)

@@ -2,16 +2,22 @@
 // results of both hosts, and the worker: a cancelled or destroyed dialog abandons its search.
 #include "DialogDriver.h"
 #include "GuiTestEnv.h"
-#include "LdapTestDirectory.h"
 
+#include "DigitalCertificate.h"
+#include "DirectorySearch.h"
 #include "Settings.h"
+#include "TestPki.h"
 #include "directory/DlgLdapSearch.h"
 
 #include <QCheckBox>
 #include <QTreeWidget>
 #include <QtTest>
 
+#include <atomic>
 #include <chrono>
+#include <condition_variable>
+#include <map>
+#include <mutex>
 #include <thread>
 
 using namespace yxtest;
@@ -32,6 +38,78 @@ enum Id {
 
 const std::string kHostA = "ldap://dir-a.test:389/o=ca";
 const std::string kHostB = "ldap://dir-b.test:1389/";
+
+// A directory that answers the search dialog instead of an LDAP server: per host a result code
+// and certificates, its calls counted, and a gate that holds queries to play a slow server.
+// Certificates it hands out count themselves, so tests see who deleted them.
+class CountedCert : public CDigitalCertificate {
+public:
+    explicit CountedCert(const Bytes& der)
+        : CDigitalCertificate(reinterpret_cast<const char*>(der.data()), static_cast<int>(der.size()), DER) {
+        ++alive;
+    }
+    ~CountedCert() override { --alive; }
+    static inline std::atomic<int> alive{0};
+};
+
+class FakeDirectory {
+public:
+    struct Host {
+        int rc = 0;
+        std::vector<Bytes> certs;
+    };
+
+    // Set up before a search starts; read by the worker.
+    std::map<std::string, Host> hosts;
+
+    int calls() {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_calls;
+    }
+    int waiting() {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_waiting;
+    }
+    void hold() {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_held = true;
+    }
+    void release() {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_held = false;
+        }
+        m_cv.notify_all();
+    }
+
+    yx::directory::HostQuery query() {
+        return
+            [this](const std::string& host, const std::string&, const std::string&, yx::OwnedCerts& found) {
+                {
+                    std::unique_lock<std::mutex> lock(m_mutex);
+                    ++m_calls;
+                    ++m_waiting;
+                    m_cv.wait(lock, [this] { return !m_held; });
+                    --m_waiting;
+                }
+                const auto it = hosts.find(host);
+                if (it == hosts.end())
+                    return 3; // cannot connect
+                if (it->second.rc != 0)
+                    return it->second.rc;
+                for (const Bytes& der : it->second.certs)
+                    found.push_back(std::make_unique<CountedCert>(der));
+                return 0;
+            };
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_cv;
+    int m_calls = 0;
+    int m_waiting = 0;
+    bool m_held = false;
+};
 
 } // namespace
 
@@ -70,15 +148,9 @@ private slots:
     void initTestCase() {
         QVERIFY(yx::settings::WriteProfileString("Directory", "HostA", kHostA));
         QVERIFY(yx::settings::WriteProfileString("Directory", "HostB", kHostB));
-        CertProfile profile;
-        profile.cn = "张三";
-        profile.email = "zhang@example.cn";
-        m_zhang = m_ca.issue(profile).der();
-        profile.keyIndex = 2;
-        m_zhang2 = m_ca.issue(profile).der();
-        profile.cn = "李四";
-        profile.email = "li@example.cn";
-        m_li = m_ca.issue(profile).der();
+        m_zhang = m_ca.issue({.cn = "张三", .email = "zhang@example.cn"}).der();
+        m_zhang2 = m_ca.issue({.cn = "张三", .email = "zhang@example.cn", .keyIndex = 2}).der();
+        m_li = m_ca.issue({.cn = "李四", .email = "li@example.cn", .keyIndex = 2}).der();
     }
 
     void init() {
@@ -99,7 +171,7 @@ private slots:
         click(&dlg, kSearch);
         YX_EXPECT_ONE_MESSAGE(m_prompt, "必须输入查询条件!", "钥匣", MsgIcon::Warning, MsgButtons::Ok);
         QVERIFY(!dlg.isSearching());
-        QVERIFY(m_dir->calls().empty());
+        QCOMPARE(m_dir->calls(), 0);
         QVERIFY(dlg.isVisible());
     }
 

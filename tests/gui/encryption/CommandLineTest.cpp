@@ -1,26 +1,16 @@
 // The command-line operations: the text rebuilt from the argument vector, the switch table, paths
 // reaching their operation intact, "/M" composing the mail with xdg-email (and what a missing mail
 // program gives), and an operation beside a running interactive instance.
-#include "DialogDriver.h"
-#include "FileEncTestKit.h"
-#include "GuiTestEnv.h"
-#include "RecordingPrompt.h"
+#include "EncTestKit.h"
 
 #include "ResourceIds.h"
-#include "Settings.h"
-#include "config/ConfigDialog.h"
 #include "config/ConfigDialogIds.h"
 #include "dialogs/DialogKit.h"
-#include "encryption/DlgSecureFileProp.h"
 #include "encryption/EncDialogIds.h"
-#include "pages/FileEncPage.h"
 #include "shell/Application.h"
 #include "shell/CommandLine.h"
 #include "shell/SingleInstance.h"
 
-#include <QDir>
-#include <QLabel>
-#include <QTabWidget>
 #include <QTreeWidget>
 #include <QtTest>
 

@@ -1,9 +1,9 @@
-// Shared by the file-encryption dialog tests: certificates in the stores, encrypted files made by
-// the engine, driving modal dialogs by their ids, and a prompt that notes the thread of each call.
+// Shared by the file-encryption tests: a fresh data root and prompt for each test, the user's own
+// certificate set as the default encryption certificate, other people's as further recipients,
+// and encrypted files made by the engine.
 #pragma once
 
 #include "CertList.h"
-#include "CertStore.h"
 #include "DialogDriver.h"
 #include "DigitalCertificate.h"
 #include "EncryptionEngine.h"
@@ -12,33 +12,68 @@
 #include "RecordingPrompt.h"
 #include "Settings.h"
 
-#include <QAbstractButton>
-#include <QApplication>
-#include <QDialog>
-#include <QElapsedTimer>
-#include <QFileInfo>
-#include <QLineEdit>
-#include <QPointer>
-#include <QTest>
-#include <QThread>
-#include <QTimer>
+#include <QtTest>
 
 #include <openssl/x509v3.h>
 
-#include <functional>
 #include <memory>
 #include <string>
+
+namespace yxtest {
+
+// A CA and the people of the tests. Call inside a data root (YAOXIA_HOME set).
+class FileEncPeople {
+public:
+    // The user's own certificate, with key, in the personal store; made the default encryption
+    // certificate when `makeDefault`. Returns its thumbprint text.
+    std::string addOwnCertificate(const std::string& cn, const std::string& email, bool makeDefault = true) {
+        const Issued own = m_ca.issue({.cn = cn, .email = email, .keyIndex = 1});
+        const std::string thumb = thumbOf(own);
+        if (!addToStore("my", own) ||
+            (makeDefault && !yx::settings::WriteProfileString("DefaultEncCert", "CertHash", thumb)))
+            qFatal("cannot fill the personal store");
+        return thumb;
+    }
+
+    // Someone else's certificate (no key) in the other-people store.
+    void addOtherPerson(const std::string& cn, const std::string& email, int keyIndex = 2) {
+        if (!addToStore("other", m_ca.issue({.cn = cn, .email = email, .keyIndex = keyIndex})))
+            qFatal("cannot fill the other-people store");
+    }
+
+private:
+    TestCa m_ca{"文件加密测试CA", 0};
+};
+
+// A data root and a recording prompt made fresh for each test function. The test class derives
+// from QObject and this, and calls startTest() in init() and endTest() in cleanup().
+class FreshGuiTest {
+protected:
+    void startTest() {
+        m_env = std::make_unique<ScopedGuiEnv>();
+        m_prompt = std::make_unique<RecordingPrompt>();
+    }
+    void endTest() {
+        m_prompt.reset();
+        m_env.reset();
+    }
+
+    std::unique_ptr<ScopedGuiEnv> m_env;
+    std::unique_ptr<RecordingPrompt> m_prompt;
+};
+
+} // namespace yxtest
 
 namespace enctest {
 
 using yxtest::Bytes;
-using yxtest::Issued;
-using ThreadNotingPrompt = yxtest::RecordingPrompt;
 using yxtest::click;
 using yxtest::control;
+using yxtest::Issued;
 using yxtest::onModal;
 using yxtest::q;
 using yxtest::s;
+using yxtest::thumbOf;
 using yxtest::typeInto;
 
 // The user's own certificates (personal store, with keys) and other people's.
@@ -50,13 +85,11 @@ struct Pki : yxtest::People {
     Issued stranger = person("赵六", "", 5, KU_KEY_ENCIPHERMENT); // nobody holds it
 };
 
-using yxtest::thumbOf;
-
-inline void importPersonal(const Issued& who, const std::string& /*dir*/, const std::string& friendly = "") {
+inline void importPersonal(const Issued& who, const std::string& friendly = "") {
     QVERIFY(yxtest::addToStore("my", who, friendly.empty() ? std::nullopt : std::optional(friendly)));
 }
 
-inline void importOther(const Issued& who, const std::string& /*dir*/) {
+inline void importOther(const Issued& who) {
     QVERIFY(yxtest::addToStore("other", who));
 }
 
@@ -98,30 +131,14 @@ inline bool exists(const std::string& path) {
     return QFileInfo::exists(q(path));
 }
 
-// The set-up the encryption dialog tests share: the test PKI, made once in initTestCase(), and
-// for each test a data root of its own and a prompt that notes threads. A test class derives
-// from QObject and this.
-class EncTestBase {
+// The test PKI, made once in initTestCase(), beside the fresh data root and prompt of each test
+// (startTest() in init(), endTest() in cleanup()).
+class EncTestBase : public yxtest::FreshGuiTest {
 protected:
-    // A fresh data root and prompt; false when the data root could not be made.
-    bool setUpEnv() {
-        m_env = std::make_unique<yxtest::ScopedGuiEnv>();
-        if (!m_env->isValid())
-            return false;
-        m_prompt = std::make_unique<ThreadNotingPrompt>();
-        return true;
-    }
-    void tearDown() {
-        m_prompt.reset();
-        m_env.reset();
-    }
-
     std::string dir() const { return s(m_env->root()); }
     std::string path(const std::string& name) const { return dir() + "/" + name; }
 
     std::unique_ptr<Pki> m_pki;
-    std::unique_ptr<yxtest::ScopedGuiEnv> m_env;
-    std::unique_ptr<ThreadNotingPrompt> m_prompt;
 };
 
 } // namespace enctest

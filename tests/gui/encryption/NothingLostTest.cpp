@@ -1,19 +1,25 @@
 // Flows that must lose nothing: the page's overwrite question is about the file the encryption
 // replaces (".kvx" appended), "/M" mails only a file that was written, recipients are mailed
-// or named, and a file name that is not UTF-8 goes through the command line intact.
-#include "DialogDriver.h"
-#include "FileEncTestKit.h"
+// or named, and a file name that is not UTF-8 goes through the command line intact: paths keep
+// their bytes through the user interface's texts (valid UTF-8 reads as itself, any other byte
+// survives the way there and back, a dropped file's URL gives the name's bytes). Several files
+// from the command line are one job: which argument vectors name several files, and "/M" then
+// "/D" over a selection with a bad file and a kept target among good ones.
+#include "EncTestKit.h"
 
 #include "LocalPath.h"
 #include "ResourceIds.h"
 #include "SafeFile.h"
+#include "encryption/DlgBatchProgress.h"
 #include "encryption/EncDialogIds.h"
 #include "pages/FileEncPage.h"
 #include "shell/Application.h"
 #include "shell/CommandLine.h"
 
-#include <QDialog>
+#include <QTreeWidget>
 #include <QtTest>
+
+#include <algorithm>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -31,6 +37,17 @@ bool writeBytes(const std::string& path, const std::string& bytes) {
         return false;
     const bool ok = ::write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
     return ::close(fd) == 0 && ok;
+}
+
+// Runs the progress window to its end, then reads each row's outcome and closes it.
+void finishJob(QDialog* d, QStringList& rows) {
+    auto* window = qobject_cast<CDlgBatchProgress*>(d);
+    QVERIFY(window);
+    QTRY_VERIFY_WITH_TIMEOUT(window->jobEnded(), 20000);
+    auto* list = control<QTreeWidget>(d, res::IDC_BATCH_FILES);
+    for (int i = 0; i < list->topLevelItemCount(); ++i)
+        rows << list->topLevelItem(i)->text(1);
+    click(d, res::IDCANCEL); // "关闭"
 }
 
 } // namespace
@@ -54,6 +71,11 @@ private slots:
     void recipientsAreMailedOrNamed();
     void mailSubjectReadsAGbkName();
     void nonUtf8NameThroughTheCommandLine();
+    void pathBytesSurviveTheWayThereAndBack();
+    void droppedUrlGivesTheNameBytes();
+    void namesSeveralFiles_data();
+    void namesSeveralFiles();
+    void batchMailThenDecryptASelection();
 
 private:
     std::unique_ptr<FileEncPeople> m_people;
@@ -63,12 +85,9 @@ void NothingLostTest::pageAsksAboutTheFileItWouldReplace_data() {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("existing");
     QTest::addColumn<bool>("asked");
-    QTest::newRow("typed without .kvx, X.kvx there") << "report"
-                                                     << "report.kvx" << true;
-    QTest::newRow("typed without .kvx, only X there") << "report"
-                                                      << "report" << false;
-    QTest::newRow("typed with .kvx") << "report.kvx"
-                                     << "report.kvx" << true;
+    QTest::newRow("typed without .kvx, X.kvx there") << "report" << QStringLiteral("report.kvx") << true;
+    QTest::newRow("typed without .kvx, only X there") << "report" << QStringLiteral("report") << false;
+    QTest::newRow("typed with .kvx") << "report.kvx" << QStringLiteral("report.kvx") << true;
 }
 
 void NothingLostTest::pageAsksAboutTheFileItWouldReplace() {
@@ -172,6 +191,111 @@ void NothingLostTest::nonUtf8NameThroughTheCommandLine() {
     QVERIFY2(m_prompt->shown("加密成功！"),
              m_prompt->messages.empty() ? "" : m_prompt->messages[0].text.c_str());
     QVERIFY(isRegularFile(source + ".kvx"));
+}
+
+void NothingLostTest::pathBytesSurviveTheWayThereAndBack() {
+    struct Case {
+        std::string bytes;
+        QString readsAs; // empty: only the bytes matter
+    };
+    const Case cases[] = {
+        {"/tmp/季度报告.doc", QStringLiteral("/tmp/季度报告.doc")},
+        {"/tmp/\xBC\xBE\xB6\xC8.txt", {}},               // GBK
+        {"/tmp/\xC3\x28 \xE2\x82 \xF0\x9F\x98\x80", {}}, // broken sequences around a valid emoji
+        {"\xED\xA0\x80 \xC0\xAF \xF4\x90\x80\x80", {}},  // encoded surrogate, overlong, beyond U+10FFFF
+        {std::string("a\0b", 3), {}},
+    };
+    for (const Case& c : cases) {
+        const QString text = pathText(c.bytes);
+        QCOMPARE(pathBytes(text), c.bytes);
+        if (!c.readsAs.isEmpty())
+            QCOMPARE(text, c.readsAs);
+    }
+    QCOMPARE(pathText("\xBC\xBE").size(), qsizetype(2)); // one character per foreign byte
+}
+
+void NothingLostTest::droppedUrlGivesTheNameBytes() {
+    const QUrl gbk = QUrl::fromEncoded("file:///tmp/%BC%BE%B6%C8%20a.txt");
+    QCOMPARE(pathBytes(pathOfLocalUrl(gbk)), std::string("/tmp/\xBC\xBE\xB6\xC8 a.txt"));
+    const QUrl utf8 = QUrl::fromLocalFile(QStringLiteral("/tmp/报告 #1.txt"));
+    QCOMPARE(pathOfLocalUrl(utf8), QStringLiteral("/tmp/报告 #1.txt"));
+    QVERIFY(pathOfLocalUrl(QUrl(QStringLiteral("https://example.com/x"))).isEmpty());
+}
+
+void NothingLostTest::namesSeveralFiles_data() {
+    QTest::addColumn<QStringList>("args"); // "@X" stands for the file X the test makes
+    QTest::addColumn<int>("count");        // 0: one file, the single-file reading
+    QTest::addColumn<int>("op");
+    QTest::newRow("switch apart") << QStringList{"/E", "@A", "@B"} << 2 << int(CommandLineOp::Encrypt);
+    QTest::newRow("switch on the first path")
+        << QStringList{"/D@A", "@B"} << 2 << int(CommandLineOp::Decrypt);
+    QTest::newRow("mail") << QStringList{"/M", "@A", "@B", "@A"} << 3 << int(CommandLineOp::Mail);
+    QTest::newRow("one path") << QStringList{"/E", "@A"} << 0 << 0;
+    QTest::newRow("unquoted path with a blank") << QStringList{"/E", "@my", "file"} << 0 << 0;
+    QTest::newRow("existing files, no switch") << QStringList{"@A", "@B"} << 2 << int(CommandLineOp::Decrypt);
+    QTest::newRow("lower-case switch stays one path") << QStringList{"/e", "@A"} << 0 << 0;
+    QTest::newRow("configuration takes no files") << QStringList{"/C", "@A", "@B"} << 0 << 0;
+}
+
+void NothingLostTest::namesSeveralFiles() {
+    QFETCH(QStringList, args);
+    QFETCH(int, count);
+    QFETCH(int, op);
+    const QString root = m_env->root();
+    for (const char* name : {"/A", "/B", "/my file"})
+        QVERIFY(writeText(root + name, "x"));
+    for (QString& arg : args)
+        arg.replace(QLatin1Char('@'), root + QLatin1Char('/'));
+    CommandLineOp got = CommandLineOp::Configure;
+    const QStringList files = yx::severalFiles(args, got);
+    QCOMPARE(files.size(), count);
+    if (count)
+        QCOMPARE(int(got), op);
+}
+
+void NothingLostTest::batchMailThenDecryptASelection() {
+    const QString dir = m_env->root();
+    const QStringList sources = {dir + "/a.txt", dir + "/empty.txt", dir + "/kept.txt", dir + "/c.txt"};
+    QVERIFY(writeText(sources[0], "first"));
+    QVERIFY(writeText(sources[1], ""));
+    QVERIFY(writeText(sources[2], "third"));
+    QVERIFY(writeText(sources[3], "fourth"));
+    QVERIFY(writeText(dir + "/kept.txt.kvx", "keep me"));
+    m_prompt->answer(MsgAnswer::No); // the one overwrite question: keep kept.txt.kvx
+
+    QStringList rows;
+    ModalScript script;
+    script.on(res::IDD_ENCRYPT_FILE, [](QDialog* d) { click(d, res::IDOK); });
+    script.on(res::IDD_BATCH_PROGRESS, [&](QDialog* d) { finishJob(d, rows); });
+    QCOMPARE(runCommandLine(QStringList{"/M"} + sources), 0);
+    QVERIFY2(script.waitFinished(), qPrintable(script.failure()));
+    QCOMPARE(rows.size(), 4);
+    QCOMPARE(rows[0], QStringLiteral("完成"));
+    QCOMPARE(rows[1], QStringLiteral("失败：源文件内容为空！"));
+    QVERIFY(rows[2].startsWith(QStringLiteral("已跳过")));
+    QCOMPARE(rows[3], QStringLiteral("完成"));
+    QVERIFY(!QFile::exists(dir + "/empty.txt.kvx"));
+    QCOMPARE(readAll(dir + "/kept.txt.kvx"), QByteArray("keep me"));
+    // One message with the two encrypted files attached.
+    QCOMPARE(m_prompt->programs.size(), size_t(1));
+    const auto& argv = m_prompt->programs[0].argv;
+    QCOMPARE(std::count(argv.begin(), argv.end(), std::string("--attach")), 2);
+
+    // Back again: the sources are gone, so no question; a damaged file fails alone.
+    QFile::remove(sources[0]);
+    QFile::remove(sources[3]);
+    rows.clear();
+    ModalScript back;
+    back.on(res::IDD_DECRYPT_FILE, [](QDialog* d) { click(d, res::IDOK); });
+    back.on(res::IDD_BATCH_PROGRESS, [&](QDialog* d) { finishJob(d, rows); });
+    QCOMPARE(runCommandLine({"/D", dir + "/a.txt.kvx", dir + "/kept.txt.kvx", dir + "/c.txt.kvx"}), 0);
+    QVERIFY2(back.waitFinished(), qPrintable(back.failure()));
+    QCOMPARE(rows.size(), 3);
+    QCOMPARE(rows[0], QStringLiteral("完成"));
+    QVERIFY(rows[1].startsWith(QStringLiteral("失败：")));
+    QCOMPARE(rows[2], QStringLiteral("完成"));
+    QCOMPARE(readAll(sources[0]), QByteArray("first"));
+    QCOMPARE(readAll(sources[3]), QByteArray("fourth"));
 }
 
 QTEST_MAIN(NothingLostTest)

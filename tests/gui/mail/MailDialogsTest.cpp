@@ -2,10 +2,8 @@
 // each offers, what OK hands back, the default marker and list order of a Foxmail contact's
 // certificates, which message an import or a directory look-up gives, and the batch look-up's
 // worker with its cancel path, against a real directory server.
-#include "DialogDriver.h"
 #include "GuiTestEnv.h"
 #include "MailTestKit.h"
-#include "RecordingPrompt.h"
 
 #include "FoxmailContact.h"
 #include "PropertyRecords.h"
@@ -170,19 +168,16 @@ void MailDialogsTest::accountDialogsOkWithoutChoice() {
     click(&foxmail, IDOK);
     QVERIFY(!foxmail.GetSignCert());
 
-    CDlgAccountSignCert choosing(&account);
-    choosing.show();
+    CDlgAccountSignCert chosen(&account);
+    chosen.show();
     ModalScript script;
-    script.on(IDD_SELECT_CERT, [](QDialog* chooser) {
-        pressRow(chooser, IDC_SELCERT_LIST, 2);
-        click(chooser, IDOK);
-    });
-    click(&choosing, IDC_ACCOUNT_SIGN_ONLY_CHOOSE);
+    script.on(IDD_SELECT_CERT, choosing(IDC_SELCERT_LIST, 2));
+    click(&chosen, IDC_ACCOUNT_SIGN_ONLY_CHOOSE);
     QVERIFY2(script.waitFinished(), qPrintable(script.failure()));
-    QVERIFY(choosing.GetSignCert());
+    QVERIFY(chosen.GetSignCert());
     std::string name;
-    choosing.GetSignCert()->getDisplayName(name);
-    QCOMPARE(byId<QLineEdit>(&choosing, IDC_ACCOUNT_SIGN_NAME)->text(), q(name));
+    chosen.GetSignCert()->getDisplayName(name);
+    QCOMPARE(byId<QLineEdit>(&chosen, IDC_ACCOUNT_SIGN_NAME)->text(), q(name));
 }
 
 // Two certificates: "设为默认值" on the second moves it first and marks it without a space, the
@@ -250,10 +245,8 @@ void MailDialogsTest::contactCertsImports() {
     CDlgSetContactCerts dlg(contact.get());
     dlg.show();
     ModalScript script;
-    script.on(fromDirectory ? IDD_LDAP_RESULT : IDD_IMPORT_SYSTEM_CERT, [fromDirectory](QDialog* list) {
-        pressRow(list, fromDirectory ? IDC_LDAP_RESULT_LIST : IDC_IMPORT_SYSTEM_LIST, 0);
-        click(list, IDOK);
-    });
+    script.on(fromDirectory ? IDD_LDAP_RESULT : IDD_IMPORT_SYSTEM_CERT,
+              choosing(fromDirectory ? IDC_LDAP_RESULT_LIST : IDC_IMPORT_SYSTEM_LIST));
     click(&dlg, fromDirectory ? IDC_CONTACTS_IMPORT_LDAP : IDC_CONTACTS_IMPORT_STORE);
     QVERIFY2(script.waitFinished(), qPrintable(script.failure()));
     QCOMPARE(rowTexts(&dlg, IDC_CONTACT_CERT_LIST), rows);
@@ -279,10 +272,7 @@ void MailDialogsTest::contactCertRemoveAndDirectoryImport() {
     CDlgSetContactCert importing(nullptr, QStringLiteral("li@example.cn"));
     importing.show();
     ModalScript script;
-    script.on(IDD_LDAP_RESULT, [](QDialog* results) {
-        pressRow(results, IDC_LDAP_RESULT_LIST, 0);
-        click(results, IDOK);
-    });
+    script.on(IDD_LDAP_RESULT, choosing(IDC_LDAP_RESULT_LIST));
     click(&importing, IDC_CONTACT_IMPORT_LDAP);
     QVERIFY2(script.waitFinished(), qPrintable(script.failure()));
     QCOMPARE(thumbOf(importing.GetCert()), thumbOf(m_dirLi));

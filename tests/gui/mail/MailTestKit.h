@@ -11,6 +11,8 @@
 #include "Settings.h"
 #include "SlapdFixture.h"
 #include "TestPki.h"
+#include "mail/MailListModel.h"
+#include "mail/MailListView.h"
 
 #include <QAbstractItemView>
 #include <QCheckBox>
@@ -20,6 +22,7 @@
 
 #include <openssl/x509v3.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -122,6 +125,31 @@ inline void pressRow(QWidget* dialog, int listId, int row, Qt::MouseButton butto
     }
     QTest::mouseMove(tree->viewport(), pos);
     QTest::mouseClick(tree->viewport(), button, {}, pos);
+}
+
+// Steps of a ModalScript: press a button; choose a row of a list and press OK.
+inline std::function<void(QDialog*)> pressing(int id) {
+    return [id](QDialog* dialog) { click(dialog, id); };
+}
+inline std::function<void(QDialog*)> choosing(int listId, int row = 0) {
+    return [listId, row](QDialog* dialog) {
+        pressRow(dialog, listId, row);
+        click(dialog, 1); // OK
+    };
+}
+
+// Where a row of the page's list is (-1: beside the items), and clicks there.
+inline QPoint rowPos(yx::MailListView* list, int row) {
+    QAbstractItemView* view = list->currentView();
+    if (row < 0)
+        return QPoint(view->viewport()->width() - 4, view->viewport()->height() - 4);
+    return view->visualRect(list->model()->index(row, 0)).center();
+}
+inline void press(yx::MailListView* list, int row) {
+    QTest::mouseClick(list->currentView()->viewport(), Qt::LeftButton, {}, rowPos(list, row));
+}
+inline void doubleClick(yx::MailListView* list, int row) {
+    QTest::mouseDClick(list->currentView()->viewport(), Qt::LeftButton, {}, rowPos(list, row));
 }
 
 inline QStringList rowTexts(QWidget* dialog, int listId) {

@@ -1,22 +1,22 @@
 // The secure e-mail page: which list shows and which operations the menu bar offers in each
 // state, clicks beside the items, the account and batch flows with the messages they end with
-// (against a real directory server).
+// (against a real directory server), and the Thunderbird entries against a profile made in the
+// test: the chosen identity certificate lands in prefs.js, a contact's in the profile's database.
 #include "../../mail/FoxmailFiles.h"
 #include "../pages/CertPageFixture.h"
-#include "DialogDriver.h"
 #include "GuiTestEnv.h"
 #include "MailTestKit.h"
-#include "RecordingPrompt.h"
 
 #include "GbkText.h"
 #include "OEEmailAcc.h"
+#include "PrefsJs.h"
+#include "ThunderbirdProfileKit.h"
+#include "ThunderbirdProfiles.h"
 #include "encryption/EncDialogIds.h"
 #include "mail/MailDialogIds.h"
 #include "mail/MailListModel.h"
-#include "mail/MailListView.h"
 #include "mail/SecureMailPage.h"
 
-#include <QFile>
 #include <QListView>
 #include <QtTest>
 
@@ -28,21 +28,6 @@ using yx::SecureMailPage;
 using yxtest::ModalScript;
 
 namespace {
-
-QPoint rowPos(yx::MailListView* list, int row) {
-    QAbstractItemView* view = list->currentView();
-    if (row < 0)
-        return QPoint(view->viewport()->width() - 4, view->viewport()->height() - 4);
-    return view->visualRect(list->model()->index(row, 0)).center();
-}
-
-void press(yx::MailListView* list, int row) {
-    QTest::mouseClick(list->currentView()->viewport(), Qt::LeftButton, {}, rowPos(list, row));
-}
-
-void doubleClick(yx::MailListView* list, int row) {
-    QTest::mouseDClick(list->currentView()->viewport(), Qt::LeftButton, {}, rowPos(list, row));
-}
 
 void rightClick(yx::MailListView* list, int row) {
     QWidget* viewport = list->currentView()->viewport();
@@ -107,6 +92,7 @@ private slots:
     void batchConfiguresTheFoundCertificates();
     void signingCertificateServesForEncryption();
     void foxmailContactGetsTheChosenCertificate();
+    void thunderbirdIdentityAndContactGetTheChosenCertificates();
 };
 
 void SecureMailPageTest::initTestCase() {
@@ -258,13 +244,9 @@ void SecureMailPageTest::signingCertificateServesForEncryption() {
     openEntry(SecureMailPage::EntryOeAccounts);
     QCOMPARE(m_page->detailModel()->rowCount(), 2);
     ModalScript script;
-    script.on(IDD_ACCOUNT_CERT, [](QDialog* dlg) { click(dlg, IDC_ACCOUNT_SIGN_CHOOSE); })
-        .on(IDD_SELECT_CERT,
-            [](QDialog* chooser) {
-                pressRow(chooser, IDC_SELCERT_LIST, 0);
-                click(chooser, IDOK);
-            })
-        .on(IDD_ACCOUNT_CERT, [](QDialog* dlg) { click(dlg, IDOK); });
+    script.on(IDD_ACCOUNT_CERT, pressing(IDC_ACCOUNT_SIGN_CHOOSE))
+        .on(IDD_SELECT_CERT, choosing(IDC_SELCERT_LIST))
+        .on(IDD_ACCOUNT_CERT, pressing(IDOK));
     doubleClick(m_page->detailList(), 0);
     QVERIFY2(script.waitFinished(), qPrintable(script.failure()));
     COEEmailAcc accounts;
@@ -290,18 +272,46 @@ void SecureMailPageTest::foxmailContactGetsTheChosenCertificate() {
     QCOMPARE(m_page->detailModel()->text(1, 0), QStringLiteral("周芷若"));
     QCOMPARE(m_page->batchCount(), 3);
     ModalScript script;
-    script.on(IDD_SET_CONTACT_CERTS, [](QDialog* dlg) { click(dlg, IDC_CONTACTS_IMPORT_STORE); })
-        .on(IDD_IMPORT_SYSTEM_CERT,
-            [](QDialog* list) {
-                pressRow(list, IDC_IMPORT_SYSTEM_LIST, 0);
-                click(list, IDOK);
-            })
-        .on(IDD_SET_CONTACT_CERTS, [](QDialog* dlg) { click(dlg, IDOK); });
+    script.on(IDD_SET_CONTACT_CERTS, pressing(IDC_CONTACTS_IMPORT_STORE))
+        .on(IDD_IMPORT_SYSTEM_CERT, choosing(IDC_IMPORT_SYSTEM_LIST))
+        .on(IDD_SET_CONTACT_CERTS, pressing(IDOK));
     doubleClick(m_page->detailList(), 1);
     QVERIFY2(script.waitFinished(), qPrintable(script.failure()));
     QCOMPARE(m_page->detailModel()->image(1), 1);
     QCOMPARE(m_page->batchCount(), 2);
     m_page->detailList()->setMode(yx::MailListView::Mode::SmallIcons);
+}
+
+void SecureMailPageTest::thunderbirdIdentityAndContactGetTheChosenCertificates() {
+    yxtest::RecordingPrompt prompt;
+    const std::string home = m_env.root().toStdString() + "/tb-home";
+    ScopedEnv homeVar("HOME", home);
+    ScopedEnv wine("WINEPREFIX", home + "/wine");
+    QVERIFY(!yxtest::makeThunderbirdProfile(
+                 home, "user_pref(\"mail.identity.id1.useremail\", \"zhang@example.cn\");",
+                 {{"李娜", "lina@example.cn"}})
+                 .empty());
+    addOther(issue(m_ca, "李娜", "lina@example.cn", KU_KEY_ENCIPHERMENT).der());
+
+    ModalScript script;
+    script.on(IDD_ACCOUNT_CERT, pressing(IDC_ACCOUNT_SIGN_CHOOSE))
+        .on(IDD_SELECT_CERT, choosing(IDC_SELCERT_LIST))
+        .on(IDD_ACCOUNT_CERT, pressing(IDOK));
+    openEntry(SecureMailPage::EntryTbAccounts);
+    doubleClick(m_page->detailList(), 0);
+    QVERIFY2(script.waitFinished(), qPrintable(script.failure()));
+    const auto ids = yx::nss::thunderbirdIdentities(home);
+    QCOMPARE(ids.at(0).identity.signingCert, std::string("张伟"));
+    QCOMPARE(ids.at(0).identity.encryptionCert, std::string("张伟"));
+
+    ModalScript contact;
+    contact.on(IDD_SET_CONTACT_CERT, pressing(IDC_CONTACT_IMPORT_STORE))
+        .on(IDD_IMPORT_SYSTEM_CERT, choosing(IDC_IMPORT_SYSTEM_LIST))
+        .on(IDD_SET_CONTACT_CERT, pressing(IDOK));
+    openEntry(SecureMailPage::EntryTbContacts);
+    doubleClick(m_page->detailList(), 0);
+    QVERIFY2(contact.waitFinished(), qPrintable(contact.failure()));
+    QCOMPARE(m_page->detailModel()->image(0), 1); // read again: the profile's database has it now
 }
 
 QTEST_MAIN(SecureMailPageTest)

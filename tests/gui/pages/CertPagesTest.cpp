@@ -1,9 +1,12 @@
 // The three certificate pages driven as a user drives them. What they share runs as one table over
 // the page kinds (export with its suffix rule, rename, delete); what one kind alone does follows:
 // the revocation status from cache or network, the PFX import results, directory import, a drop.
+// Last, the list load that runs beside the window: rows shown take commands while it runs, and a
+// refresh starts it again cleanly.
 #include "CertPageFixture.h"
 #include "directory/DlgLdapSearch.h"
 #include "pages/CaCertPage.h"
+#include "pages/CertListChecker.h"
 #include "pages/OtherPeopleCertPage.h"
 #include "pages/PersonalCertPage.h"
 
@@ -41,6 +44,13 @@ class CertPagesTest : public QObject, public PageTestBase {
         return addCa(cert.cert.get());
     }
 
+    // The page of this kind shown and its list loaded.
+    void open(int kind) {
+        showPage(makePage(kind));
+        page->activate();
+        page->waitUntilLoaded();
+    }
+
 private slots:
     void initTestCase() { shortRevocationTimeouts(); }
     void init() { setUpEnv(); }
@@ -50,18 +60,12 @@ private slots:
         QTest::addColumn<int>("kind");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("written");
-        QTest::newRow("pfx added") << int(Personal) << "plain"
-                                   << "plain.pfx";
-        QTest::newRow("PFX kept") << int(Personal) << "upper.PFX"
-                                  << "upper.PFX";
-        QTest::newRow("p12 is no pfx") << int(Personal) << "other.p12"
-                                       << "other.p12.pfx";
-        QTest::newRow("cer added") << int(Other) << "a"
-                                   << "a.cer";
-        QTest::newRow("cEr kept") << int(Other) << "c.cEr"
-                                  << "c.cEr";
-        QTest::newRow("ca cer added") << int(Ca) << "root"
-                                      << "root.cer";
+        QTest::newRow("pfx added") << int(Personal) << "plain" << QStringLiteral("plain.pfx");
+        QTest::newRow("PFX kept") << int(Personal) << "upper.PFX" << QStringLiteral("upper.PFX");
+        QTest::newRow("p12 is no pfx") << int(Personal) << "other.p12" << QStringLiteral("other.p12.pfx");
+        QTest::newRow("cer added") << int(Other) << "a" << QStringLiteral("a.cer");
+        QTest::newRow("cEr kept") << int(Other) << "c.cEr" << QStringLiteral("c.cEr");
+        QTest::newRow("ca cer added") << int(Ca) << "root" << QStringLiteral("root.cer");
     }
     void exportAppendsTheSuffixUnlessThereInAnyCase() {
         QFETCH(int, kind);
@@ -69,9 +73,7 @@ private slots:
         QFETCH(QString, written);
         const Issued cert = pki->make("张伟", Kind::NoCrl);
         QCOMPARE(fillOne(kind, cert), 0);
-        showPage(makePage(kind));
-        page->activate();
-        page->waitUntilLoaded();
+        open(kind);
         leftClick(page.get(), page->model()->rowCount() - 1);
         const QString dir = u(files->path()) + QLatin1Char('/');
         // The PFX export dialog asks for a password twice; the certificate export dialog for the path.
@@ -107,9 +109,7 @@ private slots:
     void renameSetsAndClearsTheFriendlyName() {
         QFETCH(int, kind);
         QCOMPARE(fillOne(kind, pki->make("张伟", Kind::NoCrl)), 0);
-        showPage(makePage(kind));
-        page->activate();
-        page->waitUntilLoaded();
+        open(kind);
         leftClick(page.get(), 0);
         answerNextDialog({{1013, QStringLiteral("签名用")}});
         page->onCommand(yx::res::ID_CERT_PROPERTIES);
@@ -139,9 +139,7 @@ private slots:
         QFETCH(bool, deletes);
         QCOMPARE(fillOne(kind, pki->make("张伟", Kind::NoCrl)), 0);
         QCOMPARE(fillOne(kind, pki->make("李娜", Kind::NoCrl)), 0);
-        showPage(makePage(kind));
-        page->activate();
-        page->waitUntilLoaded();
+        open(kind);
         const int rows = page->model()->rowCount();
         leftClick(page.get(), 0);
         prompt->answer(yx::MsgAnswer::Cancel);
@@ -189,9 +187,7 @@ private slots:
 
     // The page turns each import result into its message and reloads after every attempt.
     void personalImportReportsEveryResult() {
-        showPage(makePage(Personal));
-        page->activate();
-        page->waitUntilLoaded();
+        open(Personal);
         auto good = pki->make("赵敏", Kind::NoCrl);
         const std::string dir = files->path();
         const QString okFile = u(writeFile(
@@ -225,9 +221,7 @@ private slots:
     }
 
     void otherDirectoryImportAddsTheChosenCertificate() {
-        showPage(makePage(Other));
-        page->activate();
-        page->waitUntilLoaded();
+        open(Other);
         auto found = std::make_shared<Issued>(pki->make("目录用户", Kind::NoCrl, "dir@example.cn"));
         onNextModal([found](QDialog* d) {
             auto* search = qobject_cast<CDlgLdapSearch*>(d);
@@ -256,9 +250,7 @@ private slots:
     }
 
     void otherDroppedCertificateFileIsImported() {
-        showPage(makePage(Other));
-        page->activate();
-        page->waitUntilLoaded();
+        open(Other);
         const QString path =
             u(writeFile(files->path(), "friend.CRT", pki->make("拖进来的", Kind::NoCrl).pem()));
         auto prefilled = std::make_shared<QString>();
@@ -281,6 +273,48 @@ private slots:
         QTRY_COMPARE(*prefilled, path);
         QTRY_COMPARE(page->model()->rowCount(), 1);
         QCOMPARE(page->model()->text(0, 0), QStringLiteral("拖进来的"));
+    }
+    void refreshDuringLoadRestartsAndRowsTakeCommands() {
+        yx::CertListChecker::setProgressDelayMs(300);
+        for (int i = 0; i < 30; ++i)
+            QCOMPARE(addOther(pki->make("分步" + std::to_string(i), Kind::NoCrl)), 0);
+        open(Other);
+        QCOMPARE(page->model()->rowCount(), 30);
+
+        // A reload under way: the rows already shown take commands, a refresh starts it again,
+        // and only the last load ends, with every certificate once in store order.
+        QSignalSpy loaded(page.get(), &yx::CertListPage::listLoaded);
+        page->onCommand(yx::res::ID_CERT_REFRESH);
+        QVERIFY(page->isLoading());
+        leftClick(page.get(), 29);
+        page->onCommand(yx::res::ID_CERT_OPEN);
+        QCOMPARE(prompt->viewed.size(), size_t(1));
+        page->onCommand(yx::res::ID_CERT_REFRESH);
+        page->onCommand(yx::res::ID_CERT_REFRESH);
+        page->waitUntilLoaded();
+        QCOMPARE(loaded.count(), 1);
+        COtherCertStore store;
+        QCOMPARE(store.OpenCertStore(), 0);
+        QCOMPARE(page->model()->rowCount(), store.GetCertCount());
+        QCOMPARE(page->store().GetCertCount(), store.GetCertCount());
+        for (int r = 0; r < store.GetCertCount(); ++r) {
+            std::string name;
+            store.getCert(r)->getDisplayName(name);
+            QCOMPARE(page->model()->text(r, 0), u(name));
+            QCOMPARE(page->model()->text(r, 4), QStringLiteral("无CRL"));
+        }
+        QCOMPARE(page->selected(), 29); // kept across the reloads
+    }
+
+    // Directly: results arrive in order, one per certificate, also for a null context.
+    void checkerDeliversResultsInOrder() {
+        auto good = pki->make("顺序", Kind::NoCrl);
+        std::vector<yx::CertContextPtr> contexts = {yx::CertContext::fromX509(good.cert.get()), nullptr};
+        std::vector<std::pair<int, QString>> got;
+        yx::CertListChecker::run(nullptr, contexts, true,
+                                 [&](int i, const QString& s) { got.emplace_back(i, s); });
+        QCOMPARE(got, (std::vector<std::pair<int, QString>>{{0, QStringLiteral("无CRL")},
+                                                            {1, QStringLiteral("错误")}}));
     }
 };
 

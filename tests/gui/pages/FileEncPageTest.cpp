@@ -1,15 +1,16 @@
-// The file encryption page: files dropped on it are encrypted or decrypted, other drops refused.
-#include "../encryption/FileEncTestKit.h"
-#include "DialogDriver.h"
-#include "GuiTestEnv.h"
-#include "RecordingPrompt.h"
+// The file encryption page: files dropped on it are encrypted or decrypted, other drops refused;
+// its "查看" menu shows which view is current, as the certificate pages do.
+#include "../encryption/EncTestKit.h"
 
+#include "MenuResources.h"
 #include "ResourceIds.h"
 #include "encryption/EncDialogIds.h"
 #include "pages/FileEncPage.h"
+#include "shell/MainFrame.h"
+#include "shell/NavigationPanel.h"
 
 #include <QListView>
-#include <QMimeData>
+#include <QMenu>
 #include <QTreeView>
 #include <QtTest>
 
@@ -49,6 +50,7 @@ private slots:
     void droppedFileIsEncrypted();
     void droppedKvxFileIsDecrypted();
     void foreignDropsAreRefused();
+    void viewMenuChecksTheCurrentView();
 };
 
 void FileEncPageTest::droppedFileIsEncrypted() {
@@ -100,6 +102,27 @@ void FileEncPageTest::foreignDropsAreRefused() {
     QVERIFY(!dropOn(page->iconView()->viewport(), {QUrl(QStringLiteral("https://example.com/a.txt"))}));
     QVERIFY(!dropOn(page->iconView()->viewport(), {}));
     QVERIFY(staysWithoutDialog());
+}
+
+void FileEncPageTest::viewMenuChecksTheCurrentView() {
+    MainFrame frame;
+    frame.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&frame));
+    NavigationPanel* panel = frame.panel();
+    QTest::mouseClick(panel, Qt::LeftButton, {}, panel->itemRect(kPageFileEnc).center());
+    QCOMPARE(frame.currentPageIndex(), kPageFileEnc);
+    const int views[] = {res::ID_VIEW_LARGE_ICONS, res::ID_VIEW_SMALL_ICONS, res::ID_VIEW_LIST,
+                         res::ID_VIEW_DETAILS};
+    for (int chosen : {res::ID_VIEW_DETAILS, res::ID_VIEW_LIST, res::ID_VIEW_LARGE_ICONS}) {
+        QVERIFY(frame.onCommand(chosen));
+        QMenu* view = frame.menuAt(res::kMenuPosView);
+        QVERIFY(view);
+        for (int id : views) {
+            QAction* action = menus::findCommand(view, id);
+            QVERIFY(action);
+            QCOMPARE(action->isChecked(), id == chosen);
+        }
+    }
 }
 
 QTEST_MAIN(FileEncPageTest)

@@ -2,7 +2,6 @@
 // (a usable and a legacy profile), and what is ticked reaches the database, checked with certutil.
 #include "../../nss/NssTestDb.h"
 #include "../pages/CertPageFixture.h"
-#include "GuiTestEnv.h"
 #include "pages/CaCertPage.h"
 #include "pages/PersonalCertPage.h"
 #include "publish/PublishDialogIds.h"
@@ -35,16 +34,14 @@ QTreeWidget* databases(QDialog* d) {
 
 } // namespace
 
-class CaPublishTest : public QObject, public PageTestBase {
+class CertPublishPageTest : public QObject, public PageTestBase {
     Q_OBJECT
 private slots:
-    void init() {
-        setUpEnv(); // the people's root CA is in the CA store
-        showPage(std::make_unique<yx::CaCertPage>());
-    }
+    void init() { setUpEnv(); } // the people's root CA is in the CA store
     void cleanup() { tearDown(); }
 
-    void publishWithTheTickedTrustThenWithdraw() {
+    void caPublishWithTheTickedTrustThenWithdraw() {
+        showPage(std::make_unique<yx::CaCertPage>());
         FirefoxHome home;
         page->activate();
         page->waitUntilLoaded();
@@ -76,22 +73,11 @@ private slots:
         QVERIFY2(withdraw.waitFinished(), qPrintable(withdraw.failure()));
         QVERIFY(home.db.certs().empty());
     }
-};
-
-class PersonalPublishTest : public QObject, public PageTestBase {
-    Q_OBJECT
-private slots:
-    void init() {
-        setUpEnv();
-        yxtest::CertProfile me;
-        me.cn = "张伟";
-        QCOMPARE(addPersonal(pki->ca.issue(me)), 0);
-        showPage(std::make_unique<yx::PersonalCertPage>());
-    }
-    void cleanup() { tearDown(); }
 
     // The primary password is asked through the program's prompt; a wrong one writes nothing.
-    void protectedDatabaseAsksForItsPassword() {
+    void personalProtectedDatabaseAsksForItsPassword() {
+        QCOMPARE(addPersonal(pki->ca.issue({.cn = "张伟"})), 0);
+        showPage(std::make_unique<yx::PersonalCertPage>());
         yxtest::ScopedHome home;
         yxtest::NssTestDb db(std::string("主密码"));
         std::filesystem::create_directories(home.file(".thunderbird"));
@@ -122,11 +108,5 @@ private slots:
     }
 };
 
-int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    CaPublishTest ca;
-    PersonalPublishTest personal;
-    return QTest::qExec(&ca, argc, argv) | QTest::qExec(&personal, argc, argv);
-}
-
+QTEST_MAIN(CertPublishPageTest)
 #include "CertPublishPageTest.moc"

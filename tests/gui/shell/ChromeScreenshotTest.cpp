@@ -1,17 +1,20 @@
 // What a user meets first, with the real Qt prompt: message boxes over their owner (centred on
 // the screen when the owner is not shown), Qt's chrome in Chinese, and the decrypt error for a
-// bad preset file.
+// bad preset file. Last, the main window comes back with the size, position and maximised state
+// the user left it in; the first start keeps the initial size.
+#include "DialogDriver.h"
 #include "GuiTestEnv.h"
+#include "RecordingPrompt.h"
 #include "ResourceIds.h"
 #include "UserPrompt.h"
 #include "pages/FileEncPage.h"
 #include "prompt/QtPrompt.h"
 #include "shell/Application.h"
+#include "shell/MainFrame.h"
+#include "shell/TrayIcon.h"
 
-#include <QDialog>
 #include <QMessageBox>
 #include <QScreen>
-#include <QTimer>
 #include <QtTest>
 
 #include <functional>
@@ -20,21 +23,13 @@ using namespace yx;
 
 namespace {
 
-// Runs `inspect` on the next modal window once it is shown, then closes it.
+// Runs `inspect` on the next modal window once it is laid out and painted, then closes it.
 void onNextModal(std::function<void(QWidget*)> inspect) {
-    auto* timer = new QTimer;
-    QObject::connect(timer, &QTimer::timeout, [timer, inspect] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (!modal || !modal->isVisible())
-            return;
-        timer->stop();
-        timer->deleteLater();
-        QTest::qWait(30); // laid out and painted
+    yxtest::onNextModal([inspect](QDialog* modal) {
+        QTest::qWait(30);
         inspect(modal);
-        if (auto* dialog = qobject_cast<QDialog*>(modal))
-            dialog->reject();
+        modal->reject();
     });
-    timer->start(20);
 }
 
 QPoint screenCentre() {
@@ -61,6 +56,7 @@ private slots:
 
     void messageBoxSitsOverItsOwner();
     void badPresetFileErrorIsCentred();
+    void mainFrameRestoresWhatTheUserLeft();
 
 private:
     QtPrompt m_prompt;
@@ -104,6 +100,44 @@ void ChromeScreenshotTest::badPresetFileErrorIsCentred() {
     page.onCommand(res::ID_FILE_DECRYPT);
     QVERIFY(parentless);
     QVERIFY(near(centre, screenCentre()));
+}
+
+void ChromeScreenshotTest::mainFrameRestoresWhatTheUserLeft() {
+    TrayIcon::overrideAvailability(1); // closing goes to the tray
+    struct Case {
+        const char* name;
+        QRect geometry;
+        bool maximised;
+    };
+    const Case cases[] = {
+        {"moved and resized", QRect(40, 60, 640, 480), false},
+        {"maximised", QRect(50, 70, 600, 400), true},
+    };
+    for (const Case& c : cases) {
+        yxtest::ScopedGuiEnv env;
+        yxtest::RecordingPrompt prompt;
+        {
+            MainFrame first;
+            QVERIFY(!first.placementRestored());
+            QCOMPARE(first.size(), QSize(MainFrame::kInitialWidth, MainFrame::kInitialHeight));
+            first.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&first));
+            first.setGeometry(c.geometry);
+            if (c.maximised)
+                first.showMaximized();
+            QTest::qWait(50);
+            first.close(); // to the tray: the placement is kept
+            QVERIFY(!first.isVisible());
+        }
+        MainFrame again;
+        QVERIFY2(again.placementRestored(), c.name);
+        again.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&again));
+        QCOMPARE(again.isMaximized(), c.maximised);
+        QCOMPARE(again.normalGeometry().size(), c.geometry.size());
+        if (!c.maximised)
+            QCOMPARE(again.geometry(), c.geometry);
+    }
 }
 
 QTEST_MAIN(ChromeScreenshotTest)

@@ -1,7 +1,12 @@
-// The desktop prompt's classic filters turned into Qt's.
+// The desktop prompt: classic filters turned into Qt's, and the wait for the certificate viewer,
+// during which the windows keep painting and timers keep running but take no clicks or keys (the
+// tray's menu still takes them).
 #include "prompt/QtPrompt.h"
 #include "prompt/FileFilter.h"
+#include "prompt/InputBlocker.h"
 
+#include <QMenu>
+#include <QPushButton>
 #include <QtTest>
 
 using namespace yx;
@@ -11,6 +16,8 @@ class QtPromptTest : public QObject {
 private slots:
     void classicFiltersBecomeQtFilters_data();
     void classicFiltersBecomeQtFilters();
+    void viewerWaitKeepsTheEventLoopButHoldsBackInput();
+    void trayMenuIsNotHeldBack();
 };
 
 void QtPromptTest::classicFiltersBecomeQtFilters_data() {
@@ -32,6 +39,38 @@ void QtPromptTest::classicFiltersBecomeQtFilters() {
     QFETCH(QStringList, qt);
     QCOMPARE(qtNameFilters(classic.toStdString()), qt);
     QCOMPARE(qtFilterString(classic.toStdString()), qt.join(QStringLiteral(";;")));
+}
+
+void QtPromptTest::viewerWaitKeepsTheEventLoopButHoldsBackInput() {
+    QPushButton button(QStringLiteral("确定"));
+    button.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&button));
+    int clicks = 0;
+    connect(&button, &QPushButton::clicked, [&] { ++clicks; });
+    int ticks = 0;
+    QTimer ticker;
+    connect(&ticker, &QTimer::timeout, [&] {
+        ++ticks;
+        if (ticks == 3)
+            QTest::mouseClick(&button, Qt::LeftButton); // a click while the viewer is open
+    });
+    ticker.start(20);
+    QtPrompt qt;
+    QCOMPARE(qt.runProgram({"sh", "-c", "sleep 0.4; exit 4"}, true), 4);
+    QVERIFY2(ticks >= 5, qPrintable(QString::number(ticks)));
+    QCOMPARE(clicks, 0);
+    QTest::mouseClick(&button, Qt::LeftButton); // afterwards input is taken again
+    QCOMPARE(clicks, 1);
+}
+
+void QtPromptTest::trayMenuIsNotHeldBack() {
+    QMenu menu;
+    QPushButton window;
+    InputBlocker blocker;
+    QVERIFY(!InputBlocker::blocks(&menu, QEvent::MouseButtonRelease));
+    QVERIFY(InputBlocker::blocks(&window, QEvent::MouseButtonPress));
+    QVERIFY(InputBlocker::blocks(&window, QEvent::KeyPress));
+    QVERIFY(!InputBlocker::blocks(&window, QEvent::Paint));
 }
 
 QTEST_MAIN(QtPromptTest)

@@ -4,10 +4,7 @@
 #include "GuiTestEnv.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
-#include <QFileInfo>
 #include <QLocalSocket>
-#include <QProcess>
 #include <QtTest>
 
 #include <unistd.h>
@@ -25,14 +22,7 @@ bool acceptsConnections(const QString& name) {
 }
 
 bool waitUntilListening(const QString& name, int ms) {
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < ms) {
-        if (acceptsConnections(name))
-            return true;
-        QTest::qWait(100);
-    }
-    return false;
+    return QTest::qWaitFor([&] { return acceptsConnections(name); }, ms);
 }
 
 QProcess* startProgram(QObject* parent, const QStringList& args = {}) {

@@ -17,8 +17,6 @@
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QSignalSpy>
-#include <QTimer>
 #include <QtTest>
 
 #include <memory>
@@ -46,6 +44,12 @@ struct UpdateScene {
     }
     // Waits for the running check (if any) to report.
     bool checkEnds(QSignalSpy& spy) { return !spy.isEmpty() || spy.wait(10000); }
+    // The window a check on request opens (null when none).
+    UpdateWindow* checkForWindow() {
+        QSignalSpy ended(controller, &UpdateController::checkEnded);
+        frame.onCommand(res::ID_CHECK_UPDATE);
+        return checkEnds(ended) ? controller->window() : nullptr;
+    }
 
     yxtest::ScopedGuiEnv env;
     yxtest::RecordingPrompt prompt;
@@ -77,14 +81,10 @@ void UpdateWindowTest::startUpCheck_data() {
     QTest::addColumn<QString>("published");
     QTest::addColumn<int>("requests");
     QTest::addColumn<bool>("window");
-    QTest::newRow("on, newer") << "1"
-                               << "9.0.0" << 1 << true;
-    QTest::newRow("on, no update") << "1"
-                                   << "1.0.0" << 1 << false;
-    QTest::newRow("off") << "0"
-                         << "9.0.0" << 0 << false;
-    QTest::newRow("missing") << ""
-                             << "9.0.0" << 0 << false;
+    QTest::newRow("on, newer") << "1" << QStringLiteral("9.0.0") << 1 << true;
+    QTest::newRow("on, no update") << "1" << QStringLiteral("1.0.0") << 1 << false;
+    QTest::newRow("off") << "0" << QStringLiteral("9.0.0") << 0 << false;
+    QTest::newRow("missing") << "" << QStringLiteral("9.0.0") << 0 << false;
 }
 
 void UpdateWindowTest::startUpCheck() {
@@ -182,10 +182,7 @@ void UpdateWindowTest::download() {
     s.server.publish(s.signer, "9.0.0", kPayload);
     if (!intact)
         s.server.http.setBody(yxtest::UpdateServer::kRelease, std::string(kPayload.size(), 'x'));
-    QSignalSpy ended(s.controller, &UpdateController::checkEnded);
-    s.frame.onCommand(res::ID_CHECK_UPDATE);
-    QVERIFY(s.checkEnds(ended));
-    UpdateWindow* w = s.controller->window();
+    UpdateWindow* w = s.checkForWindow();
     QVERIFY(w);
     QSignalSpy done(w, &UpdateWindow::downloadEnded);
     QTest::mouseClick(w->findChild<QPushButton*>("download"), Qt::LeftButton);
@@ -202,10 +199,8 @@ void UpdateWindowTest::cancelDownload() {
     UpdateScene s;
     s.server.publish(s.signer, "9.0.0", kPayload);
     s.server.http.setMode(yxtest::UpdateServer::kRelease, yxtest::HttpTestServer::Mode::Silent);
-    QSignalSpy ended(s.controller, &UpdateController::checkEnded);
-    s.frame.onCommand(res::ID_CHECK_UPDATE);
-    QVERIFY(s.checkEnds(ended));
-    QPointer<UpdateWindow> w = s.controller->window();
+    QPointer<UpdateWindow> w = s.checkForWindow();
+    QVERIFY(w);
     QSignalSpy done(w.data(), &UpdateWindow::downloadEnded);
     QTest::mouseClick(w->findChild<QPushButton*>("download"), Qt::LeftButton);
     QVERIFY(w->downloading());
