@@ -76,7 +76,6 @@ TEST(CertChain, RootInOurCaStoreMakesATrustedPath) {
     EXPECT_TRUE(chain.complete);
     EXPECT_TRUE(chain.trusted);
     EXPECT_EQ(chain.overall(), ChainProblem::None);
-    EXPECT_EQ(yx::chainProblemText(chain.overall(), false), "该证书没有问题。");
 }
 
 TEST(CertChain, IssuerNotFoundStopsThePathAtTheCertificate) {
@@ -89,7 +88,6 @@ TEST(CertChain, IssuerNotFoundStopsThePathAtTheCertificate) {
     EXPECT_FALSE(chain.complete);
     EXPECT_FALSE(chain.trusted);
     EXPECT_EQ(chain.overall(), ChainProblem::IssuerNotFound);
-    EXPECT_NE(yx::chainProblemText(ChainProblem::IssuerNotFound, false).find("找不到"), std::string::npos);
 }
 
 TEST(CertChain, SelfSignedRootIsTrustedOnlyWhenInTheCaStore) {
