@@ -5,7 +5,6 @@
 #include "TestPki.h"
 
 #include <gtest/gtest.h>
-#include <openssl/pem.h>
 
 using namespace yxtest;
 using yx::CertOrigin;
@@ -36,24 +35,19 @@ void reissue(Issued& cert, X509* issuer, EVP_PKEY* issuerKey) {
 
 // A CA issued by `root`, with a subject key identifier so its own certificates can point at it.
 Issued intermediate(TestCa& root, const std::string& cn, long notAfterOffset = 5L * 365 * 86400) {
-    CertProfile profile;
-    profile.cn = cn;
-    profile.isCa = true;
-    profile.keyUsage = KU_KEY_CERT_SIGN | KU_CRL_SIGN;
-    profile.keyIndex = 2;
-    profile.notAfterOffset = notAfterOffset;
-    Issued ca = root.issue(profile);
+    Issued ca = root.issue({.cn = cn,
+                            .keyUsage = KU_KEY_CERT_SIGN | KU_CRL_SIGN,
+                            .notAfterOffset = notAfterOffset,
+                            .isCa = true,
+                            .keyIndex = 2});
     addExt(ca.cert.get(), ca.cert.get(), NID_subject_key_identifier, "hash");
     EXPECT_GT(X509_sign(ca.cert.get(), root.key(), EVP_sha256()), 0);
     return ca;
 }
 
 Issued userCert(TestCa& ca, const std::string& cn = "张三") {
-    CertProfile profile;
-    profile.cn = cn;
-    profile.email = "zhangsan@example.cn";
-    profile.keyUsage = KU_DIGITAL_SIGNATURE | KU_KEY_ENCIPHERMENT;
-    return ca.issue(profile);
+    return ca.issue(
+        {.cn = cn, .email = "zhangsan@example.cn", .keyUsage = KU_DIGITAL_SIGNATURE | KU_KEY_ENCIPHERMENT});
 }
 
 void importIntoCaStore(X509* cert) {
@@ -82,7 +76,6 @@ TEST(CertChain, RootInOurCaStoreMakesATrustedPath) {
     EXPECT_TRUE(chain.complete);
     EXPECT_TRUE(chain.trusted);
     EXPECT_EQ(chain.overall(), ChainProblem::None);
-    EXPECT_EQ(yx::chainProblemText(chain.overall(), false), "该证书没有问题。");
 }
 
 TEST(CertChain, IssuerNotFoundStopsThePathAtTheCertificate) {
@@ -95,7 +88,6 @@ TEST(CertChain, IssuerNotFoundStopsThePathAtTheCertificate) {
     EXPECT_FALSE(chain.complete);
     EXPECT_FALSE(chain.trusted);
     EXPECT_EQ(chain.overall(), ChainProblem::IssuerNotFound);
-    EXPECT_NE(yx::chainProblemText(ChainProblem::IssuerNotFound, false).find("找不到"), std::string::npos);
 }
 
 TEST(CertChain, SelfSignedRootIsTrustedOnlyWhenInTheCaStore) {
@@ -161,14 +153,7 @@ TEST(CertChain, SystemTrustFolderIsSearchedByNameHash) {
     TestCa ca;
     Issued user = userCert(ca);
     TempDir dir;
-    char name[32];
-    std::snprintf(name, sizeof name, "%08lx.0",
-                  X509_NAME_hash_ex(X509_get_subject_name(ca.cert()), nullptr, nullptr, nullptr));
-    yx::BioPtr bio(BIO_new(BIO_s_mem()));
-    PEM_write_bio_X509(bio.get(), ca.cert());
-    char* pem = nullptr;
-    const long n = BIO_get_mem_data(bio.get(), &pem);
-    writeFile(dir.path(), name, std::string(pem, static_cast<size_t>(n)));
+    addToTrustDir(dir.path(), ca.cert());
 
     yx::ChainCandidates cands;
     cands.setSystemTrustDir(dir.path());

@@ -1,9 +1,6 @@
 #include "CertContext.h"
-#include "DataPaths.h"
 #include "DigitalCertificate.h"
-#include "SafeFile.h"
 #include "TestPki.h"
-#include "UserPrompt.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -28,28 +25,14 @@ protected:
     bool tmpIsEmpty() const { return fs::is_empty(tmp.path()); }
 };
 
-class PromptGuard {
-public:
-    explicit PromptGuard(yx::UserPrompt* p) { yx::setPrompt(p); }
-    ~PromptGuard() { yx::setPrompt(nullptr); }
-};
-
 } // namespace
 
 TEST_F(CertDisplay, ViewerGetsAnOwnerOnlyDerFileThatIsGoneAfterwards) {
-    const std::string script = yxtest::writeFile(where.path(), "viewer.sh",
-                                                 "#!/bin/sh\n"
-                                                 "stat -c %a \"$1\" > \"" +
-                                                     where.path() +
-                                                     "/mode\"\n"
-                                                     "cp \"$1\" \"" +
-                                                     where.path() +
-                                                     "/copy\"\n"
-                                                     "printf '%s' \"$1\" > \"" +
-                                                     where.path() +
-                                                     "/path\"\n"
-                                                     "echo $# > \"" +
-                                                     where.path() + "/argc\"\n");
+    const std::string script =
+        yxtest::writeFile(where.path(), "viewer.sh",
+                          "#!/bin/sh\nd='" + where.path() +
+                              "'\nstat -c %a \"$1\" > \"$d/mode\"\ncp \"$1\" \"$d/copy\"\n"
+                              "printf '%s' \"$1\" > \"$d/path\"\necho $# > \"$d/argc\"\n");
     ASSERT_EQ(::chmod(script.c_str(), 0700), 0);
     CDigitalCertificate::setViewerCommand({script});
 

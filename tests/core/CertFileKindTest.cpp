@@ -8,11 +8,7 @@ using yx::CertFileKind;
 TEST(CertFileKindTest, DownloadedFilesGoToTheStoreTheyBelongIn) {
     yxtest::TempDir dir;
     yxtest::TestCa ca;
-    yxtest::CertProfile leafProfile;
-    const yxtest::Issued leaf = ca.issue(leafProfile);
-    yxtest::CertProfile subCaProfile;
-    subCaProfile.isCa = true;
-    const yxtest::Issued subCa = ca.issue(subCaProfile);
+    const yxtest::Issued leaf = ca.issue({}), subCa = ca.issue({.isCa = true});
     const yxtest::Bytes caDer = ca.der();
     const yxtest::Bytes leafDer = leaf.der();
 

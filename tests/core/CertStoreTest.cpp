@@ -9,7 +9,6 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <map>
-#include <openssl/pem.h>
 #include <set>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -126,6 +125,15 @@ protected:
         static int n = 0;
         return writeFile(files.path(), "c" + std::to_string(++n) + ".cer", who.der());
     }
+    // Imports the first four of the many into other people's store; their ids.
+    std::vector<std::string> fourOthers(COtherCertStore& other) {
+        std::vector<std::string> ids;
+        for (size_t i = 0; i < 4; ++i) {
+            EXPECT_EQ(other.ImportCert(derFile(k.many[i]).c_str()), 0);
+            ids.push_back(sha1Hex(k.many[i].cert.get()));
+        }
+        return ids;
+    }
 };
 
 } // namespace
@@ -177,10 +185,6 @@ TEST_F(CertStoreTest, ImportP12_BadInputGivesItsCodeAndLeavesEveryStoreAsItWas) 
                                       NID_pbe_WithSHA1And3_Key_TripleDES_CBC,
                                       NID_pbe_WithSHA1And3_Key_TripleDES_CBC, 2048, 2048, 0));
     ASSERT_TRUE(noKey);
-    unsigned char* p = nullptr;
-    const int n = i2d_PKCS12(noKey.get(), &p);
-    const Bytes noKeyBytes(p, p + n);
-    OPENSSL_free(p);
     // A key that belongs to no certificate of the file: the reader hands both on, the store refuses.
     STACK_OF(PKCS12_SAFEBAG)* bags = nullptr;
     PKCS12_add_cert(&bags, k.aliceBoth.cert.get());
@@ -191,10 +195,6 @@ TEST_F(CertStoreTest, ImportP12_BadInputGivesItsCodeAndLeavesEveryStoreAsItWas) 
     sk_PKCS12_SAFEBAG_pop_free(bags, PKCS12_SAFEBAG_free);
     sk_PKCS7_pop_free(safes, PKCS7_free);
     ASSERT_TRUE(otherKey && PKCS12_set_mac(otherKey.get(), "pw", -1, nullptr, 0, 2048, nullptr) == 1);
-    p = nullptr;
-    const int m = i2d_PKCS12(otherKey.get(), &p);
-    const Bytes otherKeyBytes(p, p + m);
-    OPENSSL_free(p);
 
     struct Case {
         std::string what;
@@ -208,8 +208,8 @@ TEST_F(CertStoreTest, ImportP12_BadInputGivesItsCodeAndLeavesEveryStoreAsItWas) 
         {"truncated", writeFile(files.path(), "c.pfx", Bytes(good.begin(), good.begin() + 200)), "right",
          yx::rc::kNotPfx},
         {"missing file", files.file("none.pfx"), "right", yx::rc::kNotPfx},
-        {"no private key", writeFile(files.path(), "e.pfx", noKeyBytes), "pw", yx::rc::kNoPrivateKey},
-        {"another certificate's key", writeFile(files.path(), "f.pfx", otherKeyBytes), "pw",
+        {"no private key", writeFile(files.path(), "e.pfx", derOf(noKey.get())), "pw", yx::rc::kNoPrivateKey},
+        {"another certificate's key", writeFile(files.path(), "f.pfx", derOf(otherKey.get())), "pw",
          yx::rc::kNoPrivateKey},
     };
     for (const auto& c : cases) {
@@ -299,10 +299,6 @@ TEST_F(CertStoreTest, ImportCert_AnythingButOneCertificateIs8AndChangesNothing) 
     const Bytes der = k.aliceBoth.der();
     Bytes trailing = der;
     trailing.push_back(0);
-    yx::BioPtr keyBio(BIO_new(BIO_s_mem()));
-    PEM_write_bio_PrivateKey(keyBio.get(), k.aliceBoth.key.get(), nullptr, nullptr, 0, nullptr, nullptr);
-    char* keyPem = nullptr;
-    const long keyLen = BIO_get_mem_data(keyBio.get(), &keyPem);
     const std::vector<std::pair<std::string, std::string>> bad = {
         {"truncated DER", writeFile(files.path(), "t.cer", Bytes(der.begin(), der.end() - 1))},
         {"DER with a trailing byte", writeFile(files.path(), "j.cer", trailing)},
@@ -310,8 +306,7 @@ TEST_F(CertStoreTest, ImportCert_AnythingButOneCertificateIs8AndChangesNothing) 
         {"missing", files.file("missing.cer")},
         {"PEM with trailing junk", writeFile(files.path(), "j.pem", k.aliceBoth.pem() + "junk\n")},
         {"two PEM certificates", writeFile(files.path(), "two.pem", k.aliceBoth.pem() + k.bobCrypt.pem())},
-        {"PEM private key",
-         writeFile(files.path(), "k.pem", std::string(keyPem, static_cast<size_t>(keyLen)))},
+        {"PEM private key", writeFile(files.path(), "k.pem", k.aliceBoth.keyPem())},
         {"PEM with a broken body", writeFile(files.path(), "b.pem",
                                              [&] {
                                                  std::string s = k.aliceBoth.pem();
@@ -330,19 +325,11 @@ TEST_F(CertStoreTest, ImportCert_AnythingButOneCertificateIs8AndChangesNothing) 
     EXPECT_EQ(other.ImportCert(static_cast<const char*>(nullptr)), yx::rc::kNotCertFile);
 }
 
-// ---- order, removal, properties ----
-
-// ---- filters ----
-
 // ---- damage on disk ----
 
 TEST_F(CertStoreTest, DamagedFilesOnDiskLoseOnlyTheirOwnEntry) {
     COtherCertStore other;
-    std::vector<std::string> ids;
-    for (int i = 0; i < 4; ++i) {
-        ASSERT_EQ(other.ImportCert(derFile(k.many[static_cast<size_t>(i)]).c_str()), 0);
-        ids.push_back(sha1Hex(k.many[static_cast<size_t>(i)].cert.get()));
-    }
+    const std::vector<std::string> ids = fourOthers(other);
     const std::string dir = yx::paths::storeDir("other");
     // Entry 1: truncated DER. Entry 2: another certificate's bytes under its name. Entry 3: a
     // properties file full of binary garbage (the certificate itself is fine).
@@ -369,11 +356,7 @@ TEST_F(CertStoreTest, DamagedFilesOnDiskLoseOnlyTheirOwnEntry) {
 
 TEST_F(CertStoreTest, DamagedOrMissingOrderFileKeepsEveryEntry) {
     COtherCertStore other;
-    std::vector<std::string> ids;
-    for (int i = 0; i < 4; ++i) {
-        ASSERT_EQ(other.ImportCert(derFile(k.many[static_cast<size_t>(i)]).c_str()), 0);
-        ids.push_back(sha1Hex(k.many[static_cast<size_t>(i)].cert.get()));
-    }
+    const std::vector<std::string> ids = fourOthers(other);
     const std::string dir = yx::paths::storeDir("other");
     // Half-known order: the listed ones first, in the listed order, then the rest.
     writeFile(dir, "order", ids[3] + "\n\x01garbage\n" + ids[1] + "\n" + ids[3] + "\nffff\n");

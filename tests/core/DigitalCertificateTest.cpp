@@ -117,15 +117,9 @@ TEST(CertInfo, ThumbprintEqualsTheOpenSslFingerprint) {
 }
 
 TEST(CertValidity, StrictlyBetweenStartAndEnd) {
-    CertProfile profile;
-    profile.notBeforeOffset = -86400;
-    profile.notAfterOffset = 86400;
-    EXPECT_EQ(issue(profile)->isLocalTimeValid(), 1);
-    profile.notAfterOffset = -1;
-    EXPECT_EQ(issue(profile)->isLocalTimeValid(), 0);
-    profile.notBeforeOffset = 120;
-    profile.notAfterOffset = 86400;
-    EXPECT_EQ(issue(profile)->isLocalTimeValid(), 0);
+    EXPECT_EQ(issue({.notBeforeOffset = -86400, .notAfterOffset = 86400})->isLocalTimeValid(), 1);
+    EXPECT_EQ(issue({.notBeforeOffset = -86400, .notAfterOffset = -1})->isLocalTimeValid(), 0);
+    EXPECT_EQ(issue({.notBeforeOffset = 120, .notAfterOffset = 86400})->isLocalTimeValid(), 0);
 }
 
 TEST(CertKeyUsage, BitsDecideAndAMissingExtensionAllowsEverything) {
@@ -141,9 +135,7 @@ TEST(CertKeyUsage, BitsDecideAndAMissingExtensionAllowsEverything) {
         {KU_DATA_ENCIPHERMENT | KU_KEY_AGREEMENT, 0, 0},
     };
     for (const auto& c : cases) {
-        CertProfile profile;
-        profile.keyUsage = c.ku;
-        auto cert = issue(profile);
+        auto cert = issue({.keyUsage = c.ku});
         EXPECT_EQ(cert->isCryptUse(), c.crypt) << c.ku;
         EXPECT_EQ(cert->isSignUse(), c.sign) << c.ku;
     }
@@ -156,28 +148,21 @@ TEST(CertEncoding, Base64AndPemNeedRoomForTheirNul) {
     b64.resize(static_cast<size_t>(EVP_EncodeBlock(reinterpret_cast<unsigned char*>(b64.data()), der.data(),
                                                    static_cast<int>(der.size()))));
     auto cert = certOf(issued);
-    const int textLen = static_cast<int>(b64.size());
-
-    std::vector<char> out(4096, 'Z');
-    int len = textLen; // the text without room for its NUL
-    EXPECT_EQ(cert->GetEncodedCert(CDigitalCertificate::BASE64, out.data(), len), 1);
-    EXPECT_EQ(len, textLen);
-    EXPECT_TRUE(std::all_of(out.begin(), out.end(), [](char c) { return c == 'Z'; }));
-    len = textLen + 1;
-    EXPECT_EQ(cert->GetEncodedCert(CDigitalCertificate::BASE64, out.data(), len), 1);
-    EXPECT_EQ(len, textLen);
-    EXPECT_EQ(std::string(out.data()), b64);
 
     const std::string pem = "-----BEGIN CERTIFICATE-----\n" + b64 + "\n-----END CERTIFICATE-----";
-    std::fill(out.begin(), out.end(), 'Z');
-    len = 28 + textLen + 26;
-    EXPECT_EQ(cert->GetEncodedCert(CDigitalCertificate::PEM, out.data(), len), 1);
-    EXPECT_EQ(len, 28 + textLen + 26);
-    EXPECT_TRUE(std::all_of(out.begin(), out.end(), [](char c) { return c == 'Z'; }));
-    len = 28 + textLen + 26 + 1;
-    EXPECT_EQ(cert->GetEncodedCert(CDigitalCertificate::PEM, out.data(), len), 1);
-    EXPECT_EQ(len, static_cast<int>(pem.size()));
-    EXPECT_EQ(std::string(out.data()), pem);
+    std::vector<char> out(4096, 'Z');
+    for (const auto& [enc, text] :
+         {std::pair{CDigitalCertificate::BASE64, b64}, std::pair{CDigitalCertificate::PEM, pem}}) {
+        std::fill(out.begin(), out.end(), 'Z');
+        int len = static_cast<int>(text.size()); // the text without room for its NUL
+        EXPECT_EQ(cert->GetEncodedCert(enc, out.data(), len), 1);
+        EXPECT_EQ(len, static_cast<int>(text.size()));
+        EXPECT_TRUE(std::all_of(out.begin(), out.end(), [](char c) { return c == 'Z'; }));
+        len = static_cast<int>(text.size()) + 1;
+        EXPECT_EQ(cert->GetEncodedCert(enc, out.data(), len), 1);
+        EXPECT_EQ(len, static_cast<int>(text.size()));
+        EXPECT_EQ(std::string(out.data()), text);
+    }
 
     // The PEM text is one the OpenSSL tool reads back to the same certificate.
     yxtest::TempDir dir;
@@ -186,7 +171,7 @@ TEST(CertEncoding, Base64AndPemNeedRoomForTheirNul) {
     ASSERT_EQ(yxtest::runCommand({"openssl", "x509", "-in", path, "-outform", "DER"}, &derOut), 0);
     EXPECT_EQ(yxtest::Bytes(derOut.begin(), derOut.end()), der);
 
-    len = 100;
+    int len = 100;
     EXPECT_EQ(cert->GetEncodedCert(static_cast<CDigitalCertificate::CERT_ENCODING>(7), out.data(), len), 1);
     EXPECT_EQ(len, 100);
 }

@@ -19,12 +19,8 @@ struct Certs {
     TestCa ca;
     std::vector<Issued> people;
     Certs() {
-        for (int i = 0; i < 4; ++i) {
-            CertProfile s;
-            s.cn = "后端用户" + std::to_string(i);
-            s.keyIndex = 1 + i % 2;
-            people.push_back(ca.issue(s));
-        }
+        for (int i = 0; i < 4; ++i)
+            people.push_back(ca.issue({.cn = "后端用户" + std::to_string(i), .keyIndex = 1 + i % 2}));
     }
 };
 

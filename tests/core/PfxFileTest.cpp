@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <openssl/pem.h>
 
 using namespace yxtest;
 
@@ -23,22 +22,6 @@ Pki& pki() {
     static Pki p;
     EXPECT_TRUE(p.legacy);
     return p;
-}
-
-Bytes derOf(X509* x) {
-    unsigned char* p = nullptr;
-    const int n = i2d_X509(x, &p);
-    Bytes out(p, p + n);
-    OPENSSL_free(p);
-    return out;
-}
-
-std::string pemOf(X509* x) {
-    yx::BioPtr bio(BIO_new(BIO_s_mem()));
-    PEM_write_bio_X509(bio.get(), x);
-    char* data = nullptr;
-    const long n = BIO_get_mem_data(bio.get(), &data);
-    return std::string(data, static_cast<size_t>(n));
 }
 
 const char* kindName(PfxKind k) {
@@ -112,10 +95,7 @@ TEST(ReadPfx, PairsTheKeyWithItsCertificateByPublicKeyAndTakesTheCertBagName) {
     sk_PKCS7_pop_free(safes, PKCS7_free);
     ASSERT_TRUE(p12);
     ASSERT_EQ(PKCS12_set_mac(p12.get(), "pw", -1, nullptr, 0, 2048, nullptr), 1);
-    unsigned char* p = nullptr;
-    const int n = i2d_PKCS12(p12.get(), &p);
-    const Bytes file(p, p + n);
-    OPENSSL_free(p);
+    const Bytes file = derOf(p12.get());
 
     yx::PfxContents c;
     ASSERT_EQ(yx::readPfx(file, "pw", c), 0);
@@ -147,10 +127,7 @@ TEST(ReadPfx, PfxWithoutMacTellsWrongPasswordByDecryption) {
                                     NID_pbe_WithSHA1And3_Key_TripleDES_CBC, 2048, -1, 0));
     ASSERT_TRUE(p12);
     ASSERT_EQ(PKCS12_mac_present(p12.get()), 0);
-    unsigned char* p = nullptr;
-    const int n = i2d_PKCS12(p12.get(), &p);
-    const Bytes file(p, p + n);
-    OPENSSL_free(p);
+    const Bytes file = derOf(p12.get());
     yx::PfxContents c;
     EXPECT_EQ(yx::readPfx(file, "pw", c), 0);
     EXPECT_TRUE(c.key && c.cert);

@@ -47,13 +47,9 @@ TEST(PfxImportAllOrNothing, AFailedStepLeavesEveryStoreAsItWas) {
         SCOPED_TRACE(c.name);
         yxtest::ScopedDataRoot root;
         yxtest::TestCa ca;
-        yxtest::CertProfile middle; // a chain certificate that is no CA: other people's store
-        middle.cn = "链中的证书";
-        middle.keyIndex = 2;
-        const auto other = ca.issue(middle);
-        yxtest::CertProfile mine;
-        mine.cn = "张伟";
-        const auto me = ca.issue(mine);
+        // A chain certificate that is no CA: other people's store.
+        const auto other = ca.issue({.cn = "链中的证书", .keyIndex = 2});
+        const auto me = ca.issue({.cn = "张伟"});
         const std::string pfx =
             yxtest::writeFile(root.path(), "me.pfx",
                               yxtest::makePfx(me.key.get(), me.cert.get(), {other.cert.get(), ca.cert()},

@@ -35,9 +35,7 @@ TEST(WithoutLegacyProvider, OldPfxGives14AndNewerKindsStillWork) {
     EXPECT_FALSE(yx::ensureLegacyProvider());
 
     TestCa ca;
-    CertProfile profile;
-    profile.cn = "旧文件用户";
-    Issued user = ca.issue(profile);
+    Issued user = ca.issue({.cn = "旧文件用户"});
     TempDir dir;
     const std::string certPem = writeFile(dir.path(), "c.pem", user.pem());
     const std::string keyPem = writeFile(dir.path(), "k.pem", user.keyPem());

@@ -10,13 +10,8 @@
 #include "TestPki.h"
 
 #include <chrono>
-#include <cstdio>
-#include <cstdlib>
 #include <gtest/gtest.h>
-#include <openssl/pem.h>
 #include <openssl/x509v3.h>
-#include <optional>
-#include <thread>
 
 using yx::RevocationResult;
 using yxtest::HttpTestServer;
@@ -25,38 +20,16 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Points OpenSSL's default trust folder (SSL_CERT_DIR) at a folder holding only the given CAs,
-// so the system-trust branch of the issuer look-up sees exactly what a test puts there.
+// Points OpenSSL's default trust folder (SSL_CERT_DIR) at an empty folder, so the system-trust
+// branch of the issuer look-up never sees the machine's own CAs.
 class ScopedTrustFolder : public yxtest::TempDir {
-public:
-    void add(X509* ca) {
-        char name[32];
-        std::snprintf(name, sizeof name, "%08lx.%d", X509_subject_name_hash(ca), m_n++);
-        yx::BioPtr bio(BIO_new(BIO_s_mem()));
-        PEM_write_bio_X509(bio.get(), ca);
-        char* data = nullptr;
-        const long n = BIO_get_mem_data(bio.get(), &data);
-        yxtest::writeFile(path(), name, std::string(data, static_cast<size_t>(n)));
-    }
-
-private:
     yxtest::ScopedEnv m_dir{"SSL_CERT_DIR", path()}, m_file{"SSL_CERT_FILE", file("no-bundle.pem")};
-    int m_n = 0;
 };
 
 yx::CertContextPtr ctxOf(const yxtest::Issued& issued) {
     auto ctx = yx::CertContext::fromX509(issued.cert.get());
     EXPECT_NE(ctx, nullptr);
     return ctx;
-}
-
-std::string pemCrl(const yxtest::Bytes& der) {
-    yx::X509CrlPtr crl = yx::decodeCrl(der);
-    yx::BioPtr bio(BIO_new(BIO_s_mem()));
-    PEM_write_bio_X509_CRL(bio.get(), crl.get());
-    char* data = nullptr;
-    const long n = BIO_get_mem_data(bio.get(), &data);
-    return std::string(data, static_cast<size_t>(n));
 }
 
 class Revocation : public ::testing::Test {
@@ -292,7 +265,7 @@ TEST(CrlDecode, DerPemAndJunk) {
     yxtest::TestCa ca;
     const auto der = ca.crlDer({});
     EXPECT_NE(yx::decodeCrl(der), nullptr);
-    const auto pem = pemCrl(der);
+    const auto pem = yxtest::pemOf(yx::decodeCrl(der).get());
     EXPECT_NE(yx::decodeCrl(std::vector<unsigned char>(pem.begin(), pem.end())), nullptr);
     auto trailing = der;
     trailing.push_back(0);
@@ -312,12 +285,9 @@ yx::X509Ptr withKeyUsage(const yxtest::TestCa& ca, const char* usage) {
     yx::X509ExtPtr ext(X509V3_EXT_conf_nid(nullptr, &ctx, NID_key_usage, usage));
     EXPECT_TRUE(ext && X509_add_ext(x.get(), ext.get(), -1) == 1 &&
                 X509_sign(x.get(), ca.key(), EVP_sha256()) > 0);
-    unsigned char* der = nullptr;
-    const int n = i2d_X509(x.get(), &der);
-    const unsigned char* p = der;
-    yx::X509Ptr back(d2i_X509(nullptr, &p, n));
-    OPENSSL_free(der);
-    return back;
+    const yxtest::Bytes der = yxtest::derOf(x.get());
+    const unsigned char* p = der.data();
+    return yx::X509Ptr(d2i_X509(nullptr, &p, static_cast<long>(der.size())));
 }
 
 TEST(CrlIssuer, OnlyAKeyAllowedToSignCrlsVouchesForOne) {

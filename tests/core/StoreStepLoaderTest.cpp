@@ -23,11 +23,8 @@ struct Batch {
     TestCa ca;
     std::vector<Issued> people;
     Batch() {
-        for (int i = 0; i < 30; ++i) {
-            CertProfile p;
-            p.cn = "批量" + std::to_string(i);
-            people.push_back(ca.issue(p));
-        }
+        for (int i = 0; i < 30; ++i)
+            people.push_back(ca.issue({.cn = "批量" + std::to_string(i)}));
     }
 };
 

@@ -5,14 +5,13 @@
 #pragma once
 
 #include "DigitalCertificate.h"
+#include "OwnedCerts.h"
 #include "SlapdFixture.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <map>
 #include <memory>
-#include <openssl/bio.h>
-#include <openssl/pem.h>
 #include <string>
 #include <vector>
 
@@ -93,21 +92,11 @@ private:
         // told to trust (LDAPTLS_CACERT is read when libldap first initialises).
         Issued server = ca.issue({.cn = "127.0.0.1"});
         m_slapd.enableTls(server.pem(), server.keyPem());
-        ::setenv("LDAPTLS_CACERT", writeFile(m_files.path(), "ca.pem", certPem(ca.cert())).c_str(), 1);
+        ::setenv("LDAPTLS_CACERT", writeFile(m_files.path(), "ca.pem", pemOf(ca.cert())).c_str(), 1);
         ::setenv("LDAPTLS_REQCERT", "demand", 1);
         std::string error;
         if (!m_slapd.start(a, b, error))
             m_problem = "slapd did not start: " + error;
-    }
-
-    static std::string certPem(X509* cert) {
-        BIO* bio = BIO_new(BIO_s_mem());
-        PEM_write_bio_X509(bio, cert);
-        char* data = nullptr;
-        const long n = BIO_get_mem_data(bio, &data);
-        std::string out(data, static_cast<size_t>(n));
-        BIO_free(bio);
-        return out;
     }
 
     TempDir m_files;

@@ -163,11 +163,6 @@ struct FoxmailAccounts : ::testing::Test {
     }
 };
 
-std::string text(CEmailAccount* a, int property) {
-    CBBuffer& b = a->getProperty(property)->getBuf();
-    return std::string(reinterpret_cast<const char*>(b.GetBuffer()), static_cast<size_t>(b.size()));
-}
-
 TEST_F(FoxmailAccounts, LoadsNamesAddressesAndSigningCertificates) {
     CFoxmailEmailAcc store;
     ASSERT_EQ(store.getEmailAcc(), 0);

@@ -6,6 +6,7 @@
 #include "CertStore.h"
 #include "DigitalCertificate.h"
 #include "FoxmailFiles.h"
+#include "PropertyRecords.h"
 #include "Registry.h"
 #include "TestPki.h"
 
@@ -110,15 +111,16 @@ inline std::string fileText(const std::string& path) {
 // A certificate of `email` as a CDigitalCertificate, and its DER.
 inline yxtest::Issued issue(yxtest::TestCa& ca, const std::string& cn, const std::string& email,
                             int key = 1) {
-    yxtest::CertProfile p;
-    p.cn = cn;
-    p.email = email;
-    p.keyIndex = key;
-    return ca.issue(p);
+    return ca.issue({.cn = cn, .email = email, .keyIndex = key});
 }
 inline std::unique_ptr<CDigitalCertificate> certOf(const Bytes& der) {
     return std::make_unique<CDigitalCertificate>(reinterpret_cast<const char*>(der.data()),
                                                  static_cast<int>(der.size()), CDigitalCertificate::DER);
+}
+// An account's text property.
+inline std::string text(CEmailAccount* a, int property) {
+    CBBuffer& b = a->getProperty(property)->getBuf();
+    return std::string(reinterpret_cast<const char*>(b.GetBuffer()), static_cast<size_t>(b.size()));
 }
 inline std::string thumbOf(CDigitalCertificate& cert) {
     std::string t;

@@ -8,11 +8,6 @@ using namespace mailtest;
 
 namespace {
 
-std::string text(CEmailAccount* a, int property) {
-    CBBuffer& b = a->getProperty(property)->getBuf();
-    return std::string(reinterpret_cast<const char*>(b.GetBuffer()), static_cast<size_t>(b.size()));
-}
-
 TEST(COEEmailAcc, AccountsLiveInTheRegistryInNumericOrderWithTheirCertificates) {
     yxtest::ScopedDataRoot root;
     yxtest::TestCa ca;

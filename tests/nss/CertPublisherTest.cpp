@@ -17,19 +17,14 @@ namespace {
 class CertPublisherTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        yxtest::CertProfile me;
-        me.cn = "张伟";
-        const auto mine = ca.issue(me);
+        const auto mine = ca.issue({.cn = "张伟"});
         const auto pfx =
             yxtest::writeFile(files.path(), "me.pfx",
                               yxtest::makePfx(mine.key.get(), mine.cert.get(), {}, "pw",
                                               yxtest::PfxKind::TripleDes, std::string("张伟的证书")));
         ASSERT_EQ(my.ImportP12("", pfx.c_str(), "pw"), 0);
-        yxtest::CertProfile peer;
-        peer.cn = "李娜";
-        peer.email = "lina@example.cn";
-        ASSERT_EQ(other.ImportCert(yxtest::writeFile(files.path(), "o.cer", ca.issue(peer).der()).c_str()),
-                  0);
+        const auto peer = ca.issue({.cn = "李娜", .email = "lina@example.cn"});
+        ASSERT_EQ(other.ImportCert(yxtest::writeFile(files.path(), "o.cer", peer.der()).c_str()), 0);
         ASSERT_EQ(cas.ImportCert(yxtest::writeFile(files.path(), "ca.cer", ca.der()).c_str()), 0);
         for (CCertStore* s : std::initializer_list<CCertStore*>{&my, &other, &cas})
             ASSERT_EQ(s->OpenCertStore(), 0);

@@ -123,10 +123,6 @@ TEST_F(ThunderbirdIdentityTest, Contact_FromAddressBook_CertificateFoundByAddres
     EXPECT_TRUE(profileCertsForEmail(profile, contacts[1].email).empty());
 }
 
-} // namespace
-
-namespace {
-
 TEST(PrefsJsWriterTest, TextTheChangeWouldNotReadBackFrom_IsLeftAlone) {
     for (const char* damaged : {"user_pref(\"a\", 1);\n/* never closed", "user_pref(\"a\", \"never closed"}) {
         SCOPED_TRACE(damaged);

@@ -51,12 +51,10 @@ Issued People::make(const std::string& cn, Kind kind, const std::string& email, 
 }
 
 Issued People::person(const std::string& cn, const std::string& email, int keyIndex, int keyUsage) {
-    CertProfile profile;
-    profile.cn = cn;
-    profile.email = email;
-    profile.keyIndex = keyIndex;
-    profile.keyUsage = keyUsage == -2 ? KU_DIGITAL_SIGNATURE | KU_KEY_ENCIPHERMENT : keyUsage;
-    return ca.issue(profile);
+    return ca.issue({.cn = cn,
+                     .email = email,
+                     .keyUsage = keyUsage == -2 ? KU_DIGITAL_SIGNATURE | KU_KEY_ENCIPHERMENT : keyUsage,
+                     .keyIndex = keyIndex});
 }
 
 void People::publish() {

@@ -10,10 +10,12 @@
 #include <fstream>
 #include <map>
 #include <mutex>
+#include <openssl/ec.h>
 #include <openssl/pem.h>
 #include <openssl/rsa.h>
 #include <stdexcept>
 #include <sys/wait.h>
+#include <type_traits>
 #include <unistd.h>
 
 namespace yxtest {
@@ -57,16 +59,59 @@ std::string kuText(int bits) {
     return out;
 }
 
-Bytes toDer(X509* cert) {
+template <class T>
+Bytes encode(int (*i2d)(const T*, unsigned char**), const std::type_identity_t<T>* object) {
     unsigned char* p = nullptr;
-    const int n = i2d_X509(cert, &p);
-    check(n > 0, "i2d_X509");
+    const int n = i2d(object, &p);
+    check(n > 0, "DER encoding");
     Bytes out(p, p + n);
     OPENSSL_free(p);
     return out;
 }
 
+template <class T> std::string memText(int (*write)(BIO*, T*), std::type_identity_t<T>* object) {
+    yx::BioPtr bio(BIO_new(BIO_s_mem()));
+    write(bio.get(), object);
+    char* data = nullptr;
+    const long n = BIO_get_mem_data(bio.get(), &data);
+    return std::string(data, static_cast<size_t>(n));
+}
+
+int writeKeyPem(BIO* bio, EVP_PKEY* key) {
+    return PEM_write_bio_PrivateKey(bio, key, nullptr, nullptr, 0, nullptr, nullptr);
+}
+
 } // namespace
+
+Bytes derOf(X509* cert) {
+    return encode(i2d_X509, cert);
+}
+
+Bytes derOf(X509_CRL* crl) {
+    return encode(i2d_X509_CRL, crl);
+}
+
+Bytes derOf(PKCS12* p12) {
+    return encode(i2d_PKCS12, p12);
+}
+
+std::string pemOf(X509* cert) {
+    return memText(PEM_write_bio_X509, cert);
+}
+
+std::string pemOf(X509_CRL* crl) {
+    return memText(PEM_write_bio_X509_CRL, crl);
+}
+
+void addToTrustDir(const std::string& dir, X509* ca) {
+    char name[32];
+    for (int n = 0;; ++n) {
+        std::snprintf(name, sizeof name, "%08lx.%d", X509_subject_name_hash(ca), n);
+        if (!std::filesystem::exists(dir + "/" + name))
+            break;
+    }
+    writeFile(dir, name, pemOf(ca));
+}
 
 yx::EvpPkeyPtr freshKey(int bits) {
     yx::EvpPkeyPtr key(EVP_RSA_gen(static_cast<unsigned>(bits)));
@@ -86,23 +131,15 @@ yx::EvpPkeyPtr pooledKey(int index, int bits) {
 }
 
 Bytes Issued::der() const {
-    return toDer(cert.get());
+    return derOf(cert.get());
 }
 
 std::string Issued::pem() const {
-    yx::BioPtr bio(BIO_new(BIO_s_mem()));
-    PEM_write_bio_X509(bio.get(), cert.get());
-    char* data = nullptr;
-    const long n = BIO_get_mem_data(bio.get(), &data);
-    return std::string(data, static_cast<size_t>(n));
+    return pemOf(cert.get());
 }
 
 std::string Issued::keyPem() const {
-    yx::BioPtr bio(BIO_new(BIO_s_mem()));
-    PEM_write_bio_PrivateKey(bio.get(), key.get(), nullptr, nullptr, 0, nullptr, nullptr);
-    char* data = nullptr;
-    const long n = BIO_get_mem_data(bio.get(), &data);
-    return std::string(data, static_cast<size_t>(n));
+    return memText(writeKeyPem, key.get());
 }
 
 TestCa::TestCa(const std::string& cn, int keyIndex) {
@@ -126,12 +163,14 @@ TestCa::TestCa(const std::string& cn, int keyIndex) {
 }
 
 Bytes TestCa::der() const {
-    return toDer(m_cert.get());
+    return derOf(m_cert.get());
 }
 
 Issued TestCa::issue(const CertProfile& profile) {
     Issued out;
-    out.key = profile.keyIndex < 0 ? freshKey(profile.keyBits) : pooledKey(profile.keyIndex, profile.keyBits);
+    out.key = profile.ecKey          ? yx::EvpPkeyPtr(EVP_EC_gen("P-256"))
+              : profile.keyIndex < 0 ? freshKey(profile.keyBits)
+                                     : pooledKey(profile.keyIndex, profile.keyBits);
     out.cert.reset(X509_new());
     X509* c = out.cert.get();
     X509_set_version(c, 2);
@@ -193,7 +232,16 @@ Issued TestCa::issue(const CertProfile& profile) {
 }
 
 Bytes TestCa::crlDer(const std::vector<X509*>& revoked, long lastUpdateOffset, long nextUpdateOffset) const {
-    std::unique_ptr<X509_CRL, yx::OsslDeleter<X509_CRL_free>> crl(X509_CRL_new());
+    return makeCrl(revoked, lastUpdateOffset, nextUpdateOffset, m_key.get());
+}
+
+Bytes TestCa::forgedCrlDer(EVP_PKEY* wrongKey) const {
+    return makeCrl({}, -3600, 7 * 86400, wrongKey);
+}
+
+Bytes TestCa::makeCrl(const std::vector<X509*>& revoked, long lastUpdateOffset, long nextUpdateOffset,
+                      EVP_PKEY* signer) const {
+    yx::X509CrlPtr crl(X509_CRL_new());
     X509_CRL_set_version(crl.get(), 1);
     X509_CRL_set_issuer_name(crl.get(), X509_get_subject_name(m_cert.get()));
     yx::Asn1TimePtr last(X509_gmtime_adj(nullptr, lastUpdateOffset));
@@ -208,29 +256,8 @@ Bytes TestCa::crlDer(const std::vector<X509*>& revoked, long lastUpdateOffset, l
         X509_CRL_add0_revoked(crl.get(), entry);
     }
     X509_CRL_sort(crl.get());
-    check(X509_CRL_sign(crl.get(), m_key.get(), EVP_sha256()) > 0, "CRL sign");
-    unsigned char* p = nullptr;
-    const int n = i2d_X509_CRL(crl.get(), &p);
-    check(n > 0, "i2d_X509_CRL");
-    Bytes out(p, p + n);
-    OPENSSL_free(p);
-    return out;
-}
-
-Bytes TestCa::forgedCrlDer(EVP_PKEY* wrongKey) const {
-    std::unique_ptr<X509_CRL, yx::OsslDeleter<X509_CRL_free>> crl(X509_CRL_new());
-    X509_CRL_set_version(crl.get(), 1);
-    X509_CRL_set_issuer_name(crl.get(), X509_get_subject_name(m_cert.get()));
-    yx::Asn1TimePtr last(X509_gmtime_adj(nullptr, -3600));
-    yx::Asn1TimePtr next(X509_gmtime_adj(nullptr, 7 * 86400));
-    X509_CRL_set1_lastUpdate(crl.get(), last.get());
-    X509_CRL_set1_nextUpdate(crl.get(), next.get());
-    check(X509_CRL_sign(crl.get(), wrongKey, EVP_sha256()) > 0, "CRL sign");
-    unsigned char* p = nullptr;
-    const int n = i2d_X509_CRL(crl.get(), &p);
-    Bytes out(p, p + n);
-    OPENSSL_free(p);
-    return out;
+    check(X509_CRL_sign(crl.get(), signer, EVP_sha256()) > 0, "CRL sign");
+    return derOf(crl.get());
 }
 
 Bytes pkcs8Der(EVP_PKEY* key) {
@@ -264,12 +291,7 @@ Bytes makePfx(EVP_PKEY* key, X509* cert, const std::vector<X509*>& chain, const 
     check(p12 != nullptr, "PKCS12_create (is the legacy provider loaded?)");
     if (kind != PfxKind::Modern)
         check(PKCS12_set_mac(p12.get(), password.c_str(), -1, nullptr, 0, 2048, EVP_sha1()) == 1, "MAC");
-    unsigned char* p = nullptr;
-    const int n = i2d_PKCS12(p12.get(), &p);
-    check(n > 0, "i2d_PKCS12");
-    Bytes out(p, p + n);
-    OPENSSL_free(p);
-    return out;
+    return derOf(p12.get());
 }
 
 std::string writeFile(const std::string& dir, const std::string& name, const Bytes& bytes) {

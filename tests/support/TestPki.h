@@ -37,6 +37,7 @@ struct CertProfile {
     // Further subject attributes after the standard ones: field name ("OU") or dotted OID, UTF-8
     // value; a field name starting with '+' joins the previous attribute's relative name.
     std::vector<std::pair<std::string, std::string>> extraSubject;
+    bool ecKey = false; // a fresh P-256 key instead of RSA
 };
 
 struct Issued {
@@ -61,6 +62,8 @@ public:
     Bytes forgedCrlDer(EVP_PKEY* wrongKey) const;
 
 private:
+    Bytes makeCrl(const std::vector<X509*>& revoked, long lastUpdateOffset, long nextUpdateOffset,
+                  EVP_PKEY* signer) const;
     yx::X509Ptr m_cert;
     yx::EvpPkeyPtr m_key;
     long m_nextSerial = 1000;
@@ -76,6 +79,14 @@ Bytes makePfx(EVP_PKEY* key, X509* cert, const std::vector<X509*>& chain, const 
 
 // The private key as unencrypted PKCS#8 DER, as the store backends keep it.
 Bytes pkcs8Der(EVP_PKEY* key);
+// DER and PEM encodings of OpenSSL objects.
+Bytes derOf(X509* cert);
+Bytes derOf(X509_CRL* crl);
+Bytes derOf(PKCS12* p12);
+std::string pemOf(X509* cert);
+std::string pemOf(X509_CRL* crl);
+// Puts `ca` into an OpenSSL hashed trust folder ("<name hash>.<n>").
+void addToTrustDir(const std::string& dir, X509* ca);
 
 // Files and folders.
 std::string writeFile(const std::string& dir, const std::string& name, const Bytes& bytes);

@@ -17,4 +17,8 @@ ToolRun tool(std::vector<std::string> args, const std::string& input = "");
 // One vector of cells per output line; a trailing tab gives a trailing empty cell.
 std::vector<std::vector<std::string>> toolRows(const std::string& out);
 
+inline bool has(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
 } // namespace yxtest

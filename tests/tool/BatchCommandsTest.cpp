@@ -13,10 +13,6 @@ using namespace kvxtest;
 
 namespace {
 
-bool has(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
-
 TEST(ToolBatch, OneBadFileAmongGoodOnesFailsAlone) {
     ScopedDataRoot root;
     TempDir files;
