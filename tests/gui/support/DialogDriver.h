@@ -104,10 +104,13 @@ inline bool staysWithoutDialog(int ms = 300) {
 }
 
 // The one message shown since the prompt was last cleared (where a flow decides which one shows).
-#define YX_EXPECT_ONE_MESSAGE(prompt, text_, ...)                                                            \
+#define YX_EXPECT_ONE_MESSAGE(prompt, text_, caption_, icon_, buttons_)                                      \
     do {                                                                                                     \
         QCOMPARE((prompt).messages.size(), size_t(1));                                                       \
         QCOMPARE(yxtest::q((prompt).messages[0].text), QStringLiteral(text_));                               \
+        QCOMPARE(yxtest::q((prompt).messages[0].caption), QStringLiteral(caption_));                         \
+        QCOMPARE((prompt).messages[0].icon, icon_);                                                          \
+        QCOMPARE((prompt).messages[0].buttons, buttons_);                                                    \
     } while (0)
 
 inline bool writeText(const QString& path, const QByteArray& bytes) {
