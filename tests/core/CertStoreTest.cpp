@@ -354,31 +354,6 @@ TEST_F(CertStoreTest, DamagedFilesOnDiskLoseOnlyTheirOwnEntry) {
               (std::vector<std::string>{ids[0], ids[1], ids[3], sha1Hex(k.many[6].cert.get())}));
 }
 
-TEST_F(CertStoreTest, DamagedOrMissingOrderFileKeepsEveryEntry) {
-    COtherCertStore other;
-    const std::vector<std::string> ids = fourOthers(other);
-    const std::string dir = yx::paths::storeDir("other");
-    // Half-known order: the listed ones first, in the listed order, then the rest.
-    writeFile(dir, "order", ids[3] + "\n\x01garbage\n" + ids[1] + "\n" + ids[3] + "\nffff\n");
-    auto seen = reopened<COtherCertStore>();
-    ASSERT_EQ(seen.size(), 4u);
-    EXPECT_EQ(seen[0], ids[3]);
-    EXPECT_EQ(seen[1], ids[1]);
-    EXPECT_EQ(std::set<std::string>(seen.begin() + 2, seen.end()), (std::set<std::string>{ids[0], ids[2]}));
-    EXPECT_EQ(reopened<COtherCertStore>(), seen) << "the repaired order must hold";
-
-    // No order file at all, or binary garbage: every entry still loads, in a stable order.
-    for (const Bytes& orderFile : {Bytes{}, Bytes{0xff, 0, 0x13, '\n', 0x80}}) {
-        fs::remove(dir + "/order");
-        if (!orderFile.empty())
-            writeFile(dir, "order", orderFile);
-        const auto all = reopened<COtherCertStore>();
-        EXPECT_EQ(std::set<std::string>(all.begin(), all.end()),
-                  std::set<std::string>(ids.begin(), ids.end()));
-        EXPECT_EQ(reopened<COtherCertStore>(), all);
-    }
-}
-
 TEST_F(CertStoreTest, AStoreThatCannotBeReadFailsCleanly) {
     yx::paths::ensureDir(yx::paths::dataDir() + "/stores");
     writeFile(yx::paths::dataDir() + "/stores", "other", std::string("a file where the folder should be"));

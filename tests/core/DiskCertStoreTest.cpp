@@ -91,13 +91,32 @@ TEST_F(DiskStore, WhatACrashLeavesBehindIsReadSensibly) {
     ASSERT_TRUE(yx::atomicWriteFile(file(*my, 3, ".props"), std::string("friendlyName=orphan\n")));
     // An order file that misses an entry (an import cut short before the order file was
     // written) and names one whose files are gone.
+    // Garbage and repeated lines, no order file, or binary garbage: every entry still loads, the
+    // listed ones first in the listed order, and the order file is repaired on the way.
     const std::string gone(40, 'a');
-    ASSERT_TRUE(yx::atomicWriteFile(my->dir() + "/order", id(2) + "\n" + gone + "\n" + id(0) + "\n"));
-
-    EXPECT_EQ(ids(*my), (std::vector<std::string>{id(2), id(0), id(1)}));
-    // The order file was repaired on the way.
-    const Bytes order = readFile(my->dir() + "/order");
-    EXPECT_EQ(std::string(order.begin(), order.end()), id(2) + "\n" + id(0) + "\n" + id(1) + "\n");
+    const std::vector<std::string> listedFirst = {id(2), id(0), id(1)}, stored = {id(0), id(1), id(2)};
+    const struct {
+        std::string order; // empty: no order file
+        const std::vector<std::string>& expected;
+    } cases[] = {
+        {id(2) + "\n" + gone + "\n" + id(0) + "\n", listedFirst},
+        {id(2) + "\n\x01garbage\n" + id(0) + "\n" + id(2) + "\nffff\n", listedFirst},
+        {"", stored},
+        {std::string("\xff\0\x13\n\x80", 5), stored},
+    };
+    for (const auto& k : cases) {
+        std::filesystem::remove(my->dir() + "/order");
+        if (!k.order.empty()) {
+            ASSERT_TRUE(yx::atomicWriteFile(my->dir() + "/order", k.order));
+        }
+        EXPECT_EQ(ids(*my), k.expected);
+        std::string repaired;
+        for (const auto& e : k.expected)
+            repaired += e + "\n";
+        const Bytes order = readFile(my->dir() + "/order");
+        EXPECT_EQ(std::string(order.begin(), order.end()), repaired);
+    }
+    ASSERT_TRUE(yx::atomicWriteFile(my->dir() + "/order", id(2) + "\n" + id(0) + "\n" + id(1) + "\n"));
 
     // The orphans never show; a later import of that certificate does not inherit them.
     ASSERT_TRUE(my->add(c.people[3].der(), {}, std::nullopt, ""));
