@@ -14,6 +14,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <mutex>
 
 namespace {
@@ -117,9 +118,40 @@ bool copyStorage(GsfInfile* in, GsfOutfile* out, const std::vector<std::string>&
     return true;
 }
 
+uint32_t le32(const guint8* p) {
+    return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24;
+}
+
+// The root entry of a compound file has no siblings. The reader follows sibling links of the
+// root anyway and never frees what it finds there, so such a file is refused before it is read.
+bool rootHasSiblings(GsfInput* input) {
+    constexpr gsf_off_t kHeaderSize = 512;
+    constexpr uint32_t kNoStream = 0xFFFFFFFF;
+    guint8 header[kHeaderSize];
+    guint8 entry[128];
+    bool siblings = false;
+    if (gsf_input_seek(input, 0, G_SEEK_SET) == FALSE && gsf_input_read(input, sizeof header, header)) {
+        const unsigned shift = header[0x1E] | header[0x1F] << 8;
+        const uint64_t firstDirBlock = le32(header + 0x30);
+        if (shift >= 6 && shift < 31) {
+            const uint64_t at = kHeaderSize + (firstDirBlock << shift);
+            if (at + sizeof entry <= static_cast<uint64_t>(gsf_input_size(input)) &&
+                gsf_input_seek(input, static_cast<gsf_off_t>(at), G_SEEK_SET) == FALSE &&
+                gsf_input_read(input, sizeof entry, entry))
+                siblings = le32(entry + 0x44) != kNoStream || le32(entry + 0x48) != kNoStream;
+        }
+    }
+    gsf_input_seek(input, 0, G_SEEK_SET);
+    return siblings;
+}
+
 GsfInfile* openOle(GsfInput* input) {
     if (!input)
         return nullptr;
+    if (rootHasSiblings(input)) {
+        g_object_unref(input);
+        return nullptr;
+    }
     GError* err = nullptr;
     GsfInfile* ole = gsf_infile_msole_new(input, &err);
     g_clear_error(&err);
