@@ -192,6 +192,14 @@ std::optional<Bytes> readWholeFile(const std::string& path, size_t maxSize) {
     return out;
 }
 
+void startWriteBack(int fd, uint64_t offset, uint64_t length) {
+#ifdef __linux__
+    ::sync_file_range(fd, static_cast<off64_t>(offset), static_cast<off64_t>(length), SYNC_FILE_RANGE_WRITE);
+#else
+    (void)fd, (void)offset, (void)length;
+#endif
+}
+
 bool fileExists(const std::string& path) {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0;

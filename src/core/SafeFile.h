@@ -53,6 +53,10 @@ inline bool atomicWriteFile(const std::string& path, std::string_view s, unsigne
 // Whole file, or nullopt when it cannot be read. maxSize guards against reading huge files by mistake.
 std::optional<Bytes> readWholeFile(const std::string& path, size_t maxSize = 64u << 20);
 
+// Starts writing the given range of an open file to the disk without waiting for it, so that a
+// long write's final flush finds little left to do. Does nothing where the system cannot.
+void startWriteBack(int fd, uint64_t offset, uint64_t length);
+
 bool fileExists(const std::string& path);
 bool isRegularFile(const std::string& path);
 std::optional<uint64_t> fileSize(const std::string& path);

@@ -2,9 +2,11 @@
 // ChunkPipeline. Both give the same bytes, the same progress steps and the same result codes.
 #include "ChunkPipeline.h"
 #include "EncryptionEngine.h"
+#include "SafeFile.h"
 #include "TripleDesChunkDecryptor.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <thread>
@@ -14,6 +16,7 @@ namespace {
 
 constexpr unsigned kMaxThreads = 8;
 constexpr size_t kEncryptSlots = 4; // one being read, one in the cipher, one being written, one spare
+constexpr uint64_t kWriteBackStep = 8 << 20; // written bytes handed to the disk at a time
 
 size_t wholePieces(size_t chunkSize) {
     return std::max(kPieceSize, chunkSize / kPieceSize * kPieceSize);
@@ -117,6 +120,10 @@ int CEncryptionEngine::pump(ChunkPipeline& pipe, std::FILE* src, std::FILE* dst,
     constexpr size_t B = TripleDesStream::kBlockSize;
     unsigned char carry[B] = {}; // the last ciphertext block read so far
     bool inputEnded = false;
+    // The output goes to the disk while the cipher works, so the commit's flush at the end does not
+    // wait for the whole file.
+    const long start = std::ftell(dst);
+    uint64_t written = 0, handedOver = 0;
     for (;;) {
         // Read ahead into every free slot.
         while (!inputEnded) {
@@ -152,6 +159,11 @@ int CEncryptionEngine::pump(ChunkPipeline& pipe, std::FILE* src, std::FILE* dst,
         const unsigned char* out = inPlace ? c->data.data() : c->out.data();
         if (c->outLength > 0 && std::fwrite(out, 1, c->outLength, dst) != c->outLength)
             return kFileIo;
+        written += c->outLength;
+        if (start >= 0 && written - handedOver >= kWriteBackStep && std::fflush(dst) == 0) {
+            startWriteBack(::fileno(dst), static_cast<uint64_t>(start) + handedOver, written - handedOver);
+            handedOver = written;
+        }
         const size_t length = c->length;
         const bool final = c->final;
         pipe.release();
