@@ -14,21 +14,6 @@
 namespace yx {
 namespace {
 
-bool writeAll(int fd, const void* data, size_t size) {
-    const auto* p = static_cast<const unsigned char*>(data);
-    while (size > 0) {
-        const ssize_t n = ::write(fd, p, size);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        p += n;
-        size -= static_cast<size_t>(n);
-    }
-    return true;
-}
-
 std::string dirOf(const std::string& path) {
     const auto slash = path.find_last_of('/');
     if (slash == std::string::npos)
@@ -72,6 +57,21 @@ void syncFolder(const std::string& path) {
 }
 
 } // namespace
+
+bool writeAll(int fd, const void* data, size_t size) {
+    const auto* p = static_cast<const unsigned char*>(data);
+    while (size > 0) {
+        const ssize_t n = ::write(fd, p, size);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        p += n;
+        size -= static_cast<size_t>(n);
+    }
+    return true;
+}
 
 AtomicOutput::~AtomicOutput() {
     discard();

@@ -28,6 +28,8 @@ public:
     bool open(const std::string& target, unsigned mode);
     int fd() const { return m_fd; }
     const std::string& target() const { return m_target; }
+    // Another name in the same folder for the file to take at commit.
+    void retarget(const std::string& target) { m_target = target; }
     // Syncs the data, puts the file in place of the target and syncs the folder.
     bool commit();
     void discard();
@@ -52,6 +54,9 @@ inline bool atomicWriteFile(const std::string& path, std::string_view s, unsigne
 
 // Whole file, or nullopt when it cannot be read. maxSize guards against reading huge files by mistake.
 std::optional<Bytes> readWholeFile(const std::string& path, size_t maxSize = 64u << 20);
+
+// Writes all of `data` to `fd` (retrying interrupted and short writes).
+bool writeAll(int fd, const void* data, size_t size);
 
 // Starts writing the given range of an open file to the disk without waiting for it, so that a
 // long write's final flush finds little left to do. Does nothing where the system cannot.

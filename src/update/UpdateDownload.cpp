@@ -8,11 +8,7 @@
 namespace yx::update {
 namespace {
 
-std::string sha256Hex(const std::vector<unsigned char>& data) {
-    unsigned char digest[EVP_MAX_MD_SIZE];
-    unsigned int len = 0;
-    if (EVP_Digest(data.data(), data.size(), digest, &len, EVP_sha256(), nullptr) != 1)
-        return {};
+std::string hexOf(const unsigned char* digest, unsigned len) {
     static const char* kHex = "0123456789abcdef";
     std::string out;
     for (unsigned i = 0; i < len; ++i) {
@@ -63,25 +59,45 @@ DownloadOutcome downloadUpdate(const UpdateManifest& manifest, const std::string
                                const std::atomic<bool>* cancel, const ProgressFn& progress,
                                long connectTimeoutMs) {
     DownloadOutcome out;
+    // The release goes straight into an unnamed file in the folder, which gets its name only once
+    // its hash is right: memory stays small whatever the size, and nothing half-made is seen.
+    const std::string name = downloadFileName(manifest);
+    AtomicOutput file;
+    EvpMdCtxPtr md(EVP_MD_CTX_new());
+    if (!paths::ensureDir(folder) || !file.open(freeTarget(folder, name), 0644) || !md ||
+        EVP_DigestInit_ex(md.get(), EVP_sha256(), nullptr) != 1) {
+        out.code = kSaveFailed;
+        out.error = folder + "/" + name;
+        return out;
+    }
     TransferLimits limits;
     limits.connectTimeoutMs = connectTimeoutMs;
     limits.maxBytes = manifest.size;
-    std::vector<unsigned char> body;
-    out.code = fetch(manifest.url, limits, cancel, progress, body, out.error);
+    uint64_t received = 0;
+    const BodySink sink = [&](const unsigned char* data, size_t size) {
+        received += size;
+        return EVP_DigestUpdate(md.get(), data, size) == 1 && writeAll(file.fd(), data, size);
+    };
+    out.code = fetch(manifest.url, limits, cancel, progress, sink, out.error);
+    if (out.code == kSaveFailed)
+        out.error = file.target();
     if (out.code != 0)
         return out;
-    if (body.size() != manifest.size || sha256Hex(body) != manifest.sha256) {
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned int len = 0;
+    if (received != manifest.size || EVP_DigestFinal_ex(md.get(), digest, &len) != 1 ||
+        hexOf(digest, len) != manifest.sha256) {
         out.code = kHashMismatch;
         return out;
     }
-    // A file of the user's that has the release's name stays.
-    const std::string target = freeTarget(folder, downloadFileName(manifest));
-    if (!paths::ensureDir(folder) || !atomicWriteFile(target, body)) {
+    // A file of the user's that took the release's name meanwhile stays.
+    file.retarget(freeTarget(folder, name));
+    if (!file.commit()) {
         out.code = kSaveFailed;
-        out.error = target;
+        out.error = file.target();
         return out;
     }
-    out.savedPath = target;
+    out.savedPath = file.target();
     return out;
 }
 

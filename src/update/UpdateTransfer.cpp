@@ -19,22 +19,33 @@ struct CurlUrlDeleter {
 };
 
 struct Sink {
-    std::vector<unsigned char>* body;
+    CURL* curl;
+    const BodySink* body;
     uint64_t limit;
-    bool overflow = false;
     const std::atomic<bool>* cancel;
     const ProgressFn* progress;
+    uint64_t taken = 0;
+    bool overflow = false;
+    bool refused = false;
     bool cancelled = false;
 };
 
 size_t onData(char* data, size_t size, size_t count, void* user) {
     auto* sink = static_cast<Sink*>(user);
     const size_t n = size * count;
-    if (sink->body->size() + n > sink->limit) {
+    long status = 0;
+    curl_easy_getinfo(sink->curl, CURLINFO_RESPONSE_CODE, &status);
+    if (status >= 300 && status < 400)
+        return n; // a redirect's own page is nobody's body
+    if (sink->taken + n > sink->limit) {
         sink->overflow = true;
         return 0; // curl stops with CURLE_WRITE_ERROR
     }
-    sink->body->insert(sink->body->end(), data, data + n);
+    if (!(*sink->body)(reinterpret_cast<const unsigned char*>(data), n)) {
+        sink->refused = true;
+        return 0;
+    }
+    sink->taken += n;
     return n;
 }
 
@@ -75,12 +86,26 @@ long remainingMs(std::chrono::steady_clock::time_point deadline) {
 
 } // namespace
 
-int fetch(const std::string& startUrl, const TransferLimits& limits, const std::atomic<bool>* cancel,
+int fetch(const std::string& url, const TransferLimits& limits, const std::atomic<bool>* cancel,
           const ProgressFn& progress, std::vector<unsigned char>& body, std::string& error) {
+    body.clear();
+    const int rc = fetch(
+        url, limits, cancel, progress,
+        [&body](const unsigned char* data, size_t size) {
+            body.insert(body.end(), data, data + size);
+            return true;
+        },
+        error);
+    if (rc != 0)
+        body.clear();
+    return rc;
+}
+
+int fetch(const std::string& startUrl, const TransferLimits& limits, const std::atomic<bool>* cancel,
+          const ProgressFn& progress, const BodySink& body, std::string& error) {
     static std::once_flag once;
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 
-    body.clear();
     error.clear();
     const std::string host = hostOf(startUrl);
     std::string url = startUrl;
@@ -98,7 +123,7 @@ int fetch(const std::string& startUrl, const TransferLimits& limits, const std::
             return kNoAnswer;
         }
         CURL* c = curl.get();
-        Sink sink{&body, limits.maxBytes, false, cancel, &progress};
+        Sink sink{c, &body, limits.maxBytes, cancel, &progress};
         char errbuf[CURL_ERROR_SIZE] = {};
         curl_easy_setopt(c, CURLOPT_URL, url.c_str());
         curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http,https");
@@ -120,16 +145,13 @@ int fetch(const std::string& startUrl, const TransferLimits& limits, const std::
         curl_easy_setopt(c, CURLOPT_ERRORBUFFER, errbuf);
 
         const CURLcode rc = curl_easy_perform(c);
-        if (sink.cancelled) {
-            body.clear();
+        if (sink.cancelled)
             return kCancelled;
-        }
-        if (sink.overflow || rc == CURLE_FILESIZE_EXCEEDED) {
-            body.clear();
+        if (sink.overflow || rc == CURLE_FILESIZE_EXCEEDED)
             return kTooLarge;
-        }
+        if (sink.refused)
+            return kSaveFailed;
         if (rc != CURLE_OK) {
-            body.clear();
             error = errbuf[0] ? errbuf : curl_easy_strerror(rc);
             return kNoAnswer;
         }
@@ -149,7 +171,6 @@ int fetch(const std::string& startUrl, const TransferLimits& limits, const std::
             return kRedirectRefused;
         }
         url = next;
-        body.clear();
     }
     error = "too many redirects";
     return kNoAnswer;

@@ -22,8 +22,16 @@ struct TransferLimits {
 
 using ProgressFn = std::function<void(uint64_t done, uint64_t total)>;
 
-// The body on success (0); otherwise kBadServer, kNoAnswer, kRedirectRefused, kTooLarge or
-// kCancelled, with curl's text in `error` where there is one. cancel may be null.
+// Takes the body piece by piece as it arrives; false stops the transfer (kSaveFailed).
+using BodySink = std::function<bool(const unsigned char* data, size_t size)>;
+
+// 0 when the whole body went to `sink` (the bodies of redirects never do); otherwise kBadServer,
+// kNoAnswer, kRedirectRefused, kTooLarge, kCancelled or kSaveFailed, with curl's text in `error`
+// where there is one. cancel may be null.
+int fetch(const std::string& url, const TransferLimits& limits, const std::atomic<bool>* cancel,
+          const ProgressFn& progress, const BodySink& sink, std::string& error);
+
+// The same for a small body kept in memory (cleared on failure).
 int fetch(const std::string& url, const TransferLimits& limits, const std::atomic<bool>* cancel,
           const ProgressFn& progress, std::vector<unsigned char>& body, std::string& error);
 

@@ -210,7 +210,9 @@ bool HttpTestServer::handle(Conn& c) {
         return true;
     }
     case Mode::Redirect:
-        sendAll(c.fd, responseHead(302, "Found", 0, "Location: " + route.location + "\r\n"), {});
+        // With a page of its own, as servers send: it must not become part of the body.
+        sendAll(c.fd, responseHead(302, "Found", 5, "Location: " + route.location + "\r\n"),
+                {'m', 'o', 'v', 'e', 'd'});
         return true;
     case Mode::NotFound:
         break;
