@@ -1,8 +1,10 @@
 // Bytes as a vCard file of the local address book: parsing ends, a rewrite reads back as the same
-// contacts and settles (a second rewrite changes nothing), and replacing a card's certificates by
+// contacts and settles (a second rewrite changes nothing), a file with one kind of line end and a
+// last line end is rewritten byte for byte, and replacing a card's certificates by
 // themselves keeps every other line.
 #include "VCard.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -30,6 +32,16 @@ std::vector<Contact> contactsOf(const yx::vcard::File& file) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     yx::vcard::File file = yx::vcard::parse(std::string(reinterpret_cast<const char*>(data), size));
     const std::string once = yx::vcard::render(file);
+    const std::string text(reinterpret_cast<const char*>(data), size);
+    const size_t crlf = [&] {
+        size_t n = 0;
+        for (size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at + 2))
+            ++n;
+        return n;
+    }();
+    const size_t lf = static_cast<size_t>(std::count(text.begin(), text.end(), '\n'));
+    if (!text.empty() && text.back() == '\n' && (crlf == 0 || crlf == lf) && once != text)
+        std::abort();
     const yx::vcard::File again = yx::vcard::parse(once);
     if (contactsOf(again) != contactsOf(file))
         std::abort();

@@ -140,8 +140,10 @@ File parse(const std::string& text) {
                 file.cards.emplace_back();
                 card = &file.cards.back();
             } else {
-                // Kept as written: an unfolded line could read back as part of its neighbour.
-                file.outside.insert(file.outside.end(), physical.begin(), physical.end());
+                // Kept as written and where written: an unfolded line could read back as part of
+                // its neighbour.
+                auto& keep = file.cards.empty() ? file.outside : file.cards.back().after;
+                keep.insert(keep.end(), physical.begin(), physical.end());
                 continue;
             }
         }
@@ -170,10 +172,13 @@ std::string render(const File& file) {
     std::string out;
     for (const std::string& line : file.outside)
         out += line + file.lineEnd;
-    for (const Card& card : file.cards)
+    for (const Card& card : file.cards) {
         for (const Property& p : card.properties)
             for (const std::string& line : p.lines)
                 out += line + file.lineEnd;
+        for (const std::string& line : card.after)
+            out += line + file.lineEnd;
+    }
     return out;
 }
 

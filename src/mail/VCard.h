@@ -20,6 +20,7 @@ struct Property {
 struct Card {
     std::vector<Property> properties; // BEGIN and END included
     std::string version;              // "2.1", "3.0", "4.0" (empty: not given)
+    std::vector<std::string> after;   // lines between its END and the next card (kept in place)
 };
 
 struct File {
