@@ -108,10 +108,35 @@ bool ThunderbirdMail::configureContact(int row, QWidget* parent) {
     const bool publish = chosen != nullptr;
     const int rc = publish ? publisher.publish(nss::CertKind::OtherPeople, *chosen, {}, c.profile, detail)
                            : publisher.withdraw(*current, c.profile, detail);
-    if (rc != nss::kOk && rc != nss::kAlreadyPresent)
+    if (rc != nss::kOk && rc != nss::kAlreadyPresent) {
         showMessage(nss::outcomeMessage(publish, rc, c.profile, detail), MsgIcon::Warning, MsgButtons::Ok,
                     parent);
-    return rc == nss::kOk;
+        return false;
+    }
+    if (publish)
+        withdrawReplaced(publisher, c, found, *chosen, parent);
+    return true;
+}
+
+void ThunderbirdMail::withdrawReplaced(nss::CertPublisher& publisher, const nss::TbContact& contact,
+                                       const std::vector<nss::Bytes>& before, CDigitalCertificate& chosen,
+                                       QWidget* parent) {
+    // The contact's earlier certificates that this program published give way to the new one, so
+    // the mail program does not go on choosing them; what others put there stays.
+    std::string chosenThumb;
+    chosen.getThumbPrint(chosenThumb);
+    for (const nss::Bytes& der : before) {
+        std::unique_ptr<CDigitalCertificate> old = certOf(der);
+        std::string thumb;
+        if (!old || old->getThumbPrint(thumb) != 0 || thumb == chosenThumb ||
+            publisher.placement(*old, contact.profile) != nss::Placement::Published)
+            continue;
+        std::string detail;
+        const int rc = publisher.withdraw(*old, contact.profile, detail);
+        if (rc != nss::kOk)
+            showMessage(nss::outcomeMessage(false, rc, contact.profile, detail), MsgIcon::Warning,
+                        MsgButtons::Ok, parent);
+    }
 }
 
 } // namespace yx

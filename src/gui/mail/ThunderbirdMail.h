@@ -11,9 +11,13 @@
 
 #include <vector>
 
+class CDigitalCertificate;
 class QWidget;
 
 namespace yx {
+namespace nss {
+class CertPublisher;
+}
 
 class ThunderbirdMail {
 public:
@@ -27,6 +31,10 @@ public:
     bool configureContact(int row, QWidget* parent);
 
 private:
+    void withdrawReplaced(nss::CertPublisher& publisher, const nss::TbContact& contact,
+                          const std::vector<nss::Bytes>& before, CDigitalCertificate& chosen,
+                          QWidget* parent);
+
     std::vector<nss::TbIdentity> m_identities;
     std::vector<nss::TbContact> m_contacts;
 };

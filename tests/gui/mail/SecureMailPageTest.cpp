@@ -312,6 +312,29 @@ void SecureMailPageTest::thunderbirdIdentityAndContactGetTheChosenCertificates()
     doubleClick(m_page->detailList(), 0);
     QVERIFY2(contact.waitFinished(), qPrintable(contact.failure()));
     QCOMPARE(m_page->detailModel()->image(0), 1); // read again: the profile's database has it now
+
+    // Another certificate for her takes the place of the one published before.
+    const Bytes second = issue(m_ca, "李娜二", "lina@example.cn", KU_KEY_ENCIPHERMENT).der();
+    addOther(second);
+    ModalScript replace;
+    replace.on(IDD_SET_CONTACT_CERT, pressing(IDC_CONTACT_IMPORT_STORE))
+        .on(IDD_IMPORT_SYSTEM_CERT,
+            [](QDialog* d) {
+                const auto hits =
+                    byId<QTreeWidget>(d, IDC_IMPORT_SYSTEM_LIST)->findItems("李娜二", Qt::MatchExactly);
+                choosing(
+                    IDC_IMPORT_SYSTEM_LIST,
+                    hits.isEmpty()
+                        ? -1
+                        : byId<QTreeWidget>(d, IDC_IMPORT_SYSTEM_LIST)->indexOfTopLevelItem(hits.front()))(d);
+            })
+        .on(IDD_SET_CONTACT_CERT, pressing(IDOK));
+    doubleClick(m_page->detailList(), 0);
+    QVERIFY2(replace.waitFinished(), qPrintable(replace.failure()));
+    const auto held =
+        yx::nss::profileCertsForEmail(yx::nss::thunderbirdProfiles(home).at(0), "lina@example.cn");
+    QCOMPARE(held.size(), size_t(1));
+    QVERIFY(held.front() == second);
 }
 
 QTEST_MAIN(SecureMailPageTest)
