@@ -47,6 +47,10 @@ CDlgLdapBatchCon::CDlgLdapBatchCon(const std::vector<CFoxmailContact*>& contacts
 CDlgLdapBatchCon::CDlgLdapBatchCon(const std::vector<CContact*>& contacts, QWidget* parent)
     : CDlgLdapBatchCon(kOutlookExpressContacts, namesOf(contacts), mail::addressesOf(contacts), parent) {}
 
+CDlgLdapBatchCon::CDlgLdapBatchCon(std::vector<QString> names, std::vector<std::string> addresses,
+                                   QWidget* parent)
+    : CDlgLdapBatchCon(kThunderbirdContacts, std::move(names), std::move(addresses), parent) {}
+
 CDlgLdapBatchCon::CDlgLdapBatchCon(ContactKind kind, std::vector<QString> names,
                                    std::vector<std::string> addresses, QWidget* parent)
     : QDialog(parent), m_kind(kind), m_names(std::move(names)), m_addresses(std::move(addresses)),

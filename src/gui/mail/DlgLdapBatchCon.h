@@ -36,7 +36,7 @@ class CDlgLdapBatchCon : public QDialog {
     Q_OBJECT
 public:
     static constexpr int IDD = yx::res::IDD_LDAP_BATCH_CON;
-    enum ContactKind { kFoxmailContacts = 0, kOutlookExpressContacts = 1 };
+    enum ContactKind { kFoxmailContacts = 0, kOutlookExpressContacts = 1, kThunderbirdContacts = 2 };
 
     // The look-up as the worker runs it; the default is CBatchLookup::Run over directory host B.
     using LookupRun = std::function<CBatchLookup::Result(CBatchLookup&, const std::atomic<bool>& cancel,
@@ -45,6 +45,9 @@ public:
     // The contacts are borrowed and must not change while the dialog runs.
     CDlgLdapBatchCon(const std::vector<CFoxmailContact*>& contacts, QWidget* parent = nullptr);
     CDlgLdapBatchCon(const std::vector<CContact*>& contacts, QWidget* parent = nullptr);
+    // Thunderbird's contacts: their names and addresses.
+    CDlgLdapBatchCon(std::vector<QString> names, std::vector<std::string> addresses,
+                     QWidget* parent = nullptr);
     ~CDlgLdapBatchCon() override;
 
     // Replaces the look-up (tests play a slow or failing directory); set before the dialog shows.

@@ -56,14 +56,14 @@ bool isAccountEntry(int entry) {
            entry == SecureMailPage::EntryTbAccounts;
 }
 
-// Entries whose menus carry no batch configuration: the account lists, and Thunderbird's contacts,
-// whose certificates come from the profile's own database.
+// Entries whose menus carry no batch configuration: the account lists.
 bool hasNoBatch(int entry) {
-    return isAccountEntry(entry) || entry == SecureMailPage::EntryTbContacts;
+    return isAccountEntry(entry);
 }
 
 bool isAddressBookEntry(int entry) {
-    return entry == SecureMailPage::EntryOeContacts || entry == SecureMailPage::EntryFoxContacts;
+    return entry == SecureMailPage::EntryOeContacts || entry == SecureMailPage::EntryFoxContacts ||
+           entry == SecureMailPage::EntryTbContacts;
 }
 
 QString propertyText(CEmailAccount* account, int index) {
@@ -182,7 +182,7 @@ void SecureMailPage::onActivate() {
 }
 
 int SecureMailPage::batchCount() const {
-    return static_cast<int>(m_oeBatch.size() + m_foxBatch.size());
+    return static_cast<int>(m_oeBatch.size() + m_foxBatch.size() + m_tbBatch.size());
 }
 
 QMenu* SecureMailPage::menuBarOperations(bool chosen) const {
@@ -289,6 +289,7 @@ void SecureMailPage::openEntry() {
 void SecureMailPage::loadAddressBook(int entry) {
     m_oeBatch.clear();
     m_foxBatch.clear();
+    m_tbBatch.clear();
     if (entry == EntryOeContacts) {
         m_oeBook.GetContacts();
         m_others.OpenCertStore();
@@ -296,6 +297,9 @@ void SecureMailPage::loadAddressBook(int entry) {
     } else if (entry == EntryFoxContacts) {
         m_foxBook.GetContacts();
         m_foxBatch = mail::batchList(m_foxBook);
+    } else if (entry == EntryTbContacts) {
+        m_thunderbird->contactRows();
+        m_tbBatch = m_thunderbird->batchRows();
     }
 }
 
@@ -341,7 +345,10 @@ void SecureMailPage::fillDetail() {
         rows = m_thunderbird->accountRows();
         break;
     case EntryTbContacts:
+        m_oeBatch.clear();
+        m_foxBatch.clear();
         rows = m_thunderbird->contactRows();
+        m_tbBatch = m_thunderbird->batchRows();
         break;
     default:
         return;
@@ -435,9 +442,20 @@ void SecureMailPage::runBatch(int entry, bool reloadAfter) {
         return;
     }
     const bool oe = entry == EntryOeContacts;
-    std::unique_ptr<CDlgLdapBatchCon> dialog =
-        oe ? std::make_unique<CDlgLdapBatchCon>(m_oeBatch, dialogParent())
-           : std::make_unique<CDlgLdapBatchCon>(m_foxBatch, dialogParent());
+    const bool tb = entry == EntryTbContacts;
+    std::unique_ptr<CDlgLdapBatchCon> dialog;
+    if (tb) {
+        std::vector<QString> names;
+        std::vector<std::string> addresses;
+        for (int row : m_tbBatch) {
+            names.push_back(m_thunderbird->contactName(row));
+            addresses.push_back(m_thunderbird->contactEmail(row));
+        }
+        dialog = std::make_unique<CDlgLdapBatchCon>(std::move(names), std::move(addresses), dialogParent());
+    } else {
+        dialog = oe ? std::make_unique<CDlgLdapBatchCon>(m_oeBatch, dialogParent())
+                    : std::make_unique<CDlgLdapBatchCon>(m_foxBatch, dialogParent());
+    }
     if (dialog->exec() != QDialog::Accepted) {
         if (reloadAfter)
             fillDetail();
@@ -456,6 +474,8 @@ void SecureMailPage::runBatch(int entry, bool reloadAfter) {
                 fillDetail();
             return;
         }
+    } else if (tb) {
+        count = m_thunderbird->applyBatch(m_tbBatch, chosen, dialogParent());
     } else {
         count = mail::applyBatch(m_foxBook, m_foxBatch, chosen);
     }

@@ -95,6 +95,7 @@ private:
     COtherCertStore m_others;
     std::vector<CContact*> m_oeBatch;         // not owned: contacts of m_oeBook
     std::vector<CFoxmailContact*> m_foxBatch; // not owned: contacts of m_foxBook
+    std::vector<int> m_tbBatch;               // rows of m_thunderbird's contacts
     std::unique_ptr<ThunderbirdMail> m_thunderbird;
 
     int m_entry = -1;

@@ -45,6 +45,7 @@ std::vector<MailListModel::Row> ThunderbirdMail::accountRows() {
 
 std::vector<MailListModel::Row> ThunderbirdMail::contactRows() {
     m_contacts.clear();
+    m_contactHasCert.clear();
     std::vector<MailListModel::Row> rows;
     for (const nss::NssDatabase& profile : nss::thunderbirdProfiles(nss::userHome())) {
         const std::set<std::string> withCert = nss::profileCertAddresses(profile); // one opening per profile
@@ -53,6 +54,7 @@ std::vector<MailListModel::Row> ThunderbirdMail::contactRows() {
             rows.push_back(
                 {{QString::fromStdString(c.name), QString::fromStdString(c.email)}, hasCert ? 1 : 0});
             m_contacts.push_back(std::move(c));
+            m_contactHasCert.push_back(hasCert);
         }
     }
     return rows;
@@ -116,6 +118,49 @@ bool ThunderbirdMail::configureContact(int row, QWidget* parent) {
     if (publish)
         withdrawReplaced(publisher, c, found, *chosen, parent);
     return true;
+}
+
+std::vector<int> ThunderbirdMail::batchRows() const {
+    std::vector<int> rows;
+    for (size_t i = 0; i < m_contacts.size(); ++i)
+        if (!m_contactHasCert[i] && !m_contacts[i].email.empty())
+            rows.push_back(static_cast<int>(i));
+    return rows;
+}
+
+QString ThunderbirdMail::contactName(int row) const {
+    return row >= 0 && row < static_cast<int>(m_contacts.size())
+               ? QString::fromStdString(m_contacts[static_cast<size_t>(row)].name)
+               : QString();
+}
+
+std::string ThunderbirdMail::contactEmail(int row) const {
+    return row >= 0 && row < static_cast<int>(m_contacts.size()) ? m_contacts[static_cast<size_t>(row)].email
+                                                                 : std::string();
+}
+
+int ThunderbirdMail::applyBatch(const std::vector<int>& rows, const std::vector<CDigitalCertificate*>& chosen,
+                                QWidget* parent) {
+    nss::CertPublisher publisher(nss::promptPasswordAsker(parent));
+    int configured = 0;
+    for (size_t i = 0; i < rows.size() && i < chosen.size(); ++i) {
+        const int row = rows[i];
+        if (!chosen[i] || row < 0 || row >= static_cast<int>(m_contacts.size()))
+            continue;
+        const nss::NssDatabase& profile = m_contacts[static_cast<size_t>(row)].profile;
+        std::string detail;
+        const int rc = publisher.publish(nss::CertKind::OtherPeople, *chosen[i], {}, profile, detail);
+        if (rc == nss::kOk || rc == nss::kAlreadyPresent) {
+            ++configured;
+            continue;
+        }
+        showMessage(nss::outcomeMessage(true, rc, profile, detail), MsgIcon::Warning, MsgButtons::Ok, parent);
+        // A database that cannot be written now stays so for the contacts after this one.
+        if (rc == nss::kCancelled || rc == nss::kWrongPassword || rc == nss::kCannotOpen ||
+            rc == nss::kLegacyDatabase)
+            break;
+    }
+    return configured;
 }
 
 void ThunderbirdMail::withdrawReplaced(nss::CertPublisher& publisher, const nss::TbContact& contact,

@@ -30,6 +30,14 @@ public:
     // True when the profile's database changed (the list is read again).
     bool configureContact(int row, QWidget* parent);
 
+    // Contacts of the last read whose address has no certificate in their profile's database.
+    std::vector<int> batchRows() const;
+    QString contactName(int row) const;
+    std::string contactEmail(int row) const;
+    // Publishes chosen[i] (null: skip) for contact rows[i]; the number of contacts configured.
+    int applyBatch(const std::vector<int>& rows, const std::vector<CDigitalCertificate*>& chosen,
+                   QWidget* parent);
+
 private:
     void withdrawReplaced(nss::CertPublisher& publisher, const nss::TbContact& contact,
                           const std::vector<nss::Bytes>& before, CDigitalCertificate& chosen,
@@ -37,6 +45,7 @@ private:
 
     std::vector<nss::TbIdentity> m_identities;
     std::vector<nss::TbContact> m_contacts;
+    std::vector<bool> m_contactHasCert; // per contact of the last read
 };
 
 } // namespace yx

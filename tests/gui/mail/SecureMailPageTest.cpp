@@ -93,6 +93,7 @@ private slots:
     void signingCertificateServesForEncryption();
     void foxmailContactGetsTheChosenCertificate();
     void thunderbirdIdentityAndContactGetTheChosenCertificates();
+    void thunderbirdContactsBatchPublishesWhatTheDirectoryHas();
 };
 
 void SecureMailPageTest::initTestCase() {
@@ -335,6 +336,35 @@ void SecureMailPageTest::thunderbirdIdentityAndContactGetTheChosenCertificates()
         yx::nss::profileCertsForEmail(yx::nss::thunderbirdProfiles(home).at(0), "lina@example.cn");
     QCOMPARE(held.size(), size_t(1));
     QVERIFY(held.front() == second);
+}
+
+// Of two contacts without certificates, the directory has one: the batch publishes that one to the
+// profile's database.
+void SecureMailPageTest::thunderbirdContactsBatchPublishesWhatTheDirectoryHas() {
+    if (!m_slapd)
+        QSKIP("slapd cannot run here");
+    yxtest::RecordingPrompt prompt;
+    const std::string home = m_env.root().toStdString() + "/tb-batch";
+    ScopedEnv homeVar("HOME", home);
+    ScopedEnv wine("WINEPREFIX", home + "/wine");
+    QVERIFY(!yxtest::makeThunderbirdProfile(home, "",
+                                            {{"王芳", "wangfang@example.cn"}, {"刘洋", "liuyang@example.cn"}})
+                 .empty());
+    openEntry(SecureMailPage::EntryTbContacts);
+    QCOMPARE(m_page->batchCount(), 2);
+    ModalScript script;
+    script.on(IDD_LDAP_BATCH_CON, [](QDialog* dlg) {
+        QTRY_VERIFY_WITH_TIMEOUT(enabled(dlg, IDOK), 20000);
+        byId<QCheckBox>(dlg, IDC_BATCH_OPTION)->setChecked(true);
+        click(dlg, IDOK);
+    });
+    m_page->onCommand(ID_MAIL_BATCH_SHOWN);
+    QVERIFY2(script.waitFinished(), qPrintable(script.failure()));
+    QCOMPARE(q(prompt.lastMessage()->text), QStringLiteral("你共为1个联系人配置了加密证书"));
+    const auto profile = yx::nss::thunderbirdProfiles(home).at(0);
+    QCOMPARE(yx::nss::profileCertsForEmail(profile, "liuyang@example.cn").size(), size_t(1));
+    QCOMPARE(certRows(m_page->detailModel()), 1);
+    QCOMPARE(m_page->batchCount(), 1);
 }
 
 QTEST_MAIN(SecureMailPageTest)
