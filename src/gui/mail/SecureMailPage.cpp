@@ -83,7 +83,9 @@ MailListModel::ImageSet itemImages() {
 
 std::vector<MailListModel::Column> detailColumns(int entry) {
     const QString first = isAccountEntry(entry) ? QStringLiteral("邮件帐户") : QStringLiteral("联系人姓名");
-    return {{first, 120}, {QStringLiteral("电子邮件地址"), 200}};
+    // Thunderbird's account names carry their profile's name: wider, so they are not cut short.
+    return {{first, entry == SecureMailPage::EntryTbAccounts ? 200 : 120},
+            {QStringLiteral("电子邮件地址"), 200}};
 }
 
 // The account's certificates again as certificates of its own store, which lives as long as the
