@@ -8,9 +8,11 @@
 
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QHBoxLayout>
 #include <QIcon>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 #include <algorithm>
 #include <filesystem>
@@ -61,6 +63,19 @@ QDialogButtonBox* okCancelButtons(QDialog* dialog, const QString& okText, const 
     QObject::connect(box, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
     QObject::connect(box, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
     return box;
+}
+
+QPushButton* chooserLayout(QDialog* dialog, QWidget* list, QPushButton* side, QDialogButtonBox* buttons) {
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(side);
+    bottom->addStretch(1);
+    bottom->addWidget(buttons);
+    auto* layout = new QVBoxLayout(dialog);
+    layout->addWidget(list, 1);
+    layout->addLayout(bottom);
+    QPushButton* ok = buttons->findChild<QPushButton*>(QString::number(res::IDOK));
+    ok->setEnabled(false);
+    return ok;
 }
 
 QIcon certRowIcon() {

@@ -47,6 +47,10 @@ QDialogButtonBox* okCancelButtons(QDialog* dialog, const QString& okText = QStri
                                   const QString& cancelText = QStringLiteral("取消"));
 
 // The certificate icon of the 16 x 16 lists (icon resource 255).
+// A chooser's layout: the list above; below it `side` on the left and `buttons` on the right. The
+// OK button, which starts disabled (nothing is chosen yet).
+QPushButton* chooserLayout(QDialog* dialog, QWidget* list, QPushButton* side, QDialogButtonBox* buttons);
+
 QIcon certRowIcon();
 
 // Sizes a dialog to its layout's natural size, at least `minEm` text heights wide.

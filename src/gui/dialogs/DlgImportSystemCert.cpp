@@ -38,17 +38,8 @@ CDlgImportSystemCert::CDlgImportSystemCert(CCertStore* store, const QString& tit
     }
 
     m_view = sideButton(this, res::IDC_IMPORT_SYSTEM_VIEW, QStringLiteral("查看证书"));
-    QDialogButtonBox* buttons = okCancelButtons(this);
-    m_ok = buttons->findChild<QPushButton*>(QString::number(res::IDOK));
-    m_ok->setEnabled(false);
     m_view->setEnabled(false);
-    auto* bottom = new QHBoxLayout;
-    bottom->addWidget(m_view);
-    bottom->addStretch(1);
-    bottom->addWidget(buttons);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(m_list, 1);
-    layout->addLayout(bottom);
+    m_ok = chooserLayout(this, m_list, m_view, okCancelButtons(this));
 
     connect(m_list, &QTreeWidget::itemSelectionChanged, this, [this] {
         select(m_list->changingByKeyboard() ? m_list->indexOfTopLevelItem(m_list->currentItem())

@@ -44,17 +44,7 @@ CDlgSelectCert::CDlgSelectCert(CCertStore* store, const QString& title, QWidget*
 
     m_view = sideButton(this, res::IDC_SELCERT_VIEW, QStringLiteral("查看证书..."));
     m_view->setEnabled(false);
-    QDialogButtonBox* buttons = okCancelButtons(this, QStringLiteral("确定"));
-    m_ok = buttons->findChild<QPushButton*>(QString::number(res::IDOK));
-    m_ok->setEnabled(false);
-
-    auto* bottom = new QHBoxLayout;
-    bottom->addWidget(m_view);
-    bottom->addStretch(1);
-    bottom->addWidget(buttons);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(m_list, 1);
-    layout->addLayout(bottom);
+    m_ok = chooserLayout(this, m_list, m_view, okCancelButtons(this));
 
     // A click on empty space clears the selection without moving the current row: the buttons
     // follow the selection.
