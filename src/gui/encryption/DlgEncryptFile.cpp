@@ -46,12 +46,26 @@ CDlgEncryptFile::CDlgEncryptFile(CCertList* list, QWidget* parent) : QDialog(par
     setWindowTitle(QStringLiteral("文件加密"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
-    // Files.
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(buildFileRows());
+    layout->addWidget(buildDefaultGroup());
+    layout->addWidget(buildOtherGroup(), 1);
+    layout->addLayout(buildOptions());
+    layout->addWidget(okCancelButtons(this, QStringLiteral("加密")));
+    connectControls();
+
+    m_otherView->setEnabled(false);
+    m_defaultView->setEnabled(false);
+    const int em = fontMetrics().height();
+    resize(std::max(sizeHint().width(), em * 36), std::max(sizeHint().height(), em * 26));
+}
+
+QLayout* CDlgEncryptFile::buildFileRows() {
     m_sourceEdit = withId(new QLineEdit(this), res::IDC_ENC_SOURCE);
     m_targetEdit = withId(new QLineEdit(this), res::IDC_ENC_TARGET);
     m_sourceEdit->setMinimumWidth(fontMetrics().averageCharWidth() * 44);
-    QPushButton* sourceBrowse = sideButton(this, res::IDC_ENC_SOURCE_BROWSE, QStringLiteral("选择..."));
-    QPushButton* targetBrowse = sideButton(this, res::IDC_ENC_TARGET_BROWSE, QStringLiteral("选择..."));
+    m_sourceBrowse = sideButton(this, res::IDC_ENC_SOURCE_BROWSE, QStringLiteral("选择..."));
+    m_targetBrowse = sideButton(this, res::IDC_ENC_TARGET_BROWSE, QStringLiteral("选择..."));
     auto* sourceLabel = new QLabel(QStringLiteral("原始文件(&S)："), this);
     auto* targetLabel = new QLabel(QStringLiteral("加密文件(&T)："), this);
     sourceLabel->setBuddy(m_sourceEdit);
@@ -59,25 +73,31 @@ CDlgEncryptFile::CDlgEncryptFile(CCertList* list, QWidget* parent) : QDialog(par
     auto* files = new QGridLayout;
     files->addWidget(sourceLabel, 0, 0);
     files->addWidget(m_sourceEdit, 0, 1);
-    files->addWidget(sourceBrowse, 0, 2);
+    files->addWidget(m_sourceBrowse, 0, 2);
     files->addWidget(targetLabel, 1, 0);
     files->addWidget(m_targetEdit, 1, 1);
-    files->addWidget(targetBrowse, 1, 2);
+    files->addWidget(m_targetBrowse, 1, 2);
+    return files;
+}
 
-    // The default encryption certificate.
-    auto* defaultGroup = new QGroupBox(QStringLiteral("默认加密证书"), this);
-    m_defaultName = withId(new QLineEdit(defaultGroup), res::IDC_ENC_DEFAULT_NAME);
+// The default encryption certificate.
+QWidget* CDlgEncryptFile::buildDefaultGroup() {
+    auto* group = new QGroupBox(QStringLiteral("默认加密证书"), this);
+    m_defaultName = withId(new QLineEdit(group), res::IDC_ENC_DEFAULT_NAME);
     m_defaultName->setReadOnly(true);
-    QPushButton* change = sideButton(defaultGroup, res::IDC_ENC_DEFAULT_CHANGE, QStringLiteral("更改..."));
-    m_defaultView = sideButton(defaultGroup, res::IDC_ENC_DEFAULT_VIEW, QStringLiteral("查看证书"));
-    auto* defaultRow = new QHBoxLayout(defaultGroup);
-    defaultRow->addWidget(m_defaultName, 1);
-    defaultRow->addWidget(change);
-    defaultRow->addWidget(m_defaultView);
+    m_change = sideButton(group, res::IDC_ENC_DEFAULT_CHANGE, QStringLiteral("更改..."));
+    m_defaultView = sideButton(group, res::IDC_ENC_DEFAULT_VIEW, QStringLiteral("查看证书"));
+    auto* row = new QHBoxLayout(group);
+    row->addWidget(m_defaultName, 1);
+    row->addWidget(m_change);
+    row->addWidget(m_defaultView);
+    return group;
+}
 
-    // Other people's certificates as further recipients.
-    auto* otherGroup = new QGroupBox(QStringLiteral("同时使用以下证书加密（可选）"), this);
-    m_otherList = withId(new QTreeWidget(otherGroup), res::IDC_ENC_OTHER_LIST);
+// Other people's certificates as further recipients.
+QWidget* CDlgEncryptFile::buildOtherGroup() {
+    auto* group = new QGroupBox(QStringLiteral("同时使用以下证书加密（可选）"), this);
+    m_otherList = withId(new QTreeWidget(group), res::IDC_ENC_OTHER_LIST);
     m_otherList->setRootIsDecorated(false);
     m_otherList->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_otherList->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -92,15 +112,17 @@ CDlgEncryptFile::CDlgEncryptFile(CCertList* list, QWidget* parent) : QDialog(par
     // The status column stays empty here: names and dates get the room instead.
     m_otherList->header()->setStretchLastSection(false);
     ColumnFit::install(m_otherList, {0, 1, 2, 3});
-    m_otherView = sideButton(otherGroup, res::IDC_ENC_OTHER_VIEW, QStringLiteral("查看证书"));
-    auto* otherButtons = new QHBoxLayout;
-    otherButtons->addStretch(1);
-    otherButtons->addWidget(m_otherView);
-    auto* otherLayout = new QVBoxLayout(otherGroup);
-    otherLayout->addWidget(m_otherList, 1);
-    otherLayout->addLayout(otherButtons);
+    m_otherView = sideButton(group, res::IDC_ENC_OTHER_VIEW, QStringLiteral("查看证书"));
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(m_otherView);
+    auto* layout = new QVBoxLayout(group);
+    layout->addWidget(m_otherList, 1);
+    layout->addLayout(buttons);
+    return group;
+}
 
-    // Options and the buttons.
+QLayout* CDlgEncryptFile::buildOptions() {
     m_deleteBox =
         withId(new QCheckBox(QStringLiteral("加密后删除原始文件"), this), res::IDC_ENC_DELETE_SOURCE);
     m_protectBox = withId(new QCheckBox(QStringLiteral("设置保护密码"), this), res::IDC_ENC_PROTECT);
@@ -109,18 +131,13 @@ CDlgEncryptFile::CDlgEncryptFile(CCertList* list, QWidget* parent) : QDialog(par
     options->addSpacing(fontMetrics().height());
     options->addWidget(m_protectBox);
     options->addStretch(1);
-    QDialogButtonBox* buttons = okCancelButtons(this, QStringLiteral("加密"));
+    return options;
+}
 
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(files);
-    layout->addWidget(defaultGroup);
-    layout->addWidget(otherGroup, 1);
-    layout->addLayout(options);
-    layout->addWidget(buttons);
-
-    connect(sourceBrowse, &QPushButton::clicked, this, &CDlgEncryptFile::chooseSource);
-    connect(targetBrowse, &QPushButton::clicked, this, &CDlgEncryptFile::chooseTarget);
-    connect(change, &QPushButton::clicked, this, &CDlgEncryptFile::changeDefault);
+void CDlgEncryptFile::connectControls() {
+    connect(m_sourceBrowse, &QPushButton::clicked, this, &CDlgEncryptFile::chooseSource);
+    connect(m_targetBrowse, &QPushButton::clicked, this, &CDlgEncryptFile::chooseTarget);
+    connect(m_change, &QPushButton::clicked, this, &CDlgEncryptFile::changeDefault);
     connect(m_defaultView, &QPushButton::clicked, this, &CDlgEncryptFile::viewDefault);
     connect(m_otherView, &QPushButton::clicked, this, [this] { viewOtherRow(m_lastChanged); });
     connect(m_otherList, &QTreeWidget::itemSelectionChanged, this, [this] {
@@ -135,21 +152,11 @@ CDlgEncryptFile::CDlgEncryptFile(CCertList* list, QWidget* parent) : QDialog(par
     });
     connect(m_protectBox, &QCheckBox::clicked, this, &CDlgEncryptFile::protectClicked);
 
-    setTabOrder(m_sourceEdit, sourceBrowse);
-    setTabOrder(sourceBrowse, m_targetEdit);
-    setTabOrder(m_targetEdit, targetBrowse);
-    setTabOrder(targetBrowse, m_defaultName);
-    setTabOrder(m_defaultName, change);
-    setTabOrder(change, m_defaultView);
-    setTabOrder(m_defaultView, m_otherList);
-    setTabOrder(m_otherList, m_otherView);
-    setTabOrder(m_otherView, m_deleteBox);
-    setTabOrder(m_deleteBox, m_protectBox);
-
-    m_otherView->setEnabled(false);
-    m_defaultView->setEnabled(false);
-    const int em = fontMetrics().height();
-    resize(std::max(sizeHint().width(), em * 36), std::max(sizeHint().height(), em * 26));
+    QWidget* const order[] = {m_sourceEdit,  m_sourceBrowse, m_targetEdit,  m_targetBrowse,
+                              m_defaultName, m_change,       m_defaultView, m_otherList,
+                              m_otherView,   m_deleteBox,    m_protectBox};
+    for (size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
 }
 
 QString CDlgEncryptFile::writtenTarget(const QString& target) const {

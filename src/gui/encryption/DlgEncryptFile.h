@@ -15,6 +15,7 @@
 class CCertList;
 class CDigitalCertificate;
 class QCheckBox;
+class QLayout;
 class QLineEdit;
 class QPushButton;
 class QTreeWidget;
@@ -51,6 +52,11 @@ protected:
     void showEvent(QShowEvent* event) override; // fills the dialog the first time it shows
 
 private:
+    QLayout* buildFileRows();
+    QWidget* buildDefaultGroup();
+    QWidget* buildOtherGroup();
+    QLayout* buildOptions();
+    void connectControls();
     void initialise();
     void acceptRecipients(); // the checks every encryption shares, then the list
     void chooseSource();
@@ -73,6 +79,9 @@ private:
     bool m_appendKvx = false;
     bool m_several = false;
 
+    QPushButton* m_sourceBrowse = nullptr;
+    QPushButton* m_targetBrowse = nullptr;
+    QPushButton* m_change = nullptr;
     QPushButton* m_otherView = nullptr;
     QTreeWidget* m_otherList = nullptr;
     QLineEdit* m_sourceEdit = nullptr;
