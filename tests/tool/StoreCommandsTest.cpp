@@ -54,7 +54,7 @@ TEST_F(ToolStores, PfxImportResultsAndListing) {
     EXPECT_EQ(cas[0][5], "");
 }
 
-TEST_F(ToolStores, PfxExportAppendsExtensionAndOpensslReadsIt) {
+TEST_F(ToolStores, PfxExportAppendsExtensionUnlessThere) {
     Issued me = ca.issue({.cn = "李四"});
     const auto pfx = writeFile(files.path(), "me.pfx",
                                makePfx(me.key.get(), me.cert.get(), {}, "a", PfxKind::Modern, "我的证书"));
@@ -63,13 +63,10 @@ TEST_F(ToolStores, PfxExportAppendsExtensionAndOpensslReadsIt) {
     ToolRun ex = tool({"export-pfx", "0", files.file("backup"), "--password", "stdin"}, "新口令\n");
     ASSERT_EQ(ex.status, 0) << ex.err;
     EXPECT_NE(ex.err.find("导出证书成功！"), std::string::npos);
-    std::string dump;
-    ASSERT_EQ(
-        runCommand({"openssl", "pkcs12", "-in", files.file("backup.pfx"), "-passin", "pass:新口令", "-nodes"},
-                   &dump),
-        0);
-    EXPECT_NE(dump.find("BEGIN PRIVATE KEY"), std::string::npos);
-    EXPECT_NE(dump.find("friendlyName"), std::string::npos);
+    // The file's contents are CertStoreTest's; here the password read from stdin.
+    EXPECT_EQ(runCommand(
+                  {"openssl", "pkcs12", "-in", files.file("backup.pfx"), "-passin", "pass:新口令", "-noout"}),
+              0);
 
     // Upper-case extension is kept as typed.
     ASSERT_EQ(tool({"export-pfx", "0", files.file("B.PFX"), "--password", "pass:x"}).status, 0);
