@@ -1,6 +1,7 @@
 #include "CertStore.h"
 
 #include "DataPaths.h"
+#include "People.h"
 #include "PfxFile.h"
 #include "SafeFile.h"
 #include "TestPki.h"
@@ -65,12 +66,6 @@ std::string sha1Hex(X509* cert) {
 std::string noSpaces(std::string s) {
     std::erase(s, ' ');
     return s;
-}
-
-std::string thumbOf(CDigitalCertificate* c) {
-    std::string t;
-    EXPECT_EQ(c->getThumbPrint(t), 0);
-    return t;
 }
 
 // The certificates of a store, as SHA-1 hex, in store order.

@@ -59,7 +59,7 @@ TEST_F(Batch, ConfiguresTheContactsTheDirectoryHoldsACertificateFor) {
     for (int i = 0; i < 5; ++i) {
         yx::OwnedCerts certs;
         book.GetAt(i)->GetCerts(certs);
-        EXPECT_EQ(certs.empty() ? "" : thumbOf(*certs[0]), found[static_cast<size_t>(i)]) << i;
+        EXPECT_EQ(certs.empty() ? "" : thumbOf(certs[0].get()), found[static_cast<size_t>(i)]) << i;
     }
     EXPECT_EQ(yx::mail::batchList(book).size(), 2u);
 }

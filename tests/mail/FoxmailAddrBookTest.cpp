@@ -27,7 +27,7 @@ std::vector<std::string> thumbs(CFoxmailContact& c) {
     c.GetCerts(certs);
     std::vector<std::string> out;
     for (const auto& cert : certs)
-        out.push_back(thumbOf(*cert));
+        out.push_back(thumbOf(cert.get()));
     return out;
 }
 

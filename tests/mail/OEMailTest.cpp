@@ -32,7 +32,7 @@ TEST(COEEmailAcc, AccountsLiveInTheRegistryInNumericOrderWithTheirCertificates) 
     EXPECT_EQ(accounts.SaveEmailAcc(zhang), 0);
     ASSERT_EQ(accounts.getEmailAcc(), 0);
     ASSERT_NE(accounts.GetAt(2)->getSignCert(), nullptr);
-    EXPECT_EQ(thumbOf(*accounts.GetAt(2)->getSignCert()), yxtest::thumbOf(mine.cert.get()));
+    EXPECT_EQ(thumbOf(accounts.GetAt(2)->getSignCert()), yxtest::thumbOf(mine.cert.get()));
     EXPECT_EQ(accounts.GetAt(2)->getCryptCert(), nullptr);
 }
 
@@ -77,9 +77,9 @@ TEST_F(VCardBook, ReadsEveryCardAndItsFirstCertificateKeyAsTheDefault) {
                      expected[i].second.c_str());
     }
     ASSERT_NE(book.GetAt(0)->getDefaultCert(nullptr), nullptr);
-    EXPECT_EQ(thumbOf(*book.GetAt(0)->getDefaultCert(nullptr)), yxtest::thumbOf(a.cert.get()));
+    EXPECT_EQ(thumbOf(book.GetAt(0)->getDefaultCert(nullptr)), yxtest::thumbOf(a.cert.get()));
     EXPECT_EQ(book.GetAt(1)->getDefaultCert(nullptr), nullptr);
-    EXPECT_EQ(thumbOf(*book.GetAt(2)->getDefaultCert(nullptr)), yxtest::thumbOf(b.cert.get()));
+    EXPECT_EQ(thumbOf(book.GetAt(2)->getDefaultCert(nullptr)), yxtest::thumbOf(b.cert.get()));
 }
 
 TEST_F(VCardBook, SavingPutsTheDefaultFirstAndKeepsEveryOtherLine) {
