@@ -279,7 +279,6 @@ void SecureMailPageTest::foxmailContactGetsTheChosenCertificate() {
     QVERIFY2(script.waitFinished(), qPrintable(script.failure()));
     QCOMPARE(m_page->detailModel()->image(1), 1);
     QCOMPARE(m_page->batchCount(), 2);
-    m_page->detailList()->setMode(yx::MailListView::Mode::SmallIcons);
 }
 
 void SecureMailPageTest::thunderbirdIdentityAndContactGetTheChosenCertificates() {
