@@ -360,58 +360,57 @@ private slots:
         QCOMPARE(m_prompt->offUiThread, 0);
     }
 
-    void decrypt_flow_protectedFile_data() {
-        QTest::addColumn<QString>("password");
-        QTest::addColumn<bool>("written");
-        QTest::newRow("right") << QStringLiteral("蓝岸 123") << true;
-        QTest::newRow("wrong") << QStringLiteral("蓝岸 124") << false;
+    // A protected file asks for its password (an empty one refused); a wrong one, a cancel and an
+    // old-format file each end with their message and write nothing.
+    void decrypt_flow_passwordAndOldFormat_data() {
+        QTest::addColumn<QString>("password"); // null: the question is cancelled
+        QTest::addColumn<bool>("v1");
+        QTest::addColumn<int>("rc");
+        QTest::addColumn<QStringList>("texts");
+        QTest::addColumn<int>("icon"); // of the last message
+        const QString empty = QStringLiteral("请输入密码！");
+        QTest::newRow("right") << QStringLiteral("蓝岸 123") << false << 1
+                               << QStringList{empty, QStringLiteral("解密成功，是否打开解密文件？")}
+                               << int(MsgIcon::Information);
+        QTest::newRow("wrong") << QStringLiteral("蓝岸 124") << false << 1
+                               << QStringList{empty, QStringLiteral("口令错误！")} << int(MsgIcon::Error);
+        QTest::newRow("cancelled") << QString() << false << 0
+                                   << QStringList{empty, QStringLiteral("解密失败！")}
+                                   << int(MsgIcon::Information);
+        QTest::newRow("version 1") << QString() << true << 0
+                                   << QStringList{QStringLiteral("调用加密函数失败，解密失败！")}
+                                   << int(MsgIcon::Error);
     }
-    void decrypt_flow_protectedFile() {
+    void decrypt_flow_passwordAndOldFormat() {
         QFETCH(QString, password);
-        QFETCH(bool, written);
-        const std::string file = encrypted({&m_pki->me}, "蓝岸 123");
+        QFETCH(bool, v1);
+        QFETCH(int, rc);
+        QFETCH(QStringList, texts);
+        QFETCH(int, icon);
+        const std::string file =
+            v1 ? yxtest::writeFile(dir(), "report.kvx", std::string("KavexFileType=1;") + "payload")
+               : encrypted({&m_pki->me}, "蓝岸 123");
         onModal(QStringLiteral("227"), [](QDialog* dialog) { click(dialog, res::IDOK); });
-        bool emptyRefused = false;
-        onModal(QStringLiteral("247"), [&](QDialog* ask) {
-            click(ask, res::IDOK);
-            emptyRefused = m_prompt->shown("请输入密码！") && ask->isVisible();
-            typeInto(ask, res::IDC_ENTER_PASSWORD, password);
-            QTest::keyClick(control<QLineEdit>(ask, res::IDC_ENTER_PASSWORD), Qt::Key_Return);
-        });
+        if (!v1)
+            onModal(QStringLiteral("247"), [&](QDialog* ask) {
+                click(ask, res::IDOK);
+                if (password.isNull())
+                    return QTest::keyClick(ask, Qt::Key_Escape);
+                typeInto(ask, res::IDC_ENTER_PASSWORD, password);
+                QTest::keyClick(control<QLineEdit>(ask, res::IDC_ENTER_PASSWORD), Qt::Key_Return);
+            });
         m_prompt->defaultYes = false;
         DecryptFlowOutcome outcome;
-        QCOMPARE(DecryptFile(q(file), nullptr, &outcome), 1);
-        QVERIFY(emptyRefused);
+        QCOMPARE(DecryptFile(q(file), nullptr, &outcome), rc);
+        QStringList shown;
+        for (const std::string& text : m_prompt->texts())
+            shown << q(text);
+        QCOMPARE(shown, texts);
+        QCOMPARE(int(m_prompt->messages.back().icon), icon);
+        const bool written = password == QStringLiteral("蓝岸 123");
         QCOMPARE(exists(path("report.doc")), written);
-        if (written) {
+        if (written)
             QCOMPARE(yxtest::readFile(path("report.doc")), m_original);
-            QCOMPARE(m_prompt->texts(),
-                     (std::vector<std::string>{"请输入密码！", "解密成功，是否打开解密文件？"}));
-        } else {
-            QCOMPARE(m_prompt->texts(), (std::vector<std::string>{"请输入密码！", "口令错误！"}));
-        }
-    }
-
-    void decrypt_flow_passwordCancelledWritesNothing() {
-        const std::string file = encrypted({&m_pki->me}, "pw");
-        onModal(QStringLiteral("227"), [](QDialog* dialog) { click(dialog, res::IDOK); });
-        onModal(QStringLiteral("247"), [](QDialog* ask) { QTest::keyClick(ask, Qt::Key_Escape); });
-        DecryptFlowOutcome outcome;
-        QCOMPARE(DecryptFile(q(file), nullptr, &outcome), 0);
-        QVERIFY(!outcome.ran);
-        QCOMPARE(m_prompt->texts(), (std::vector<std::string>{"解密失败！"}));
-        QVERIFY(m_prompt->messages[0].icon == MsgIcon::Information);
-        QVERIFY(!exists(path("report.doc")));
-    }
-
-    void decrypt_flow_version1IsRefused() {
-        const std::string file =
-            yxtest::writeFile(dir(), "old.kvx", std::string("KavexFileType=1;") + "payload");
-        onModal(QStringLiteral("227"), [](QDialog* dialog) { click(dialog, res::IDOK); });
-        QCOMPARE(DecryptFile(q(file)), 0);
-        QCOMPARE(m_prompt->texts(), (std::vector<std::string>{"调用加密函数失败，解密失败！"}));
-        QVERIFY(m_prompt->messages[0].icon == MsgIcon::Error);
-        QVERIFY(!exists(path("old")));
     }
 
     // A large file: Cancel disables itself, the dialog waits for the worker's end, the target goes,

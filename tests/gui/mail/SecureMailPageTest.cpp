@@ -84,7 +84,6 @@ private slots:
     void initTestCase();
     void init();
     void cleanup();
-    void activationAlwaysShowsHome();
     void menuBarFollowsTheState_data();
     void menuBarFollowsTheState();
     void clicksBesideTheItems();
@@ -132,16 +131,6 @@ void SecureMailPageTest::init() {
 void SecureMailPageTest::cleanup() {
     m_page.reset();
     m_bar.reset();
-}
-
-void SecureMailPageTest::activationAlwaysShowsHome() {
-    openEntry(SecureMailPage::EntryOeContacts);
-    QCOMPARE(m_page->detailModel()->rowCount(), 5);
-    m_page->activate();
-    QVERIFY(!m_page->showsDetail());
-    QVERIFY(m_page->homeList()->isVisible());
-    QVERIFY(!m_page->detailList()->isVisible());
-    QCOMPARE(m_page->homeModel()->rowCount(), SecureMailPage::kEntryCount);
 }
 
 // The page's operations in the menu bar after a click: on a home entry, beside the entries, in
