@@ -269,20 +269,6 @@ private slots:
         QCOMPARE(m_prompt->offUiThread, 0);
     }
 
-    void encrypt_flow_quietAndCancelled() {
-        const std::string source = yxtest::writeFile(dir(), "src.txt", patternBytes(100));
-        onModal(QStringLiteral("225"), [](QDialog* dialog) { click(dialog, res::IDOK); });
-        EncryptFlowOutcome outcome;
-        QCOMPARE(RunEncryptFlow(q(source), EncryptFlowOptions{false, true}, nullptr, &outcome), 1);
-        QVERIFY(m_prompt->messages.empty()); // quiet: no "加密成功！"
-        QVERIFY(exists(source + ".kvx"));
-        QVERIFY(outcome.recipientEmails.empty()); // the default certificate alone
-
-        onModal(QStringLiteral("225"), [](QDialog* dialog) { click(dialog, res::IDCANCEL); });
-        QCOMPARE(RunEncryptFlow(q(source), EncryptFlowOptions{}, nullptr, &outcome), 2);
-        QVERIFY(!outcome.confirmed);
-    }
-
     void decrypt_load_noRecipientHeld_okRefuses() {
         const std::string file = encrypted({&m_pki->stranger, &m_pki->alice});
         auto dialog = shownDecrypt(file);
