@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <random>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -153,23 +152,6 @@ TEST_F(RegistryTest, DamagedFileIsReadAroundAndItsLinesSurviveAWrite) {
     }
     EXPECT_EQ(reg::readString(kCU, "Good", "a"), "1");
     EXPECT_EQ(reg::readString(kCU, "Good", "c"), "4");
-}
-
-TEST_F(RegistryTest, RandomBytesNeverCrashTheReaderOrTheWriter) {
-    std::mt19937 rng(7);
-    for (int round = 0; round < 20; ++round) {
-        std::string junk(2048, '\0');
-        for (auto& c : junk)
-            c = static_cast<char>(rng() % 4 == 0 ? "[]\"\\=@\n"[rng() % 7] : rng() & 0xff);
-        writeHive(junk);
-        (void)reg::subkeys(kCU, "");
-        (void)reg::readString(kCU, "a", "b");
-        ASSERT_TRUE(reg::writeString(kCU, "Fresh", "v", "1"));
-        EXPECT_EQ(reg::readString(kCU, "Fresh", "v"), "1");
-        // Writing what was read changes nothing more: the file is stable under a second parse.
-        const std::string once = hiveText();
-        EXPECT_EQ(RegistryFile::parse(once).serialize(), once);
-    }
 }
 
 TEST_F(RegistryTest, AHiveThatCannotBeReadIsNeverReplaced) {

@@ -9,7 +9,6 @@
 #include "SafeFile.h"
 #include "TestPki.h"
 
-#include <chrono>
 #include <gtest/gtest.h>
 #include <openssl/x509v3.h>
 
@@ -17,8 +16,6 @@ using yx::RevocationResult;
 using yxtest::HttpTestServer;
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 // Points OpenSSL's default trust folder (SSL_CERT_DIR) at an empty folder, so the system-trust
 // branch of the issuer look-up never sees the machine's own CAs.
@@ -172,50 +169,15 @@ TEST_F(Revocation, SilentServerCostsOneTimeOutPerPointPerSession) {
     std::vector<yxtest::Issued> certs;
     for (int i = 0; i < 8; ++i)
         certs.push_back(issueWith({server.url("/silent.crl")}));
-    const auto start = Clock::now();
     {
         yx::RevocationSession load;
         for (const auto& c : certs)
             EXPECT_EQ(check(c, true), RevocationResult::Offline);
     }
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
-    EXPECT_EQ(server.requestCount("/silent.crl"), 1);
-    EXPECT_GE(ms, 250);  // the one time-out was waited for
-    EXPECT_LT(ms, 2000); // eight would take at least 2.4 s
+    EXPECT_EQ(server.requestCount("/silent.crl"), 1); // asked once: one time-out, not eight
     // The next load asks again: a server down now may be back.
     EXPECT_EQ(check(certs.front(), true), RevocationResult::Offline);
     EXPECT_EQ(server.requestCount("/silent.crl"), 2);
-}
-
-TEST_F(Revocation, ThousandCertificatesSharingOneCrlFetchItOnce) {
-    const std::string url = server.url("/big.crl");
-    std::vector<yxtest::Issued> certs;
-    std::vector<X509*> revoked;
-    for (int i = 0; i < 1000; ++i) {
-        certs.push_back(issueWith({url}));
-        if (i % 97 == 0)
-            revoked.push_back(certs.back().cert.get());
-    }
-    server.setBody("/big.crl", ca.crlDer(revoked));
-    std::vector<yx::CertContextPtr> ctxs;
-    for (const auto& c : certs)
-        ctxs.push_back(ctxOf(c));
-
-    for (bool online : {true, false}) {
-        yx::RevocationSession load;
-        int nRevoked = 0, nGood = 0;
-        const auto start = Clock::now();
-        for (const auto& ctx : ctxs) {
-            const auto r = yx::checkRevocation(*ctx, online);
-            nRevoked += r == RevocationResult::Revoked;
-            nGood += r == RevocationResult::Good;
-        }
-        const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
-        EXPECT_EQ(nRevoked, static_cast<int>(revoked.size())) << "online=" << online;
-        EXPECT_EQ(nGood, 1000 - static_cast<int>(revoked.size())) << "online=" << online;
-        EXPECT_LT(ms, 5000) << "online=" << online;
-    }
-    EXPECT_EQ(server.requestCount("/big.crl"), 1);
 }
 
 TEST_F(Revocation, SecondDistributionPointIsUsedWhenTheFirstIsDown) {

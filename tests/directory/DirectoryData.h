@@ -6,6 +6,7 @@
 
 #include "DigitalCertificate.h"
 #include "OwnedCerts.h"
+#include "People.h"
 #include "SlapdFixture.h"
 
 #include <cstdlib>
@@ -18,15 +19,6 @@
 namespace yxtest {
 
 inline constexpr const char* kStarName = "星号*(括号)\\反斜杠";
-
-// Thumbprint text of a DER certificate, as getThumbPrint gives it.
-inline std::string thumbOf(const Bytes& der) {
-    CDigitalCertificate c(reinterpret_cast<const char*>(der.data()), static_cast<int>(der.size()),
-                          CDigitalCertificate::DER);
-    std::string t;
-    c.getThumbPrint(t);
-    return t;
-}
 
 // The results of one or more look-ups.
 struct Found {

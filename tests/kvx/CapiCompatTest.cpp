@@ -38,7 +38,7 @@ protected:
     std::vector<unsigned char> opensslBlob(const Bytes& key, EVP_PKEY* rsa) {
         const std::string in = yxtest::writeFile(dir.path(), "key.bin", key);
         EXPECT_EQ(yxtest::runCommand({"openssl", "pkeyutl", "-encrypt", "-pubin", "-inkey",
-                                      pemPubFile(dir.path(), "pub.pem", rsa), "-pkeyopt",
+                                      pemKeyFile(dir.path(), "pub.pem", rsa, true), "-pkeyopt",
                                       "rsa_padding_mode:pkcs1", "-in", in, "-out", dir.file("ct.bin")}),
                   0);
         Bytes ct = yxtest::readFile(dir.file("ct.bin"));

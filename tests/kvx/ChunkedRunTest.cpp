@@ -46,19 +46,12 @@ struct Outcome {
     bool operator==(const Outcome&) const = default;
 };
 
-class ChunkedRun : public ::testing::Test {
+class ChunkedRun : public OwnCertTest {
 protected:
-    void SetUp() override {
-        alice = ca.issue({.cn = "Alice", .keyIndex = 1});
-        addToStore("my", alice);
-    }
-
     // A protected file: its session key comes from the password, so every run writes the same
     // payload for the same source.
     Bytes encrypted(const Bytes& plain, const RunTuning& tuning) {
         const std::string src = yxtest::writeFile(files.path(), "plain.txt", plain);
-        CCertList list;
-        list.Add(certObject(alice.cert.get()).release(), true);
         EncryptJob job{src, files.file("made.kvx"), &list, "pw", false, true, tuning};
         EXPECT_EQ(CEncryptionEngine(nullptr, nullptr).encrypt(job), 0);
         return yxtest::readFile(files.file("made.kvx"));
@@ -86,12 +79,6 @@ protected:
             << "only the source and the made file";
         return o;
     }
-
-    yxtest::ScopedDataRoot root;
-    yxtest::TempDir files;
-    yxtest::TestCa ca;
-    RecordingPrompt prompt;
-    yxtest::Issued alice;
 };
 
 TEST_F(ChunkedRun, EncryptionGivesThePiecePayloadAndDecryptionTheSource) {

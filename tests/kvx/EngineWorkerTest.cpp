@@ -1,7 +1,6 @@
 // The worker thread: runs the engine off the starting thread, reports progress and its end once
 // through the observer, reads the owner's cancel flag, and is joined by its owner.
 #include "EngineWorker.h"
-#include "CertList.h"
 #include "KvxTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -49,22 +48,7 @@ struct ThreadObserver : EngineObserver {
     bool reached = false, released = false;
 };
 
-class Worker : public ::testing::Test {
-protected:
-    void SetUp() override {
-        me = ca.issue({.cn = "Worker", .keyIndex = 1});
-        ASSERT_TRUE(addToStore("my", me));
-        cert = certObject(me.cert.get());
-        list.Add(cert.get(), false);
-    }
-    yxtest::ScopedDataRoot root;
-    yxtest::TempDir files;
-    yxtest::TestCa ca;
-    RecordingPrompt prompt;
-    yxtest::Issued me;
-    std::unique_ptr<CDigitalCertificate> cert;
-    CCertList list;
-};
+using Worker = OwnCertTest;
 
 TEST_F(Worker, RunsOnItsOwnThreadAndEndsOnce) {
     const Bytes plain = randomBytes(200000, 1);

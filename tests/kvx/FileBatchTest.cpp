@@ -2,7 +2,6 @@
 // written, no more files run at once than allowed, and a cancel stops the running file without
 // a target, starts no more and keeps what was written.
 #include "FileBatch.h"
-#include "CertList.h"
 #include "KvxTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -43,24 +42,11 @@ struct JobObserver : BatchObserver {
     bool reached = false, released = false;
 };
 
-class Batch : public ::testing::Test {
+class Batch : public OwnCertTest {
 protected:
-    void SetUp() override {
-        me = ca.issue({.cn = "Batch", .keyIndex = 1});
-        ASSERT_TRUE(addToStore("my", me));
-        cert = certObject(me.cert.get());
-        list.Add(cert.get(), false);
-    }
     BatchFile file(const std::string& name, const Bytes& content) {
         return {yxtest::writeFile(files.path(), name, content), files.file(name + ".kvx")};
     }
-    yxtest::ScopedDataRoot root;
-    yxtest::TempDir files;
-    yxtest::TestCa ca;
-    RecordingPrompt prompt;
-    yxtest::Issued me;
-    std::unique_ptr<CDigitalCertificate> cert;
-    CCertList list;
 };
 
 TEST_F(Batch, BadFilesFailAloneAndGoodOnesRoundTrip) {

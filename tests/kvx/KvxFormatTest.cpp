@@ -1,6 +1,5 @@
 // The version 2 layout: GBK text in the records, cutting at a character boundary, blob bounds.
 #include "KvxFormat.h"
-#include "GbkText.h"
 
 #include <gtest/gtest.h>
 
@@ -14,36 +13,18 @@ std::string field(const unsigned char* p, size_t n) {
     return std::string(reinterpret_cast<const char*>(p), n);
 }
 
-bool zeroFrom(const unsigned char* p, size_t from, size_t to) {
-    for (size_t i = from; i < to; ++i)
-        if (p[i] != 0)
-            return false;
-    return true;
-}
-
-TEST(KvxLayout, RecordBytesWithGbkText) {
+// Where each field sits is checked on whole files against openssl (EncryptionEngineTest); here
+// that the texts are GBK and read back.
+TEST(KvxLayout, RecordTextsAreGbk) {
     KavexEncStruct r;
     r.displayName = "张三";
     r.subjectName = "CN=张三, O=岚川测试";
-    r.serialNumber = "009f3c";
     r.thumbprint = "0a 1b 2c";
     r.keyBlob = {1, 2, 3, 0xff};
     RecordBytes b;
     ASSERT_TRUE(r.toBytes(b));
-    EXPECT_EQ(field(&b[0], 15), std::string("KavexEncStruct\0", 15));
-    EXPECT_TRUE(zeroFrom(b.data(), 14, 20));
-    const std::string gbkName = *yx::utf8ToGbk("张三");
-    ASSERT_EQ(gbkName, "\xd5\xc5\xc8\xfd"); // GBK, not UTF-8
-    EXPECT_EQ(field(&b[20], 5), gbkName + '\0');
-    EXPECT_TRUE(zeroFrom(b.data(), 24, 276));
+    EXPECT_EQ(field(&b[20], 5), std::string("\xd5\xc5\xc8\xfd", 4) + '\0'); // GBK, not UTF-8
     EXPECT_EQ(field(&b[276], 4), "CN=\xd5");
-    EXPECT_EQ(field(&b[788], 7), std::string("009f3c\0", 7));
-    EXPECT_EQ(field(&b[916], 9), std::string("0a 1b 2c\0", 9));
-    EXPECT_EQ(b[1172], 4);
-    EXPECT_TRUE(zeroFrom(b.data(), 1173, 1176));
-    EXPECT_EQ(b[1176], 1);
-    EXPECT_EQ(b[1179], 0xff);
-    EXPECT_TRUE(zeroFrom(b.data(), 1180, 1688));
     EXPECT_TRUE(hasRecordTag(b.data()));
 
     const KavexEncStruct back = KavexEncStruct::fromBytes(b);

@@ -2,6 +2,7 @@
 // the stores, hex, and the openssl command-line tool as the independent reference.
 #pragma once
 
+#include "CertList.h"
 #include "CertStore.h"
 #include "DigitalCertificate.h"
 #include "People.h"
@@ -28,6 +29,25 @@ using yxtest::thumbOf;
 inline std::unique_ptr<CDigitalCertificate> certObject(X509* x) {
     return std::make_unique<CDigitalCertificate>(yx::CertContext::fromX509(x));
 }
+
+// A data root whose personal store holds the user's own certificate, which `list` names as the
+// one recipient of the runs.
+class OwnCertTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        me = ca.issue({.cn = "Me", .keyIndex = 1});
+        ASSERT_TRUE(addToStore("my", me));
+        cert = certObject(me.cert.get());
+        list.Add(cert.get(), false);
+    }
+    yxtest::ScopedDataRoot root;
+    yxtest::TempDir files;
+    yxtest::TestCa ca;
+    RecordingPrompt prompt;
+    yxtest::Issued me;
+    std::unique_ptr<CDigitalCertificate> cert;
+    CCertList list;
+};
 
 inline std::string hex(const unsigned char* p, size_t n) {
     static const char* d = "0123456789abcdef";
@@ -59,9 +79,6 @@ inline std::string pemKeyFile(const std::string& dir, const std::string& name, E
                : PEM_write_PrivateKey(f, key, nullptr, nullptr, 0, nullptr, nullptr);
     std::fclose(f);
     return path;
-}
-inline std::string pemPubFile(const std::string& dir, const std::string& name, EVP_PKEY* key) {
-    return pemKeyFile(dir, name, key, true);
 }
 
 // openssl pkeyutl -decrypt (PKCS#1 v1.5) of a SIMPLEBLOB's ciphertext after undoing its byte

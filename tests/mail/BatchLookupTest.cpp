@@ -1,7 +1,7 @@
 #include "BatchLookup.h"
-#include "../kvx/KvxTestSupport.h"
 #include "FoxmailAddrBook.h"
 #include "MailTestKit.h"
+#include "People.h"
 #include "SlapdFixture.h"
 
 using namespace mailtest;
@@ -28,7 +28,7 @@ struct Batch : ::testing::Test {
             found.emplace_back();
             if (i % 2 == 0) { // contacts 0, 2 and 4
                 const auto who = issue(ca, "c" + std::to_string(i), emails[i], static_cast<int>(i % 3) + 1);
-                found.back() = kvxtest::thumbOf(who.cert.get());
+                found.back() = yxtest::thumbOf(who.cert.get());
                 hostB.push_back({"c" + std::to_string(i), emails[i], {who.der()}});
             }
         }
@@ -59,7 +59,7 @@ TEST_F(Batch, ConfiguresTheContactsTheDirectoryHoldsACertificateFor) {
     for (int i = 0; i < 5; ++i) {
         yx::OwnedCerts certs;
         book.GetAt(i)->GetCerts(certs);
-        EXPECT_EQ(certs.empty() ? "" : thumbOf(*certs[0]), found[static_cast<size_t>(i)]) << i;
+        EXPECT_EQ(certs.empty() ? "" : thumbOf(certs[0].get()), found[static_cast<size_t>(i)]) << i;
     }
     EXPECT_EQ(yx::mail::batchList(book).size(), 2u);
 }

@@ -1,10 +1,10 @@
-#include "../kvx/KvxTestSupport.h"
 #include "FoxmailAccountList.h"
 #include "FoxmailEmailAcc.h"
 #include "FoxmailLocation.h"
 #include "FoxmailText.h"
 #include "GbkText.h"
 #include "MailTestKit.h"
+#include "People.h"
 
 using namespace mailtest;
 
@@ -147,8 +147,8 @@ struct FoxmailAccounts : ::testing::Test {
     std::string accountFile(const std::string& who) { return foxmail + "/mail/" + who + "/Account.stg"; }
 
     void SetUp() override {
-        kvxtest::addToStore("my", zhang);
-        kvxtest::addToStore("my", other);
+        yxtest::addToStore("my", zhang);
+        yxtest::addToStore("my", other);
         writeCompound(foxmail + "/accounts.cfg",
                       {{"Ver30/accounts.cfg",
                         accountListStream({{yx::utf8ToGbkLossy("张三"), "C:\\Foxmail\\mail\\zhang", ""},
@@ -156,7 +156,7 @@ struct FoxmailAccounts : ::testing::Test {
         std::filesystem::create_directories(foxmail + "/mail/zhang");
         std::filesystem::create_directories(foxmail + "/mail/li");
         writeCompound(accountFile("zhang"),
-                      {{"Ver30/AccInfo.cfg", accInfo(yx::mail::hashText(kvxtest::thumbOf(zhang.cert.get())))},
+                      {{"Ver30/AccInfo.cfg", accInfo(yx::mail::hashText(yxtest::thumbOf(zhang.cert.get())))},
                        {"Ver30/Other", "keep"}});
         writeCompound(accountFile("li"),
                       {{"Ver30/AccInfo.cfg", "[Account]\r\nMailAddress=li@example.cn\r\n"}});
@@ -170,7 +170,7 @@ TEST_F(FoxmailAccounts, LoadsNamesAddressesAndSigningCertificates) {
     EXPECT_EQ(text(store.GetAt(0), CEmailAccount::kAccountName), "张三");
     EXPECT_EQ(text(store.GetAt(0), CEmailAccount::kEmailAddress), "zhang@example.cn");
     ASSERT_NE(store.GetAt(0)->getSignCert(), nullptr);
-    EXPECT_EQ(thumbOf(*store.GetAt(0)->getSignCert()), kvxtest::thumbOf(zhang.cert.get()));
+    EXPECT_EQ(thumbOf(store.GetAt(0)->getSignCert()), yxtest::thumbOf(zhang.cert.get()));
     EXPECT_EQ(store.GetAt(1)->getSignCert(), nullptr);
 }
 
@@ -179,14 +179,14 @@ TEST_F(FoxmailAccounts, SavingWritesTheNewHashIntoTheStreamAndKeepsTheRest) {
     ASSERT_EQ(store.getEmailAcc(), 0);
     CEmailAccount* a = store.GetAt(0);
     a->getCertStore().OpenCertStore();
-    a->setSignCert(a->getCertStore().FindByThumb(kvxtest::thumbOf(other.cert.get())));
+    a->setSignCert(a->getCertStore().FindByThumb(yxtest::thumbOf(other.cert.get())));
     ASSERT_NE(a->getSignCert(), nullptr);
     EXPECT_EQ(store.SaveEmailAcc(a), 0);
     EXPECT_EQ(readCompound(accountFile("zhang"), "Ver30/AccInfo.cfg"),
-              accInfo(yx::mail::hashText(kvxtest::thumbOf(other.cert.get()))));
+              accInfo(yx::mail::hashText(yxtest::thumbOf(other.cert.get()))));
     EXPECT_EQ(readCompound(accountFile("zhang"), "Ver30/Other"), "keep");
     ASSERT_EQ(store.getEmailAcc(), 0);
-    EXPECT_EQ(thumbOf(*store.GetAt(0)->getSignCert()), kvxtest::thumbOf(other.cert.get()));
+    EXPECT_EQ(thumbOf(store.GetAt(0)->getSignCert()), yxtest::thumbOf(other.cert.get()));
 }
 
 TEST_F(FoxmailAccounts, AnUnreadableAccountFileStopsTheLoadAndChangesNothing) {

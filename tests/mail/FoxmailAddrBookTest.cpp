@@ -1,8 +1,9 @@
 #include "FoxmailAddrBook.h"
-#include "../kvx/KvxTestSupport.h"
 #include "FoxmailText.h"
 #include "GbkText.h"
 #include "MailTestKit.h"
+#include "People.h"
+#include "RecordingPrompt.h"
 
 using namespace mailtest;
 
@@ -13,12 +14,12 @@ std::string entry(const yxtest::Issued& who) {
     std::string b64 = base64(who.der()), folded;
     for (size_t at = 0; at < b64.size(); at += 76)
         folded += (at ? "\r\n " : "") + b64.substr(at, 76);
-    return yx::mail::hashText(kvxtest::thumbOf(who.cert.get())) + ": -----BEGIN CERTIFICATE-----\r\n " +
+    return yx::mail::hashText(yxtest::thumbOf(who.cert.get())) + ": -----BEGIN CERTIFICATE-----\r\n " +
            folded + "\r\n -----END CERTIFICATE-----\r\n";
 }
 
 std::string hashOf(const yxtest::Issued& who) {
-    return yx::mail::hashText(kvxtest::thumbOf(who.cert.get()));
+    return yx::mail::hashText(yxtest::thumbOf(who.cert.get()));
 }
 
 std::vector<std::string> thumbs(CFoxmailContact& c) {
@@ -26,7 +27,7 @@ std::vector<std::string> thumbs(CFoxmailContact& c) {
     c.GetCerts(certs);
     std::vector<std::string> out;
     for (const auto& cert : certs)
-        out.push_back(thumbOf(*cert));
+        out.push_back(thumbOf(cert.get()));
     return out;
 }
 
@@ -36,7 +37,7 @@ struct AddrBook : ::testing::Test {
     std::string address = makeWinePrefix(root.file("wine")) + "/Address";
     yxtest::TestCa ca;
     yxtest::Issued a = issue(ca, "甲", "b@x.cn", 1), b = issue(ca, "乙", "b@x.cn", 2);
-    kvxtest::RecordingPrompt prompt;
+    yxtest::RecordingPrompt prompt;
 
     std::string box(const std::string& stem = "book") { return fileText(address + "/" + stem + ".BOX"); }
     std::string ind(const std::string& stem = "book") { return fileText(address + "/" + stem + ".IND"); }
@@ -71,7 +72,7 @@ TEST_F(AddrBook, ReadsRecordsSkipsMarkedOnesAndFindsThePrimaryAddressCertificate
     EXPECT_EQ(two.email(), "b@x.cn");
     EXPECT_EQ(two.primaryIndex(), 1);
     EXPECT_EQ(thumbs(two),
-              (std::vector<std::string>{kvxtest::thumbOf(a.cert.get()), kvxtest::thumbOf(b.cert.get())}));
+              (std::vector<std::string>{yxtest::thumbOf(a.cert.get()), yxtest::thumbOf(b.cert.get())}));
     EXPECT_EQ(two.getText(CFoxmailContact::kRest), "Note: n\r\n");
     EXPECT_TRUE(prompt.messages.empty());
 }
@@ -180,7 +181,7 @@ TEST_F(AddrBook, SetCertsReplacesThePrimaryAddressCertificatesInOrder) {
     book.SaveContact(book.GetAt(0));
     ASSERT_EQ(book.GetContacts(), 0);
     EXPECT_EQ(thumbs(*book.GetAt(0)),
-              (std::vector<std::string>{kvxtest::thumbOf(b.cert.get()), kvxtest::thumbOf(a.cert.get())}));
+              (std::vector<std::string>{yxtest::thumbOf(b.cert.get()), yxtest::thumbOf(a.cert.get())}));
 }
 
 TEST_F(AddrBook, DamagedBooksLoadWhatTheyCanAndChangeNothing) {

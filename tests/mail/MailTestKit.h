@@ -6,6 +6,7 @@
 #include "CertStore.h"
 #include "DigitalCertificate.h"
 #include "FoxmailFiles.h"
+#include "People.h"
 #include "PropertyRecords.h"
 #include "Registry.h"
 #include "TestPki.h"
@@ -122,10 +123,6 @@ inline std::string text(CEmailAccount* a, int property) {
     CBBuffer& b = a->getProperty(property)->getBuf();
     return std::string(reinterpret_cast<const char*>(b.GetBuffer()), static_cast<size_t>(b.size()));
 }
-inline std::string thumbOf(CDigitalCertificate& cert) {
-    std::string t;
-    cert.getThumbPrint(t);
-    return t;
-}
+using yxtest::thumbOf;
 
 } // namespace mailtest

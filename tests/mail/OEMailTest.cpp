@@ -1,7 +1,7 @@
-#include "../kvx/KvxTestSupport.h"
 #include "MailTestKit.h"
 #include "OEAddrBook.h"
 #include "OEEmailAcc.h"
+#include "People.h"
 #include "VCard.h"
 
 using namespace mailtest;
@@ -12,7 +12,7 @@ TEST(COEEmailAcc, AccountsLiveInTheRegistryInNumericOrderWithTheirCertificates) 
     yxtest::ScopedDataRoot root;
     yxtest::TestCa ca;
     const auto mine = issue(ca, "张三", "zhang@x.cn");
-    kvxtest::addToStore("my", mine);
+    yxtest::addToStore("my", mine);
     for (const char* key : {"10", "2"})
         yx::reg::writeString(yx::reg::Hive::CurrentUser, COEEmailAcc::accountsKey() + "\\" + key,
                              "AccountName", std::string("帐户") + key);
@@ -32,7 +32,7 @@ TEST(COEEmailAcc, AccountsLiveInTheRegistryInNumericOrderWithTheirCertificates) 
     EXPECT_EQ(accounts.SaveEmailAcc(zhang), 0);
     ASSERT_EQ(accounts.getEmailAcc(), 0);
     ASSERT_NE(accounts.GetAt(2)->getSignCert(), nullptr);
-    EXPECT_EQ(thumbOf(*accounts.GetAt(2)->getSignCert()), kvxtest::thumbOf(mine.cert.get()));
+    EXPECT_EQ(thumbOf(accounts.GetAt(2)->getSignCert()), yxtest::thumbOf(mine.cert.get()));
     EXPECT_EQ(accounts.GetAt(2)->getCryptCert(), nullptr);
 }
 
@@ -47,10 +47,10 @@ struct VCardBook : ::testing::Test {
         std::string out;
         for (const auto& der :
              yx::vcard::certificateKeys(yx::vcard::parse(fileText(dir + "/" + file)).cards.at(card)))
-            out += kvxtest::thumbOf(certOf(der)->getPCCERT()->x509.get()) + ";";
+            out += yxtest::thumbOf(certOf(der)->getPCCERT()->x509.get()) + ";";
         return out;
     }
-    std::string t(const yxtest::Issued& who) { return kvxtest::thumbOf(who.cert.get()) + ";"; }
+    std::string t(const yxtest::Issued& who) { return yxtest::thumbOf(who.cert.get()) + ";"; }
 };
 
 TEST_F(VCardBook, ReadsEveryCardAndItsFirstCertificateKeyAsTheDefault) {
@@ -77,9 +77,9 @@ TEST_F(VCardBook, ReadsEveryCardAndItsFirstCertificateKeyAsTheDefault) {
                      expected[i].second.c_str());
     }
     ASSERT_NE(book.GetAt(0)->getDefaultCert(nullptr), nullptr);
-    EXPECT_EQ(thumbOf(*book.GetAt(0)->getDefaultCert(nullptr)), kvxtest::thumbOf(a.cert.get()));
+    EXPECT_EQ(thumbOf(book.GetAt(0)->getDefaultCert(nullptr)), yxtest::thumbOf(a.cert.get()));
     EXPECT_EQ(book.GetAt(1)->getDefaultCert(nullptr), nullptr);
-    EXPECT_EQ(thumbOf(*book.GetAt(2)->getDefaultCert(nullptr)), kvxtest::thumbOf(b.cert.get()));
+    EXPECT_EQ(thumbOf(book.GetAt(2)->getDefaultCert(nullptr)), yxtest::thumbOf(b.cert.get()));
 }
 
 TEST_F(VCardBook, SavingPutsTheDefaultFirstAndKeepsEveryOtherLine) {

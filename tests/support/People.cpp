@@ -7,11 +7,20 @@
 
 namespace yxtest {
 
+std::string thumbOf(CDigitalCertificate* cert) {
+    std::string t;
+    if (cert)
+        cert->getThumbPrint(t);
+    return t;
+}
 std::string thumbOf(X509* cert) {
     CDigitalCertificate c(yx::CertContext::fromX509(cert));
-    std::string t;
-    c.getThumbPrint(t);
-    return t;
+    return thumbOf(&c);
+}
+std::string thumbOf(const Bytes& der) {
+    CDigitalCertificate c(reinterpret_cast<const char*>(der.data()), static_cast<int>(der.size()),
+                          CDigitalCertificate::DER);
+    return thumbOf(&c);
 }
 
 bool addToStore(const std::string& store, const Issued& who, const std::optional<std::string>& friendlyName,

@@ -10,10 +10,14 @@
 #include <string>
 #include <vector>
 
+class CDigitalCertificate;
+
 namespace yxtest {
 
-// The thumbprint text the program shows for a certificate.
+// The thumbprint text the program shows for a certificate (of an object: empty for none).
 std::string thumbOf(X509* cert);
+std::string thumbOf(CDigitalCertificate* cert);
+std::string thumbOf(const Bytes& der);
 inline std::string thumbOf(const Issued& who) {
     return thumbOf(who.cert.get());
 }

@@ -1,5 +1,5 @@
 // yaoxia-tool encrypt/decrypt with several sources and a target folder: every file is its own
-// run, a bad file among good ones fails alone, and the good ones are all written.
+// run, the exit status is the first failure's code, and the files written are listed.
 #include "../kvx/KvxTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -23,9 +23,8 @@ TEST(ToolBatch, OneBadFileAmongGoodOnesFailsAlone) {
     std::filesystem::create_directory(out);
     std::filesystem::create_directory(back);
 
-    // The empty source sits between good ones, whose sizes straddle a cipher chunk.
-    const std::vector<Bytes> plains = {
-        randomBytes(5000, 1), {}, randomBytes(1032192 + 9, 2), randomBytes(3, 3)};
+    // How each file fares is FileBatchTest's; here the arguments: sources, then the folder.
+    const std::vector<Bytes> plains = {randomBytes(5000, 1), {}, randomBytes(3, 3)};
     std::vector<std::string> args = {"encrypt"};
     for (size_t i = 0; i < plains.size(); ++i)
         args.push_back(writeFile(files.path(), "f" + std::to_string(i) + ".bin", plains[i]));
@@ -33,20 +32,12 @@ TEST(ToolBatch, OneBadFileAmongGoodOnesFailsAlone) {
     const ToolRun enc = tool(args);
     EXPECT_EQ(enc.status, 201) << "the first failure's code: an empty source";
     EXPECT_TRUE(has(enc.err, "f1.bin")) << enc.err;
-    EXPECT_EQ(toolRows(enc.out).size(), 3u) << enc.out;
-    EXPECT_FALSE(std::filesystem::exists(out + "/f1.bin.kvx"));
+    EXPECT_EQ(toolRows(enc.out).size(), 2u) << enc.out;
 
-    // Back again, with a file that is no encrypted file among them.
-    std::vector<std::string> dec = {
-        "decrypt",           out + "/f0.bin.kvx", writeFile(files.path(), "junk.kvx", "junk"),
-        out + "/f2.bin.kvx", out + "/f3.bin.kvx", back};
-    const ToolRun run = tool(dec);
-    EXPECT_NE(run.status, 0);
-    EXPECT_TRUE(has(run.err, "junk.kvx")) << run.err;
-    for (size_t i : {0u, 2u, 3u})
+    const ToolRun run = tool({"decrypt", out + "/f0.bin.kvx", out + "/f2.bin.kvx", back});
+    EXPECT_EQ(run.status, 0) << run.err;
+    for (size_t i : {0u, 2u})
         EXPECT_EQ(readFile(back + "/f" + std::to_string(i) + ".bin"), plains[i]) << i;
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(back), std::filesystem::directory_iterator()),
-              3);
 
     // A last argument that is no folder, with more than one source, is a usage error.
     EXPECT_EQ(tool({"decrypt", out + "/f0.bin.kvx", out + "/f2.bin.kvx", files.file("nofolder")}).status, 2);

@@ -1,6 +1,7 @@
 // yaoxia-tool's encrypted-file subcommands, run as the real executable against a temporary data
-// root: exit status = the run's result code, the system's message on stderr. Files are checked
-// with the openssl tool, independently of the program.
+// root: exit status = the run's result code, the system's message on stderr. What the records
+// and the payload hold is checked against openssl in EncryptionEngineTest; here the order of the
+// records the options ask for.
 #include "../kvx/KvxTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -15,13 +16,6 @@ using namespace yxtest;
 using namespace kvxtest;
 
 namespace {
-
-// The session key of record i unwrapped by openssl with `key`.
-std::string unwrap(const Bytes& file, size_t i, EVP_PKEY* key, const std::string& dir) {
-    const unsigned char* r = &file[664 + 1688 * i];
-    const uint32_t len = r[1172] | r[1173] << 8;
-    return hex(opensslUnwrap(Bytes(r + 1176, r + 1176 + len), pemKeyFile(dir, "k.pem", key), dir));
-}
 
 std::string recordName(const Bytes& file, size_t i) {
     return yx::gbkToUtf8Lossy(reinterpret_cast<const char*>(&file[664 + 1688 * i + 20]));
@@ -74,13 +68,6 @@ TEST_F(ToolKvx, DefaultCertificateFirstThenRecipients) {
     EXPECT_EQ(recordName(file, 0), "王五");
     EXPECT_EQ(recordName(file, 1), "Friend Two");
     EXPECT_EQ(recordName(file, 2), "赵六");
-    const std::string k = unwrap(file, 0, me.key.get(), files.path());
-    EXPECT_EQ(unwrap(file, 1, friend2.key.get(), files.path()), k);
-    EXPECT_EQ(unwrap(file, 2, friend1.key.get(), files.path()), k);
-    auto back = opensslDecrypt(
-        writeFile(files.path(), "p.bin", Bytes(file.begin() + 664 + 3 * 1688, file.end())), k, files.path());
-    ASSERT_TRUE(back);
-    EXPECT_EQ(*back, plain);
 
     ToolRun unknown = tool({"encrypt", src, files.file("u"), "--to", "00 11 22"});
     EXPECT_EQ(unknown.status, 2);
@@ -93,10 +80,6 @@ TEST_F(ToolKvx, DecryptWithPasswordAndCertificateChoice) {
     const std::string src = writeFile(files.path(), "doc.pdf", plain);
     ToolRun enc = tool({"encrypt", src, files.file("doc.pdf.kvx"), "--password", "stdin"}, "秘密\n");
     ASSERT_EQ(enc.status, 0) << enc.err;
-    // The password-derived key, computed with openssl dgst, is the session key.
-    const Bytes file = readFile(files.file("doc.pdf.kvx"));
-    EXPECT_EQ(unwrap(file, 0, me.key.get(), files.path()),
-              hex(withOddParity(expectedPasswordKey(yx::utf8ToGbk("秘密").value(), files.path()))));
 
     ToolRun noPw = tool({"decrypt", files.file("doc.pdf.kvx"), files.file("out")});
     EXPECT_EQ(noPw.status, 220);

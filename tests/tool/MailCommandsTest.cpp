@@ -1,9 +1,8 @@
 // yaoxia-tool mail, run as the real executable against a temporary data root and Wine prefix.
-#include "../kvx/KvxTestSupport.h"
 #include "../mail/MailTestKit.h"
 #include "DataPaths.h"
-#include "FoxmailText.h"
 #include "OEEmailAcc.h"
+#include "People.h"
 #include "Settings.h"
 #include "SlapdFixture.h"
 #include "ToolRunner.h"
@@ -21,13 +20,13 @@ struct ToolMail : ::testing::Test {
     yxtest::TestCa ca;
     yxtest::Issued mine = issue(ca, "张三", "zhang@x.cn", 1), li = issue(ca, "李四", "li@x.cn", 2),
                    li2 = issue(ca, "李四", "li@x.cn", 3);
-    std::string tMine = kvxtest::thumbOf(mine.cert.get()), tLi = kvxtest::thumbOf(li.cert.get()),
-                tLi2 = kvxtest::thumbOf(li2.cert.get());
+    std::string tMine = yxtest::thumbOf(mine.cert.get()), tLi = yxtest::thumbOf(li.cert.get()),
+                tLi2 = yxtest::thumbOf(li2.cert.get());
 
     void SetUp() override {
-        ASSERT_TRUE(kvxtest::addToStore("my", mine));
-        ASSERT_TRUE(kvxtest::addToStore("other", li, std::nullopt, false));
-        ASSERT_TRUE(kvxtest::addToStore("other", li2, std::nullopt, false));
+        ASSERT_TRUE(yxtest::addToStore("my", mine));
+        ASSERT_TRUE(yxtest::addToStore("other", li, std::nullopt, false));
+        ASSERT_TRUE(yxtest::addToStore("other", li2, std::nullopt, false));
         ASSERT_TRUE(COEEmailAcc::AddAccount("张三", "zhang@x.cn"));
         std::filesystem::create_directories(yx::paths::dataDir() + "/addressbook");
         yxtest::writeFile(
@@ -56,9 +55,6 @@ TEST_F(ToolMail, SettingCertificatesShowsInTheListsOfBothClients) {
         EXPECT_EQ(listed.status, 0) << listed.err;
         EXPECT_EQ(toolRows(listed.out), std::vector<std::vector<std::string>>{s.row}) << s.list[1];
     }
-    EXPECT_NE(fileText(foxmail + "/Address/book.BOX")
-                  .find(yx::mail::hashText(tLi) + "|" + yx::mail::hashText(tLi2)),
-              std::string::npos);
 }
 
 TEST_F(ToolMail, BadArgumentsFailWithAReason) {

@@ -35,7 +35,6 @@ TEST(NssCommandsTest, ListPublishWhereWithdraw_ExitCodes) {
     };
     const Step steps[] = {
         {{"nss", "publish", "other", "0", profile}, 0},
-        {{"nss", "publish", "other", "0", "sql:" + profile}, 33},
         {{"nss", "publish", "other", "0", locked.path()}, 35},
         {{"nss", "publish", "other", "0", locked.path(), "--password", "pass:nope"}, 7},
         {{"nss", "publish", "other", "7", profile}, 1},

@@ -36,7 +36,6 @@ TEST_F(ToolStores, PfxImportResultsAndListing) {
     ::setenv("YX_TEST_PFX_PASS", "秘密", 1);
     ToolRun ok = tool({"import-pfx", pfx, "--password", "env:YX_TEST_PFX_PASS"});
     ASSERT_EQ(ok.status, 0) << ok.err;
-    EXPECT_NE(ok.err.find("导入成功！"), std::string::npos);
 
     auto my = toolRows(tool({"list", "my"}).out);
     ASSERT_EQ(my.size(), 1u);
@@ -54,7 +53,7 @@ TEST_F(ToolStores, PfxImportResultsAndListing) {
     EXPECT_EQ(cas[0][5], "");
 }
 
-TEST_F(ToolStores, PfxExportAppendsExtensionAndOpensslReadsIt) {
+TEST_F(ToolStores, PfxExportAppendsExtensionUnlessThere) {
     Issued me = ca.issue({.cn = "李四"});
     const auto pfx = writeFile(files.path(), "me.pfx",
                                makePfx(me.key.get(), me.cert.get(), {}, "a", PfxKind::Modern, "我的证书"));
@@ -62,14 +61,10 @@ TEST_F(ToolStores, PfxExportAppendsExtensionAndOpensslReadsIt) {
 
     ToolRun ex = tool({"export-pfx", "0", files.file("backup"), "--password", "stdin"}, "新口令\n");
     ASSERT_EQ(ex.status, 0) << ex.err;
-    EXPECT_NE(ex.err.find("导出证书成功！"), std::string::npos);
-    std::string dump;
-    ASSERT_EQ(
-        runCommand({"openssl", "pkcs12", "-in", files.file("backup.pfx"), "-passin", "pass:新口令", "-nodes"},
-                   &dump),
-        0);
-    EXPECT_NE(dump.find("BEGIN PRIVATE KEY"), std::string::npos);
-    EXPECT_NE(dump.find("friendlyName"), std::string::npos);
+    // The file's contents are CertStoreTest's; here the password read from stdin.
+    EXPECT_EQ(runCommand(
+                  {"openssl", "pkcs12", "-in", files.file("backup.pfx"), "-passin", "pass:新口令", "-noout"}),
+              0);
 
     // Upper-case extension is kept as typed.
     ASSERT_EQ(tool({"export-pfx", "0", files.file("B.PFX"), "--password", "pass:x"}).status, 0);
@@ -92,7 +87,6 @@ TEST_F(ToolStores, CertificateImportRenameExportRemove) {
 
     ToolRun ok = tool({"import-cert", "other", pem});
     ASSERT_EQ(ok.status, 0) << ok.err;
-    EXPECT_NE(ok.err.find("导入证书成功!"), std::string::npos);
 
     ASSERT_EQ(tool({"rename", "other", "0", "同事 王五"}).status, 0);
     EXPECT_EQ(toolRows(tool({"list", "other"}).out).at(0).at(4), "同事 王五");
@@ -129,7 +123,6 @@ TEST_F(ToolStores, PfxPasswordChangeResults) {
     ToolRun ok =
         tool({"pfx-passwd", pfx, target, "--password", "stdin", "--new-password", "stdin"}, "old\nnew\n");
     ASSERT_EQ(ok.status, 0) << ok.err;
-    EXPECT_NE(ok.err.find("修改备份密码成功！"), std::string::npos);
     EXPECT_EQ(runCommand({"openssl", "pkcs12", "-in", target, "-passin", "pass:new", "-noout"}), 0);
 
     ToolRun absent = tool({"pfx-passwd", files.file("nope.pfx"), target, "--password", "pass:a"});

@@ -1,6 +1,6 @@
 // Shared by the file-encryption tests: a fresh data root and prompt for each test, the user's own
-// certificate set as the default encryption certificate, other people's as further recipients,
-// and encrypted files made by the engine.
+// certificates (one of them the default encryption certificate), other people's as further
+// recipients, and encrypted files made by the engine.
 #pragma once
 
 #include "CertList.h"
@@ -20,30 +20,6 @@
 #include <string>
 
 namespace yxtest {
-
-// A CA and the people of the tests. Call inside a data root (YAOXIA_HOME set).
-class FileEncPeople {
-public:
-    // The user's own certificate, with key, in the personal store; made the default encryption
-    // certificate when `makeDefault`. Returns its thumbprint text.
-    std::string addOwnCertificate(const std::string& cn, const std::string& email, bool makeDefault = true) {
-        const Issued own = m_ca.issue({.cn = cn, .email = email, .keyIndex = 1});
-        const std::string thumb = thumbOf(own);
-        if (!addToStore("my", own) ||
-            (makeDefault && !yx::settings::WriteProfileString("DefaultEncCert", "CertHash", thumb)))
-            qFatal("cannot fill the personal store");
-        return thumb;
-    }
-
-    // Someone else's certificate (no key) in the other-people store.
-    void addOtherPerson(const std::string& cn, const std::string& email, int keyIndex = 2) {
-        if (!addToStore("other", m_ca.issue({.cn = cn, .email = email, .keyIndex = keyIndex})))
-            qFatal("cannot fill the other-people store");
-    }
-
-private:
-    TestCa m_ca{"文件加密测试CA", 0};
-};
 
 // A data root and a recording prompt made fresh for each test function. The test class derives
 // from QObject and this, and calls startTest() in init() and endTest() in cleanup().
@@ -95,6 +71,12 @@ inline void importOther(const Issued& who) {
 
 inline void setDefaultCert(const std::string& thumb) {
     QVERIFY(yx::settings::WriteProfileString("DefaultEncCert", "CertHash", thumb));
+}
+
+// `who` into the personal store as the default encryption certificate.
+inline void importDefault(const Issued& who) {
+    importPersonal(who);
+    setDefaultCert(thumbOf(who));
 }
 
 // Encrypts `source` into `target` with the engine alone (no dialogs, no message) for these

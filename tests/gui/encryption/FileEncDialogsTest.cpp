@@ -1,8 +1,7 @@
 // The encrypt and decrypt dialogs' decisions (validation order, the overwrite question, no usable
 // certificate), their password dialogs (protection; an empty password refused), and the flows the
 // page and the command line run: encryption with ".kvx" appended or not, decryption end to end;
-// the progress dialog over the engine: messages handed to the UI thread, cancelling a large run
-// (button and close box).
+// the progress dialog over the engine: cancelling a large run (button and close box).
 #include "EncTestKit.h"
 
 #include "DecryptHeadReader.h"
@@ -164,26 +163,37 @@ private slots:
         QCOMPARE(control<QLineEdit>(dialog.get(), res::IDC_ENC_TARGET)->text(), target.trimmed());
     }
 
-    void encrypt_ok_existingTargetAsksBeforeOverwriting_data() {
+    // Both dialogs ask before replacing a file; No keeps the dialog open and runs nothing.
+    void ok_existingTargetAsksBeforeOverwriting_data() {
+        QTest::addColumn<bool>("decrypt");
         QTest::addColumn<bool>("yes");
-        QTest::newRow("no") << false;
-        QTest::newRow("yes") << true;
+        for (bool decrypt : {false, true})
+            for (bool yes : {false, true})
+                QTest::addRow("%s, %s", decrypt ? "decrypt" : "encrypt", yes ? "yes" : "no")
+                    << decrypt << yes;
     }
-    void encrypt_ok_existingTargetAsksBeforeOverwriting() {
+    void ok_existingTargetAsksBeforeOverwriting() {
+        QFETCH(bool, decrypt);
         QFETCH(bool, yes);
-        const std::string source = yxtest::writeFile(dir(), "src.txt", std::string("hello"));
-        const std::string target = yxtest::writeFile(dir(), "src.txt.kvx", std::string("old"));
         CCertList list;
-        auto dialog = shownEncrypt(list, q(source));
+        std::unique_ptr<QDialog> dialog;
+        if (decrypt) {
+            dialog = shownDecrypt(encrypted({&m_pki->me}));
+            yxtest::writeFile(dir(), "report.doc", std::string("present"));
+        } else {
+            yxtest::writeFile(dir(), "src.txt.kvx", std::string("old"));
+            dialog = shownEncrypt(list, q(yxtest::writeFile(dir(), "src.txt", std::string("hello"))));
+        }
         QVERIFY(dialog);
         m_prompt->answer(yes ? MsgAnswer::Yes : MsgAnswer::No);
         click(dialog.get(), res::IDOK);
-        QCOMPARE(m_prompt->messages.size(), size_t(1));
-        QCOMPARE(q(m_prompt->messages[0].text), QStringLiteral("您所指定加密的文件已经存在，要覆盖它吗？"));
+        QCOMPARE(m_prompt->texts(),
+                 std::vector<std::string>{decrypt ? "您所指定的解密文件已经存在，要覆盖它吗？"
+                                                  : "您所指定加密的文件已经存在，要覆盖它吗？"});
         QVERIFY(m_prompt->messages[0].icon == MsgIcon::Warning);
         QVERIFY(m_prompt->messages[0].buttons == MsgButtons::YesNo);
         QCOMPARE(dialog->isVisible(), !yes);
-        QCOMPARE(list.GetCount(), yes ? 1 : 0);
+        QCOMPARE(list.GetCount(), yes && !decrypt ? 1 : 0);
     }
 
     // The protection box opens the password dialog on each check; Cancel clears the box.
@@ -259,20 +269,6 @@ private slots:
         QCOMPARE(m_prompt->offUiThread, 0);
     }
 
-    void encrypt_flow_quietAndCancelled() {
-        const std::string source = yxtest::writeFile(dir(), "src.txt", patternBytes(100));
-        onModal(QStringLiteral("225"), [](QDialog* dialog) { click(dialog, res::IDOK); });
-        EncryptFlowOutcome outcome;
-        QCOMPARE(RunEncryptFlow(q(source), EncryptFlowOptions{false, true}, nullptr, &outcome), 1);
-        QVERIFY(m_prompt->messages.empty()); // quiet: no "加密成功！"
-        QVERIFY(exists(source + ".kvx"));
-        QVERIFY(outcome.recipientEmails.empty()); // the default certificate alone
-
-        onModal(QStringLiteral("225"), [](QDialog* dialog) { click(dialog, res::IDCANCEL); });
-        QCOMPARE(RunEncryptFlow(q(source), EncryptFlowOptions{}, nullptr, &outcome), 2);
-        QVERIFY(!outcome.confirmed);
-    }
-
     void decrypt_load_noRecipientHeld_okRefuses() {
         const std::string file = encrypted({&m_pki->stranger, &m_pki->alice});
         auto dialog = shownDecrypt(file);
@@ -318,25 +314,6 @@ private slots:
         QVERIFY(dialog->isVisible());
     }
 
-    void decrypt_ok_existingTargetAsks_data() {
-        QTest::addColumn<bool>("yes");
-        QTest::newRow("no") << false;
-        QTest::newRow("yes") << true;
-    }
-    void decrypt_ok_existingTargetAsks() {
-        QFETCH(bool, yes);
-        const std::string file = encrypted({&m_pki->me});
-        yxtest::writeFile(dir(), "report.doc", std::string("present"));
-        auto dialog = shownDecrypt(file);
-        QVERIFY(dialog);
-        m_prompt->answer(yes ? MsgAnswer::Yes : MsgAnswer::No);
-        click(dialog.get(), res::IDOK);
-        QCOMPARE(m_prompt->texts(), (std::vector<std::string>{"您所指定的解密文件已经存在，要覆盖它吗？"}));
-        QVERIFY(m_prompt->messages[0].buttons == MsgButtons::YesNo);
-        QVERIFY(m_prompt->messages[0].icon == MsgIcon::Warning);
-        QCOMPARE(dialog->isVisible(), !yes);
-    }
-
     // The whole operation: a target typed without the extension gets the header's; the question
     // after the run opens the file (Yes) or not (No).
     void decrypt_flow_decryptsAndAsksToOpen_data() {
@@ -369,75 +346,61 @@ private slots:
         QCOMPARE(m_prompt->offUiThread, 0);
     }
 
-    void decrypt_flow_protectedFile_data() {
-        QTest::addColumn<QString>("password");
-        QTest::addColumn<bool>("written");
-        QTest::newRow("right") << QStringLiteral("蓝岸 123") << true;
-        QTest::newRow("wrong") << QStringLiteral("蓝岸 124") << false;
+    // A protected file asks for its password (an empty one refused); a wrong one, a cancel and an
+    // old-format file each end with their message and write nothing.
+    void decrypt_flow_passwordAndOldFormat_data() {
+        QTest::addColumn<QString>("password"); // null: the question is cancelled
+        QTest::addColumn<bool>("v1");
+        QTest::addColumn<int>("rc");
+        QTest::addColumn<QStringList>("texts");
+        QTest::addColumn<int>("icon"); // of the last message
+        const QString empty = QStringLiteral("请输入密码！");
+        QTest::newRow("right") << QStringLiteral("蓝岸 123") << false << 1
+                               << QStringList{empty, QStringLiteral("解密成功，是否打开解密文件？")}
+                               << int(MsgIcon::Information);
+        QTest::newRow("wrong") << QStringLiteral("蓝岸 124") << false << 1
+                               << QStringList{empty, QStringLiteral("口令错误！")} << int(MsgIcon::Error);
+        QTest::newRow("cancelled") << QString() << false << 0
+                                   << QStringList{empty, QStringLiteral("解密失败！")}
+                                   << int(MsgIcon::Information);
+        QTest::newRow("version 1") << QString() << true << 0
+                                   << QStringList{QStringLiteral("调用加密函数失败，解密失败！")}
+                                   << int(MsgIcon::Error);
     }
-    void decrypt_flow_protectedFile() {
+    void decrypt_flow_passwordAndOldFormat() {
         QFETCH(QString, password);
-        QFETCH(bool, written);
-        const std::string file = encrypted({&m_pki->me}, "蓝岸 123");
+        QFETCH(bool, v1);
+        QFETCH(int, rc);
+        QFETCH(QStringList, texts);
+        QFETCH(int, icon);
+        const std::string file =
+            v1 ? yxtest::writeFile(dir(), "report.kvx", std::string("KavexFileType=1;") + "payload")
+               : encrypted({&m_pki->me}, "蓝岸 123");
         onModal(QStringLiteral("227"), [](QDialog* dialog) { click(dialog, res::IDOK); });
-        bool emptyRefused = false;
-        onModal(QStringLiteral("247"), [&](QDialog* ask) {
-            click(ask, res::IDOK);
-            emptyRefused = m_prompt->shown("请输入密码！") && ask->isVisible();
-            typeInto(ask, res::IDC_ENTER_PASSWORD, password);
-            QTest::keyClick(control<QLineEdit>(ask, res::IDC_ENTER_PASSWORD), Qt::Key_Return);
-        });
+        if (!v1)
+            onModal(QStringLiteral("247"), [&](QDialog* ask) {
+                click(ask, res::IDOK);
+                if (password.isNull())
+                    return QTest::keyClick(ask, Qt::Key_Escape);
+                typeInto(ask, res::IDC_ENTER_PASSWORD, password);
+                QTest::keyClick(control<QLineEdit>(ask, res::IDC_ENTER_PASSWORD), Qt::Key_Return);
+            });
         m_prompt->defaultYes = false;
         DecryptFlowOutcome outcome;
-        QCOMPARE(DecryptFile(q(file), nullptr, &outcome), 1);
-        QVERIFY(emptyRefused);
+        QCOMPARE(DecryptFile(q(file), nullptr, &outcome), rc);
+        QStringList shown;
+        for (const std::string& text : m_prompt->texts())
+            shown << q(text);
+        QCOMPARE(shown, texts);
+        QCOMPARE(int(m_prompt->messages.back().icon), icon);
+        const bool written = password == QStringLiteral("蓝岸 123");
         QCOMPARE(exists(path("report.doc")), written);
-        if (written) {
+        if (written)
             QCOMPARE(yxtest::readFile(path("report.doc")), m_original);
-            QCOMPARE(m_prompt->texts(),
-                     (std::vector<std::string>{"请输入密码！", "解密成功，是否打开解密文件？"}));
-        } else {
-            QCOMPARE(m_prompt->texts(), (std::vector<std::string>{"请输入密码！", "口令错误！"}));
-        }
-    }
-
-    void decrypt_flow_passwordCancelledWritesNothing() {
-        const std::string file = encrypted({&m_pki->me}, "pw");
-        onModal(QStringLiteral("227"), [](QDialog* dialog) { click(dialog, res::IDOK); });
-        onModal(QStringLiteral("247"), [](QDialog* ask) { QTest::keyClick(ask, Qt::Key_Escape); });
-        DecryptFlowOutcome outcome;
-        QCOMPARE(DecryptFile(q(file), nullptr, &outcome), 0);
-        QVERIFY(!outcome.ran);
-        QCOMPARE(m_prompt->texts(), (std::vector<std::string>{"解密失败！"}));
-        QVERIFY(m_prompt->messages[0].icon == MsgIcon::Information);
-        QVERIFY(!exists(path("report.doc")));
-    }
-
-    void decrypt_flow_version1IsRefused() {
-        const std::string file =
-            yxtest::writeFile(dir(), "old.kvx", std::string("KavexFileType=1;") + "payload");
-        onModal(QStringLiteral("227"), [](QDialog* dialog) { click(dialog, res::IDOK); });
-        QCOMPARE(DecryptFile(q(file)), 0);
-        QCOMPARE(m_prompt->texts(), (std::vector<std::string>{"调用加密函数失败，解密失败！"}));
-        QVERIFY(m_prompt->messages[0].icon == MsgIcon::Error);
-        QVERIFY(!exists(path("old")));
-    }
-
-    // The worker's success message is shown by the UI thread, owned by the progress dialog.
-    void progress_successMessageComesFromTheUiThread() {
-        const std::string source = yxtest::writeFile(s(m_env->root()), "report.doc", patternBytes(5000));
-        CCertList list;
-        const auto dialog = progress(list, source, "report.doc.kvx");
-        QCOMPARE(dialog->DoModal(), 1);
-        QCOMPARE(dialog->runResult(), 0);
-        QCOMPARE(m_prompt->messages.size(), size_t(1));
-        QVERIFY(m_prompt->messages[0].owner == dialog.get());
-        QCOMPARE(m_prompt->offUiThread, 0);
-        QVERIFY(exists(path("report.doc.kvx")));
     }
 
     // A large file: Cancel disables itself, the dialog waits for the worker's end, the target goes,
-    // the source stays, nothing is said, and the window keeps being served meanwhile.
+    // the source stays, and nothing is said.
     void progress_cancelLargeFile() {
         const off_t size = off_t(200) * 1024 * 1024;
         const std::string source = sparseFile("large.bin", size);
@@ -454,25 +417,12 @@ private slots:
             disabledAfterClick = !cancel->isEnabled();
             stillOpenAfterClick = dialog->isVisible();
         });
-        // The UI thread keeps running its loop: a 10 ms timer is never held up for long.
-        QElapsedTimer clock;
-        qint64 last = 0, worstGap = 0;
-        QTimer ticker;
-        connect(&ticker, &QTimer::timeout, this, [&] {
-            const qint64 now = clock.elapsed();
-            worstGap = std::max(worstGap, now - last);
-            last = now;
-        });
-        clock.start();
-        ticker.start(10);
         QCOMPARE(dialog->DoModal(), 2);
-        ticker.stop();
         QVERIFY(cancelledWhileRunning);
         QVERIFY(disabledAfterClick);
         QVERIFY(stillOpenAfterClick);
         QVERIFY(dialog->cancelRequested());
         QCOMPARE(dialog->runResult(), 208);
-        QVERIFY2(worstGap < 1500, qPrintable(QStringLiteral("UI thread stalled %1 ms").arg(worstGap)));
         QVERIFY(m_prompt->messages.empty());
         QVERIFY(!exists(path("large.kvx")));
         QCOMPARE(QFileInfo(q(source)).size(), qint64(size));

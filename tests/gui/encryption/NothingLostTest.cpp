@@ -1,10 +1,9 @@
-// Flows that must lose nothing: the page's overwrite question is about the file the encryption
-// replaces (".kvx" appended), "/M" mails only a file that was written, recipients are mailed
+// Flows that must lose nothing: "/M" mails only a file that was written, recipients are mailed
 // or named, and a file name that is not UTF-8 goes through the command line intact: paths keep
 // their bytes through the user interface's texts (valid UTF-8 reads as itself, any other byte
 // survives the way there and back, a dropped file's URL gives the name's bytes). Several files
-// from the command line are one job: which argument vectors name several files, and "/M" then
-// "/D" over a selection with a bad file and a kept target among good ones.
+// from the command line are one job: which argument vectors name several files, and "/M" over a
+// selection with a bad file and a kept target among good ones (each file's run: FileBatchTest).
 #include "EncTestKit.h"
 
 #include "LocalPath.h"
@@ -12,7 +11,6 @@
 #include "SafeFile.h"
 #include "encryption/DlgBatchProgress.h"
 #include "encryption/EncDialogIds.h"
-#include "pages/FileEncPage.h"
 #include "shell/Application.h"
 #include "shell/CommandLine.h"
 
@@ -28,8 +26,6 @@ using namespace yx;
 using namespace yxtest;
 
 namespace {
-
-const char* const kOverwrite = "您所指定加密的文件已经存在，要覆盖它吗？";
 
 bool writeBytes(const std::string& path, const std::string& bytes) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -52,21 +48,16 @@ void finishJob(QDialog* d, QStringList& rows) {
 
 } // namespace
 
-class NothingLostTest : public QObject, public FreshGuiTest {
+class NothingLostTest : public QObject, public enctest::EncTestBase {
     Q_OBJECT
 private slots:
+    void initTestCase() { m_pki = std::make_unique<enctest::Pki>(); }
     void init() {
         startTest();
-        m_people = std::make_unique<FileEncPeople>();
-        m_people->addOwnCertificate("发件人", "me@example.com");
+        enctest::importDefault(m_pki->me);
     }
-    void cleanup() {
-        m_people.reset();
-        endTest();
-    }
+    void cleanup() { endTest(); }
 
-    void pageAsksAboutTheFileItWouldReplace_data();
-    void pageAsksAboutTheFileItWouldReplace();
     void mailFollowsOnlyAWrittenFile();
     void recipientsAreMailedOrNamed();
     void mailSubjectReadsAGbkName();
@@ -76,43 +67,7 @@ private slots:
     void namesSeveralFiles_data();
     void namesSeveralFiles();
     void batchMailThenDecryptASelection();
-
-private:
-    std::unique_ptr<FileEncPeople> m_people;
 };
-
-void NothingLostTest::pageAsksAboutTheFileItWouldReplace_data() {
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("existing");
-    QTest::addColumn<bool>("asked");
-    QTest::newRow("typed without .kvx, X.kvx there") << "report" << QStringLiteral("report.kvx") << true;
-    QTest::newRow("typed without .kvx, only X there") << "report" << QStringLiteral("report") << false;
-    QTest::newRow("typed with .kvx") << "report.kvx" << QStringLiteral("report.kvx") << true;
-}
-
-void NothingLostTest::pageAsksAboutTheFileItWouldReplace() {
-    QFETCH(QString, typed);
-    QFETCH(QString, existing);
-    QFETCH(bool, asked);
-    const QString dir = m_env->root();
-    QVERIFY(writeText(dir + "/source.txt", "new contents"));
-    QVERIFY(writeText(dir + "/" + existing, "keep me"));
-    m_prompt->answer(MsgAnswer::No); // do not overwrite
-
-    FileEncPage page;
-    ModalScript script;
-    script.on(res::IDD_ENCRYPT_FILE, [&](QDialog* d) {
-        typeInto(d, res::IDC_ENC_SOURCE, dir + "/source.txt");
-        typeInto(d, res::IDC_ENC_TARGET, dir + "/" + typed);
-        click(d, res::IDOK);
-        if (d->isVisible())
-            d->reject(); // "No" leaves the dialog open
-    });
-    page.onCommand(res::ID_FILE_ENCRYPT);
-    QVERIFY2(script.waitFinished(), qPrintable(script.failure()));
-    QCOMPARE(m_prompt->shown(kOverwrite), asked);
-    QCOMPARE(readAll(dir + "/" + existing), QByteArray("keep me"));
-}
 
 void NothingLostTest::mailFollowsOnlyAWrittenFile() {
     const QString source = m_env->root() + "/a.txt";
@@ -280,22 +235,6 @@ void NothingLostTest::batchMailThenDecryptASelection() {
     QCOMPARE(m_prompt->programs.size(), size_t(1));
     const auto& argv = m_prompt->programs[0].argv;
     QCOMPARE(std::count(argv.begin(), argv.end(), std::string("--attach")), 2);
-
-    // Back again: the sources are gone, so no question; a damaged file fails alone.
-    QFile::remove(sources[0]);
-    QFile::remove(sources[3]);
-    rows.clear();
-    ModalScript back;
-    back.on(res::IDD_DECRYPT_FILE, [](QDialog* d) { click(d, res::IDOK); });
-    back.on(res::IDD_BATCH_PROGRESS, [&](QDialog* d) { finishJob(d, rows); });
-    QCOMPARE(runCommandLine({"/D", dir + "/a.txt.kvx", dir + "/kept.txt.kvx", dir + "/c.txt.kvx"}), 0);
-    QVERIFY2(back.waitFinished(), qPrintable(back.failure()));
-    QCOMPARE(rows.size(), 3);
-    QCOMPARE(rows[0], QStringLiteral("完成"));
-    QVERIFY(rows[1].startsWith(QStringLiteral("失败：")));
-    QCOMPARE(rows[2], QStringLiteral("完成"));
-    QCOMPARE(readAll(sources[0]), QByteArray("first"));
-    QCOMPARE(readAll(sources[3]), QByteArray("fourth"));
 }
 
 QTEST_MAIN(NothingLostTest)

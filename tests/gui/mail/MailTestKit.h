@@ -42,20 +42,7 @@ inline yxtest::Issued issue(yxtest::TestCa& ca, const std::string& cn, const std
     return ca.issue(profile);
 }
 
-inline std::string thumbOf(const Bytes& der) {
-    CDigitalCertificate cert(reinterpret_cast<const char*>(der.data()), static_cast<int>(der.size()),
-                             CDigitalCertificate::DER);
-    std::string thumb;
-    cert.getThumbPrint(thumb);
-    return thumb;
-}
-
-inline std::string thumbOf(CDigitalCertificate* cert) {
-    std::string thumb;
-    if (cert)
-        cert->getThumbPrint(thumb);
-    return thumb;
-}
+using yxtest::thumbOf;
 
 // A certificate with its private key into the personal store; another's into the other people's.
 inline void addMine(const yxtest::Issued& mine) {

@@ -84,7 +84,6 @@ private slots:
     void initTestCase();
     void init();
     void cleanup();
-    void activationAlwaysShowsHome();
     void menuBarFollowsTheState_data();
     void menuBarFollowsTheState();
     void clicksBesideTheItems();
@@ -133,16 +132,6 @@ void SecureMailPageTest::init() {
 void SecureMailPageTest::cleanup() {
     m_page.reset();
     m_bar.reset();
-}
-
-void SecureMailPageTest::activationAlwaysShowsHome() {
-    openEntry(SecureMailPage::EntryOeContacts);
-    QCOMPARE(m_page->detailModel()->rowCount(), 5);
-    m_page->activate();
-    QVERIFY(!m_page->showsDetail());
-    QVERIFY(m_page->homeList()->isVisible());
-    QVERIFY(!m_page->detailList()->isVisible());
-    QCOMPARE(m_page->homeModel()->rowCount(), SecureMailPage::kEntryCount);
 }
 
 // The page's operations in the menu bar after a click: on a home entry, beside the entries, in
@@ -280,7 +269,6 @@ void SecureMailPageTest::foxmailContactGetsTheChosenCertificate() {
     QVERIFY2(script.waitFinished(), qPrintable(script.failure()));
     QCOMPARE(m_page->detailModel()->image(1), 1);
     QCOMPARE(m_page->batchCount(), 2);
-    m_page->detailList()->setMode(yx::MailListView::Mode::SmallIcons);
 }
 
 void SecureMailPageTest::thunderbirdIdentityAndContactGetTheChosenCertificates() {
