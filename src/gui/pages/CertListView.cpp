@@ -153,7 +153,7 @@ void CertListView::setModel(CertListModel* model) {
     if (model) {
         for (int c = 0; c < model->columnCount(); ++c)
             m_details->header()->resizeSection(c, model->columnWidth(c));
-        if (!m_columnFit) // names and dates widen to their content at each load
+        if (!m_columnFit) // names and dates widen to their content as each load comes in
             m_columnFit =
                 ColumnFit::install(m_details, {CertListModel::ColIssuedTo, CertListModel::ColIssuer,
                                                CertListModel::ColValidTo, CertListModel::ColFriendlyName});
@@ -163,6 +163,11 @@ void CertListView::setModel(CertListModel* model) {
         });
     }
     setMode(m_mode);
+}
+
+void CertListView::rowsLoaded() {
+    if (m_columnFit)
+        m_columnFit->fit();
 }
 
 int CertListView::itemWidthForText() const {

@@ -42,6 +42,10 @@ public:
     // Where a keyboard-opened context menu appears for a row (global), below the row's text.
     QPoint menuAnchor(int row) const;
 
+    // A load has ended: the columns widen to the rows around those on screen as well (those the
+    // user has not resized), as only the rows on screen were measured while the rows came in.
+    void rowsLoaded();
+
     // Certificate files a page imports when dropped: .pfx, .p12, .cer, .crt, .der (any case).
     static bool isCertificateFile(const QString& path);
 
