@@ -17,6 +17,7 @@ namespace yx {
 
 class CertListModel;
 class ColumnFit;
+class ItemSizeCache;
 
 class CertListView : public QWidget {
     Q_OBJECT
@@ -79,6 +80,7 @@ private:
     QListView* m_list;
     QTreeView* m_details;
     ColumnFit* m_columnFit = nullptr; // owned by m_details
+    ItemSizeCache* m_itemSizes;       // owned by m_list
     Mode m_mode = Mode::LargeIcons;
 };
 
