@@ -16,7 +16,7 @@ ColumnFit::ColumnFit(QTreeView* view, std::vector<int> columns)
     QHeaderView* header = view->header();
     header->viewport()->installEventFilter(this);
     connect(header, &QHeaderView::sectionResized, this, [this](int column) {
-        if (m_mouseDown)
+        if (m_mouseDown && !m_widening)
             m_userSized.insert(column);
     });
     watchModel();
@@ -70,8 +70,11 @@ void ColumnFit::widen(bool screenOnly) {
         const int content = std::max(rows, header->sectionSizeHint(column));
         const int current = header->sectionSize(column);
         const int wanted = std::min(content, limit);
-        if (wanted > current)
+        if (wanted > current) {
+            m_widening = true;
             header->resizeSection(column, wanted);
+            m_widening = false;
+        }
     }
     header->setResizeContentsPrecision(precision);
 }

@@ -41,6 +41,7 @@ private:
     bool m_pending = false;
     bool m_pendingScreenOnly = true;
     bool m_mouseDown = false; // a button is held on the header: its resizes are the user's
+    bool m_widening = false;  // (but not ours meanwhile)
 };
 
 } // namespace yx
