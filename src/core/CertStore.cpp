@@ -11,6 +11,7 @@
 #include <functional>
 #include <openssl/err.h>
 #include <openssl/pem.h>
+#include <utility>
 
 namespace {
 
@@ -173,10 +174,10 @@ int CCertStore::OpenCertStore() {
     return yx::rc::kOk;
 }
 
-void CCertStore::beginStepOpen() {
+std::vector<std::unique_ptr<CDigitalCertificate>> CCertStore::beginStepOpen() {
     m_visible.clear();
-    m_all.clear();
     m_ids.clear();
+    return std::exchange(m_all, {});
 }
 
 void CCertStore::appendEntries(std::vector<yx::StoreEntry>& entries) {

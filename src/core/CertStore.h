@@ -63,8 +63,10 @@ public:
     // Opening in steps, for a list that shows a large store while it is read: a worker reads the
     // back end with loadInSteps(); the owner's thread empties the store with beginStepOpen() and
     // appends each batch with appendEntries(). Filters are cleared; the back end is shared.
+    // beginStepOpen() hands the previous objects over: releasing those of a large store takes a
+    // while, which the caller may spread over later moments.
     std::shared_ptr<yx::CertStoreBackend> backend() const { return m_backend; }
-    void beginStepOpen();
+    std::vector<std::unique_ptr<CDigitalCertificate>> beginStepOpen();
     void appendEntries(std::vector<yx::StoreEntry>& entries);
 
 protected:

@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <openssl/pem.h>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <unordered_map>
@@ -22,7 +23,7 @@ constexpr size_t kMaxSmall = 1u << 20;  // props and key files
 
 bool g_rewriteOrderOnAdd = false;
 
-bool isEntryId(const std::string& s) {
+bool isEntryId(std::string_view s) {
     return s.size() == 40 && std::all_of(s.begin(), s.end(), [](char c) {
                return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
            });
@@ -144,10 +145,21 @@ std::vector<std::string> DiskCertStore::readOrder() const {
     auto bytes = readWholeFile(m_dir + "/order", kMaxOrder);
     if (!bytes)
         return ids;
-    std::unordered_set<std::string> seen;
-    for (auto& line : splitLines(*bytes))
+    // Parsed in place, one allocation a line: a large store's file is read before its first
+    // entries can be shown.
+    const std::string_view text(reinterpret_cast<const char*>(bytes->data()), bytes->size());
+    std::unordered_set<std::string_view> seen;
+    seen.reserve(text.size() / 41 + 1);
+    ids.reserve(text.size() / 41 + 1);
+    for (size_t at = 0; at < text.size();) {
+        const size_t end = std::min(text.find('\n', at), text.size());
+        std::string_view line = text.substr(at, end - at);
+        at = end + 1;
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
         if (isEntryId(line) && seen.insert(line).second)
-            ids.push_back(line);
+            ids.emplace_back(line);
+    }
     return ids;
 }
 
@@ -292,39 +304,58 @@ CertContextPtr DiskCertStore::readEntry(const std::string& id) const {
 bool DiskCertStore::loadInSteps(const BatchFn& onBatch, size_t batchSize) {
     if (!prepareDir())
         return false;
-    std::vector<std::string> ids;
+    // The entries the order file lists are read first, so the first batch does not wait for
+    // the folder to be listed; the listing then adds the entries the file misses and repairs it.
+    // The lock covers the reads of the order file and the listing only: every file is replaced
+    // by rename, so the entries are read whole without it, and imports need not wait for a long
+    // load. A store we may read but not write (no lock file possible) is still read.
+    std::vector<std::string> listed;
     {
-        // The lock covers the listing only: every file is replaced by rename, so the entries
-        // are read whole without it, and imports need not wait for a long load. A store we may
-        // read but not write (no lock file possible) is still read.
         FileLock lock(m_dir + "/.lock");
         std::error_code ec;
         std::filesystem::directory_iterator probe(m_dir, ec);
         if (ec)
             return false;
-        if (lock.locked())
-            removeStaleTemporaries();
-        const auto listed = readOrder();
-        ids = currentIds(listed);
-        if (ids != listed)
-            writeOrder(ids); // repair; a read-only store still loads
+        listed = readOrder();
     }
     auto self = weak_from_this();
+    const size_t size = std::max<size_t>(batchSize, 1);
     std::vector<StoreEntry> batch;
-    batch.reserve(std::max<size_t>(batchSize, 1));
-    for (const auto& id : ids) {
+    batch.reserve(size);
+    std::unordered_set<std::string_view> tried; // of `listed`
+    tried.reserve(listed.size());
+    // False when the receiver wants no more.
+    const auto send = [&](const std::string& id) {
         auto ctx = readEntry(id);
         if (!ctx)
-            continue; // removed meanwhile, or damaged
+            return true; // removed meanwhile, or damaged
         ctx->store = self;
         ctx->entryId = id;
         batch.push_back({id, std::move(ctx)});
-        if (batch.size() >= std::max<size_t>(batchSize, 1)) {
-            if (!onBatch(batch))
-                return true;
-            batch.clear();
-        }
+        if (batch.size() < size)
+            return true;
+        const bool more = onBatch(batch);
+        batch.clear();
+        return more;
+    };
+    for (const auto& id : listed) {
+        if (!send(id))
+            return true;
+        tried.insert(id);
     }
+    std::vector<std::string> ids;
+    {
+        FileLock lock(m_dir + "/.lock");
+        if (lock.locked())
+            removeStaleTemporaries();
+        const auto order = readOrder(); // imports may have added lines meanwhile
+        ids = currentIds(order);
+        if (ids != order)
+            writeOrder(ids); // repair; a read-only store still loads
+    }
+    for (const auto& id : ids)
+        if (!tried.count(id) && !send(id))
+            return true;
     onBatch(batch); // the last part, or the one call an empty store gets
     return true;
 }

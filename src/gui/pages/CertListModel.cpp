@@ -116,9 +116,10 @@ void CertListModel::setStatuses(int firstRow, const std::vector<QString>& status
         return;
     for (int r = firstRow; r <= last; ++r)
         m_rows[static_cast<size_t>(r)].status = statuses[static_cast<size_t>(r - firstRow)];
+    // Only the status column: the first column's tooltip mentions the status too, but views ask
+    // for tooltips as they show them, and a change in the first column would have the icon view
+    // measure each of these rows again.
     emit dataChanged(index(firstRow, ColStatus), index(last, ColStatus));
-    // The tooltip of the first column mentions the status too.
-    emit dataChanged(index(firstRow, ColIssuedTo), index(last, ColIssuedTo), {Qt::ToolTipRole});
 }
 
 const std::array<QString, 4>& CertListModel::textsOf(const Row& row) const {
@@ -150,9 +151,7 @@ void CertListModel::setStatus(int row, const QString& status) {
         return;
     m_rows[static_cast<size_t>(row)].status = status;
     const QModelIndex at = index(row, ColStatus);
-    emit dataChanged(at, at);
-    // The tooltip of the first column mentions the status too.
-    emit dataChanged(index(row, ColIssuedTo), index(row, ColIssuedTo), {Qt::ToolTipRole});
+    emit dataChanged(at, at); // (the first column's tooltip: as in setStatuses)
 }
 
 void CertListModel::setFriendlyName(int row, const QString& name) {

@@ -23,6 +23,9 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <iterator>
+
 namespace yx {
 
 using namespace res;
@@ -36,6 +39,10 @@ constexpr size_t kLoadBatch = 20;
 constexpr int kRetryMs = 30; // a step waiting for a command to end looks again then
 // After the first step, steps come at most this often: each costs the view a layout of all rows.
 constexpr int kStepMs = 100;
+// The previous load's certificates are released after the load, this many at a time between
+// other events: all at once, those of a large store would hold up the first screen of the new
+// load, and meanwhile they would take the time the load needs.
+constexpr size_t kReleaseSlice = 200;
 bool g_loadWhole = false;
 
 // Counts a command while it runs, so that no step of a load changes the rows under it.
@@ -119,10 +126,8 @@ void CertListPage::loadList() {
     }
     m_loading = true;
     m_sinceStep.invalidate();
-    if (m_traits.emptyBeforeOpen) {
-        m_model->clear();
-        m_store->beginStepOpen();
-    }
+    if (m_traits.emptyBeforeOpen)
+        emptyList();
     // Otherwise the old rows stay until the store turns out readable.
     StoreStepLoader::Options options;
     options.batchSize = kLoadBatch;
@@ -153,10 +158,8 @@ void CertListPage::takeLoaded() {
     }
     m_sinceStep.start();
     StoreStepLoader::Step step = m_loader->take();
-    if (step.opened && !m_traits.emptyBeforeOpen) {
-        m_model->clear();
-        m_store->beginStepOpen();
-    }
+    if (step.opened && !m_traits.emptyBeforeOpen)
+        emptyList();
     if (!step.entries.empty()) {
         std::vector<CertContextPtr> contexts;
         contexts.reserve(step.entries.size());
@@ -176,9 +179,25 @@ void CertListPage::takeLoaded() {
         endLoad();
 }
 
+void CertListPage::emptyList() {
+    m_model->clear();
+    auto previous = m_store->beginStepOpen();
+    std::move(previous.begin(), previous.end(), std::back_inserter(m_retired));
+}
+
+void CertListPage::releaseRetired() {
+    const size_t keep = m_retired.size() - std::min(m_retired.size(), kReleaseSlice);
+    m_retired.erase(m_retired.begin() + static_cast<std::ptrdiff_t>(keep), m_retired.end());
+    if (!m_retired.empty() && !m_loader) // a new load goes first: its end takes up the rest
+        QTimer::singleShot(0, this, &CertListPage::releaseRetired);
+}
+
 void CertListPage::endLoad() {
     m_loader.reset();
     m_loading = false;
+    if (!m_retired.empty())
+        QTimer::singleShot(0, this, &CertListPage::releaseRetired);
+    m_view->rowsLoaded();
     emit listLoaded();
 }
 

@@ -134,6 +134,9 @@ private:
     void loadWhole();
     // Takes what the loader has read so far into the store and the list.
     void takeLoaded();
+    // Empties the list and the store; the certificates they held are released later.
+    void emptyList();
+    void releaseRetired();
     void endLoad();
 
     Traits m_traits;
@@ -149,6 +152,7 @@ private:
     // Stopped loads whose worker may still be inside one check (a CRL fetch waits for its
     // time-out): a refresh does not wait for them; they are joined once done, or with the page.
     std::vector<std::unique_ptr<StoreStepLoader>> m_stopped;
+    std::vector<std::unique_ptr<CDigitalCertificate>> m_retired; // a previous load's, to release
 };
 
 } // namespace yx

@@ -4,6 +4,7 @@
 #include "LocalPath.h"
 #include "ResourceIds.h"
 #include "widgets/ColumnFit.h"
+#include "widgets/ItemSizeCache.h"
 
 #include <QContextMenuEvent>
 #include <QDragEnterEvent>
@@ -115,6 +116,8 @@ CertListView::CertListView(QWidget* parent) : QWidget(parent) {
     m_list->setResizeMode(QListView::Adjust);
     m_list->setLayoutMode(QListView::Batched); // long stores lay out in steps, the first screen at once
     m_list->setBatchSize(200);
+    m_itemSizes = new ItemSizeCache(m_list); // a growing list is laid out again at every step
+    m_list->setItemDelegate(m_itemSizes);
 
     m_details->setRootIsDecorated(false);
     m_details->setItemsExpandable(false);
@@ -147,13 +150,14 @@ CertListView::CertListView(QWidget* parent) : QWidget(parent) {
 
 void CertListView::setModel(CertListModel* model) {
     m_model = model;
+    m_itemSizes->watch(model, CertListModel::ColIssuedTo); // first, to forget before the view measures
     m_list->setModel(model);
     m_details->setModel(model);
     m_details->setSelectionModel(m_list->selectionModel()); // one selection, one current row
     if (model) {
         for (int c = 0; c < model->columnCount(); ++c)
             m_details->header()->resizeSection(c, model->columnWidth(c));
-        if (!m_columnFit) // names and dates widen to their content at each load
+        if (!m_columnFit) // names and dates widen to their content as each load comes in
             m_columnFit =
                 ColumnFit::install(m_details, {CertListModel::ColIssuedTo, CertListModel::ColIssuer,
                                                CertListModel::ColValidTo, CertListModel::ColFriendlyName});
@@ -163,6 +167,11 @@ void CertListView::setModel(CertListModel* model) {
         });
     }
     setMode(m_mode);
+}
+
+void CertListView::rowsLoaded() {
+    if (m_columnFit)
+        m_columnFit->fit();
 }
 
 int CertListView::itemWidthForText() const {

@@ -17,6 +17,7 @@ namespace yx {
 
 class CertListModel;
 class ColumnFit;
+class ItemSizeCache;
 
 class CertListView : public QWidget {
     Q_OBJECT
@@ -41,6 +42,10 @@ public:
     int rowAt(const QPoint& viewportPos) const;
     // Where a keyboard-opened context menu appears for a row (global), below the row's text.
     QPoint menuAnchor(int row) const;
+
+    // A load has ended: the columns widen to the rows around those on screen as well (those the
+    // user has not resized), as only the rows on screen were measured while the rows came in.
+    void rowsLoaded();
 
     // Certificate files a page imports when dropped: .pfx, .p12, .cer, .crt, .der (any case).
     static bool isCertificateFile(const QString& path);
@@ -75,6 +80,7 @@ private:
     QListView* m_list;
     QTreeView* m_details;
     ColumnFit* m_columnFit = nullptr; // owned by m_details
+    ItemSizeCache* m_itemSizes;       // owned by m_list
     Mode m_mode = Mode::LargeIcons;
 };
 

@@ -233,8 +233,11 @@ bool composeMail(const QStringList& attachments, const std::vector<std::string>&
         return true;
 
     std::string saved = "\n加密文件已保存为：";
-    for (qsizetype i = 0; i < attachments.size(); ++i)
-        saved += (i ? "\n" : "") + pathBytes(attachments[i]);
+    for (qsizetype i = 0; i < attachments.size(); ++i) {
+        if (i)
+            saved += '\n';
+        saved += pathBytes(attachments[i]);
+    }
     if (status < 0) {
         showMessage("无法撰写邮件：没有找到邮件撰写工具 xdg-email，请安装 xdg-utils。" + saved,
                     MsgIcon::Error);
