@@ -125,6 +125,7 @@ void CertListPage::loadList() {
         return;
     }
     m_loading = true;
+    m_checkedWhileLoading.clear();
     m_sinceStep.invalidate();
     if (m_traits.emptyBeforeOpen)
         emptyList();
@@ -169,11 +170,19 @@ void CertListPage::takeLoaded() {
         m_model->appendRows(contexts);
     }
     if (!step.statuses.empty()) {
+        const int from = static_cast<int>(step.statusFrom);
         std::vector<QString> texts;
         texts.reserve(step.statuses.size());
-        for (const auto& status : step.statuses)
-            texts.push_back(QString::fromUtf8(status.data(), static_cast<qsizetype>(status.size())));
-        m_model->setStatuses(static_cast<int>(step.statusFrom), texts);
+        for (const auto& status : step.statuses) {
+            CDigitalCertificate* cert = m_store->getCert(from + static_cast<int>(texts.size()));
+            const auto checked = cert && cert->getPCCERT()
+                                     ? m_checkedWhileLoading.find(cert->getPCCERT()->der)
+                                     : m_checkedWhileLoading.end();
+            texts.push_back(checked != m_checkedWhileLoading.end()
+                                ? checked->second
+                                : QString::fromUtf8(status.data(), static_cast<qsizetype>(status.size())));
+        }
+        m_model->setStatuses(from, texts);
     }
     if (step.finished)
         endLoad();
@@ -195,6 +204,7 @@ void CertListPage::releaseRetired() {
 void CertListPage::endLoad() {
     m_loader.reset();
     m_loading = false;
+    m_checkedWhileLoading.clear();
     if (!m_retired.empty())
         QTimer::singleShot(0, this, &CertListPage::releaseRetired);
     m_view->rowsLoaded();
@@ -236,7 +246,9 @@ void CertListPage::checkRows(const std::vector<int>& rows, bool online) {
         CDigitalCertificate* cert = m_store->getCert(row);
         contexts.push_back(cert ? cert->getPCCERT() : nullptr);
     }
-    CertListChecker::run(this, contexts, online, [this, &rows](int i, const QString& status) {
+    CertListChecker::run(this, contexts, online, [this, &rows, &contexts](int i, const QString& status) {
+        if (m_loader && contexts[static_cast<size_t>(i)])
+            m_checkedWhileLoading[contexts[static_cast<size_t>(i)]->der] = status;
         m_model->setStatus(rows[static_cast<size_t>(i)], status);
     });
 }

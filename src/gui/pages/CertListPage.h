@@ -19,6 +19,7 @@
 #include "UserPrompt.h"
 #include <QElapsedTimer>
 
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -153,6 +154,8 @@ private:
     // time-out): a refresh does not wait for them; they are joined once done, or with the page.
     std::vector<std::unique_ptr<StoreStepLoader>> m_stopped;
     std::vector<std::unique_ptr<CDigitalCertificate>> m_retired; // a previous load's, to release
+    // What revocation checks found while the load ran (by certificate): newer than the load's.
+    std::map<std::vector<unsigned char>, QString> m_checkedWhileLoading;
 };
 
 } // namespace yx
