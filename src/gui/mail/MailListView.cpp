@@ -1,12 +1,10 @@
 #include "MailListView.h"
 
 #include "MailListModel.h"
+#include "widgets/ReportingView.h"
 
-#include <QContextMenuEvent>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QListView>
-#include <QMouseEvent>
 #include <QStackedLayout>
 #include <QTreeView>
 
@@ -19,84 +17,17 @@ namespace {
 constexpr int kSmallIcon = 16;
 constexpr int kLargeIcon = 32;
 
-// A Qt view that reports presses, double clicks, context menus and Enter to its MailListView.
-template <class Base> class ReportingView : public Base {
-public:
-    explicit ReportingView(MailListView* owner) : Base(owner), m_owner(owner) {}
-
-protected:
-    int rowAt(const QPoint& pos) const {
-        const QModelIndex hit = this->indexAt(pos);
-        return hit.isValid() ? hit.row() : -1;
-    }
-
-    void mousePressEvent(QMouseEvent* event) override {
-        const int row = rowAt(event->position().toPoint());
-        Base::mousePressEvent(event);
-        if (row < 0)
-            this->clearSelection();
-        m_owner->viewPressed(row, event->button());
-    }
-
-    void mouseDoubleClickEvent(QMouseEvent* event) override {
-        const int row = rowAt(event->position().toPoint());
-        Base::mouseDoubleClickEvent(event);
-        if (event->button() == Qt::LeftButton)
-            m_owner->viewDoubleClicked(row);
-    }
-
-    void contextMenuEvent(QContextMenuEvent* event) override {
-        if (event->reason() == QContextMenuEvent::Mouse) {
-            const int row = rowAt(event->pos());
-            if (row >= 0)
-                this->setCurrentIndex(this->model()->index(row, 0));
-            m_owner->viewContextMenu(row, event->globalPos());
-        } else {
-            const QModelIndex current = this->currentIndex();
-            const int row = current.isValid() ? current.row() : -1;
-            m_owner->viewContextMenu(row, m_owner->menuAnchor(row));
-        }
-        event->accept();
-    }
-
-    void keyPressEvent(QKeyEvent* event) override {
-        if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
-            event->modifiers() == Qt::NoModifier) {
-            const QModelIndex current = this->currentIndex();
-            emit m_owner->enterPressed(current.isValid() ? current.row() : -1);
-            event->accept();
-            return;
-        }
-        Base::keyPressEvent(event);
-    }
-
-private:
-    MailListView* m_owner;
-};
-
-void commonSetup(QAbstractItemView* view) {
-    view->setSelectionMode(QAbstractItemView::SingleSelection);
-    view->setSelectionBehavior(QAbstractItemView::SelectRows); // full-row selection
-    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    view->setDragDropMode(QAbstractItemView::NoDragDrop);
-    view->setContextMenuPolicy(Qt::DefaultContextMenu);
-    view->setFrameShape(QFrame::NoFrame);
-    QPalette pal = view->palette();
-    pal.setColor(QPalette::Base, Qt::white);
-    view->setPalette(pal);
-}
-
 } // namespace
 
 MailListView::MailListView(int controlId, MailListModel* model, QWidget* parent)
     : QWidget(parent), m_model(model) {
     setObjectName(QString::number(controlId));
-    m_list = new ReportingView<QListView>(this);
+    m_list = new ReportingView<QListView>(this, this);
     m_list->setObjectName(QStringLiteral("iconView"));
-    m_details = new ReportingView<QTreeView>(this);
+    m_details = new ReportingView<QTreeView>(this, this);
     m_details->setObjectName(QStringLiteral("detailsView"));
-    commonSetup(m_list);
-    commonSetup(m_details);
+    setUpReportingView(m_list, QAbstractItemView::SingleSelection);
+    setUpReportingView(m_details, QAbstractItemView::SingleSelection);
     m_list->setMovement(QListView::Static);
     m_list->setResizeMode(QListView::Adjust);
     m_details->setRootIsDecorated(false);
@@ -179,6 +110,8 @@ QAbstractItemView* MailListView::currentView() const {
 }
 
 void MailListView::viewPressed(int row, Qt::MouseButton button) {
+    if (row < 0)
+        currentView()->clearSelection();
     if (button == Qt::LeftButton)
         emit rowPressed(row);
 }
@@ -188,8 +121,20 @@ void MailListView::viewDoubleClicked(int row) {
 }
 
 void MailListView::viewContextMenu(int row, const QPoint& globalPos) {
+    if (row >= 0) // a right click makes its row the current one
+        currentView()->setCurrentIndex(m_model->index(row, 0));
     emit contextMenuRequested(row, globalPos);
 }
+
+bool MailListView::viewKey(int key, Qt::KeyboardModifiers modifiers) {
+    if ((key != Qt::Key_Return && key != Qt::Key_Enter) || modifiers != Qt::NoModifier)
+        return false;
+    const QModelIndex current = currentView()->currentIndex();
+    emit enterPressed(current.isValid() ? current.row() : -1);
+    return true;
+}
+
+void MailListView::viewMovedByKeyboard(int) {}
 
 QPoint MailListView::menuAnchor(int row) const {
     QAbstractItemView* view = currentView();

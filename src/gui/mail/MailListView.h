@@ -4,6 +4,8 @@
 // hit (-1 beside the items), double clicks on rows and context-menu requests.
 #pragma once
 
+#include "widgets/ReportingView.h"
+
 #include <QWidget>
 
 class QAbstractItemView;
@@ -15,7 +17,7 @@ namespace yx {
 
 class MailListModel;
 
-class MailListView : public QWidget {
+class MailListView : public QWidget, public ViewReports {
     Q_OBJECT
 public:
     enum class Mode { LargeIcons, SmallIcons, List, Details };
@@ -34,11 +36,14 @@ public:
     // Column widths follow the model after each fill.
     void applyColumnWidths();
 
+    QPoint menuAnchor(int row) const override;
+
     // Called by the two views (not for callers).
-    void viewPressed(int row, Qt::MouseButton button);
-    void viewDoubleClicked(int row);
-    void viewContextMenu(int row, const QPoint& globalPos);
-    QPoint menuAnchor(int row) const;
+    void viewPressed(int row, Qt::MouseButton button) override;
+    void viewDoubleClicked(int row) override;
+    void viewContextMenu(int row, const QPoint& globalPos) override;
+    bool viewKey(int key, Qt::KeyboardModifiers modifiers) override;
+    void viewMovedByKeyboard(int row) override;
 
 signals:
     void rowPressed(int row);       // left button; -1 beside the items

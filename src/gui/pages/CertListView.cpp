@@ -5,16 +5,14 @@
 #include "ResourceIds.h"
 #include "widgets/ColumnFit.h"
 #include "widgets/ItemSizeCache.h"
+#include "widgets/ReportingView.h"
 
-#include <QContextMenuEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QListView>
 #include <QMimeData>
-#include <QMouseEvent>
 #include <QStackedLayout>
 #include <QTreeView>
 #include <QUrl>
@@ -28,60 +26,13 @@ namespace {
 constexpr int kSmallIcon = 16;
 constexpr int kLargeIcon = 32;
 
-// A Qt view that reports presses, context menus and keys to the CertListView around it.
-template <class Base> class ReportingView : public Base {
-public:
-    explicit ReportingView(CertListView* owner) : Base(owner), m_owner(owner) {}
-
-protected:
-    void mousePressEvent(QMouseEvent* event) override {
-        const QModelIndex hit = this->indexAt(event->position().toPoint());
-        Base::mousePressEvent(event);
-        m_owner->viewPressed(hit.isValid() ? hit.row() : -1, event->button());
-    }
-
-    void contextMenuEvent(QContextMenuEvent* event) override {
-        if (event->reason() == QContextMenuEvent::Mouse) {
-            const QModelIndex hit = this->indexAt(event->pos());
-            m_owner->viewContextMenu(hit.isValid() ? hit.row() : -1, event->globalPos());
-        } else {
-            const QModelIndex current = this->currentIndex();
-            const int row = current.isValid() ? current.row() : -1;
-            m_owner->viewContextMenu(row, m_owner->menuAnchor(row));
-        }
-        event->accept();
-    }
-
-    void keyPressEvent(QKeyEvent* event) override {
-        if (m_owner->viewKey(event->key(), event->modifiers())) {
-            event->accept();
-            return;
-        }
-        const QModelIndex before = this->currentIndex();
-        Base::keyPressEvent(event);
-        const QModelIndex after = this->currentIndex();
-        if (after != before && after.isValid())
-            m_owner->viewMovedByKeyboard(after.row());
-    }
-
-private:
-    CertListView* m_owner;
-};
-
-void commonSetup(QAbstractItemView* view) {
-    view->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    view->setSelectionBehavior(QAbstractItemView::SelectRows); // full-row select
-    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    view->setDragEnabled(false);
-    view->setDragDropMode(QAbstractItemView::NoDragDrop);
-    view->setContextMenuPolicy(Qt::DefaultContextMenu);
-    view->setFrameShape(QFrame::NoFrame);
-    view->setAcceptDrops(false); // dropped files go up to the CertListView around the views
+// What the certificate views add to the shared set-up: dropped files go up to the CertListView
+// around them.
+void setUpCertView(QAbstractItemView* view) {
+    setUpReportingView(view, QAbstractItemView::ExtendedSelection);
+    view->setAcceptDrops(false);
     view->viewport()->setAcceptDrops(false);
     view->setAutoFillBackground(true);
-    QPalette pal = view->palette();
-    pal.setColor(QPalette::Base, Qt::white);
-    view->setPalette(pal);
 }
 
 // The first certificate file among dropped URLs, empty when there is none.
@@ -104,12 +55,12 @@ CertListView::CertListView(QWidget* parent) : QWidget(parent) {
     setObjectName(QString::number(res::IDC_CERT_LIST));
     setAcceptDrops(true);
 
-    m_list = new ReportingView<QListView>(this);
+    m_list = new ReportingView<QListView>(this, this);
     m_list->setObjectName(QStringLiteral("iconView"));
-    m_details = new ReportingView<QTreeView>(this);
+    m_details = new ReportingView<QTreeView>(this, this);
     m_details->setObjectName(QStringLiteral("detailsView"));
-    commonSetup(m_list);
-    commonSetup(m_details);
+    setUpCertView(m_list);
+    setUpCertView(m_details);
 
     m_list->setUniformItemSizes(true);
     m_list->setMovement(QListView::Static);
@@ -138,13 +89,6 @@ CertListView::CertListView(QWidget* parent) : QWidget(parent) {
     m_stack->addWidget(m_list);
     m_stack->addWidget(m_details);
 
-    for (QAbstractItemView* view :
-         {static_cast<QAbstractItemView*>(m_list), static_cast<QAbstractItemView*>(m_details)}) {
-        connect(view, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
-            if (index.isValid())
-                emit rowDoubleClicked(index.row());
-        });
-    }
     setMode(Mode::LargeIcons);
 }
 
@@ -281,6 +225,11 @@ bool CertListView::isCertificateFile(const QString& path) {
 void CertListView::viewPressed(int row, Qt::MouseButton button) {
     if (button == Qt::LeftButton)
         emit rowPressed(row);
+}
+
+void CertListView::viewDoubleClicked(int row) {
+    if (row >= 0)
+        emit rowDoubleClicked(row);
 }
 
 void CertListView::viewContextMenu(int row, const QPoint& globalPos) {

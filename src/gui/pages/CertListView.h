@@ -6,6 +6,8 @@
 // keys, keyboard moves of the current row, and certificate files dropped on it.
 #pragma once
 
+#include "widgets/ReportingView.h"
+
 #include <QWidget>
 
 class QAbstractItemView;
@@ -19,7 +21,7 @@ class CertListModel;
 class ColumnFit;
 class ItemSizeCache;
 
-class CertListView : public QWidget {
+class CertListView : public QWidget, public ViewReports {
     Q_OBJECT
 public:
     enum class Mode { LargeIcons, SmallIcons, List, Details };
@@ -41,7 +43,7 @@ public:
     // The row at a point of the current view's viewport, -1 for empty space.
     int rowAt(const QPoint& viewportPos) const;
     // Where a keyboard-opened context menu appears for a row (global), below the row's text.
-    QPoint menuAnchor(int row) const;
+    QPoint menuAnchor(int row) const override;
 
     // A load has ended: the columns widen to the rows around those on screen as well (those the
     // user has not resized), as only the rows on screen were measured while the rows came in.
@@ -51,10 +53,11 @@ public:
     static bool isCertificateFile(const QString& path);
 
     // Called by the two views (not for callers).
-    void viewPressed(int row, Qt::MouseButton button);
-    void viewContextMenu(int row, const QPoint& globalPos);
-    bool viewKey(int key, Qt::KeyboardModifiers modifiers); // true when consumed
-    void viewMovedByKeyboard(int row);
+    void viewPressed(int row, Qt::MouseButton button) override;
+    void viewDoubleClicked(int row) override;
+    void viewContextMenu(int row, const QPoint& globalPos) override;
+    bool viewKey(int key, Qt::KeyboardModifiers modifiers) override; // true when consumed
+    void viewMovedByKeyboard(int row) override;
 
 signals:
     void rowPressed(int row);       // left button; -1 on empty space
