@@ -1,6 +1,7 @@
 #include "CertText.h"
 
 #include "DerBytes.h"
+#include "HexText.h"
 #include "OpenSslHolders.h"
 
 #include <cstdio>
@@ -55,17 +56,6 @@ std::string oidText(const ASN1_OBJECT* obj) {
     OBJ_obj2txt(big.data(), n + 1, obj, 1);
     big.resize(static_cast<size_t>(n));
     return big;
-}
-
-std::string hexText(const unsigned char* p, size_t n) {
-    static const char hex[] = "0123456789abcdef";
-    std::string out;
-    out.reserve(2 * n);
-    for (size_t i = 0; i < n; ++i) {
-        out += hex[p[i] >> 4];
-        out += hex[p[i] & 15];
-    }
-    return out;
 }
 
 // Like a C string: the text ends at an embedded NUL.

@@ -1,6 +1,7 @@
 #include "CrlCache.h"
 
 #include "DataPaths.h"
+#include "HexText.h"
 #include "SafeFile.h"
 
 #include <openssl/evp.h>
@@ -11,14 +12,7 @@ std::string crlCachePath(const std::string& url) {
     unsigned char digest[EVP_MAX_MD_SIZE];
     unsigned int len = 0;
     EVP_Digest(url.data(), url.size(), digest, &len, EVP_sha256(), nullptr);
-    static const char hex[] = "0123456789abcdef";
-    std::string name;
-    name.reserve(len * 2 + 4);
-    for (unsigned int i = 0; i < len; ++i) {
-        name += hex[digest[i] >> 4];
-        name += hex[digest[i] & 0x0f];
-    }
-    return paths::crlCacheDir() + "/" + name + ".crl";
+    return paths::crlCacheDir() + "/" + hexText(digest, len) + ".crl";
 }
 
 std::optional<std::vector<unsigned char>> readCachedCrl(const std::string& url, size_t maxBytes) {

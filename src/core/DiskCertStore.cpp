@@ -1,6 +1,7 @@
 #include "DiskCertStore.h"
 
 #include "DataPaths.h"
+#include "HexText.h"
 #include "SafeFile.h"
 
 #include <algorithm>
@@ -116,13 +117,7 @@ std::string DiskCertStore::entryIdOf(const std::vector<unsigned char>& der) {
     unsigned int len = 0;
     if (EVP_Digest(der.data(), der.size(), md, &len, EVP_sha1(), nullptr) != 1)
         return {};
-    static const char hex[] = "0123456789abcdef";
-    std::string out;
-    for (unsigned int i = 0; i < len; ++i) {
-        out += hex[md[i] >> 4];
-        out += hex[md[i] & 15];
-    }
-    return out;
+    return hexText(md, len);
 }
 
 bool DiskCertStore::prepareDir() const {

@@ -1,5 +1,7 @@
 #include "RegistryFile.h"
 
+#include "HexText.h"
+
 #include <algorithm>
 
 namespace yx::reg {
@@ -33,16 +35,6 @@ bool samePrefix(const std::vector<std::string>& path, const std::vector<std::str
             return false;
     }
     return true;
-}
-
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 // Reads a quoted text starting at s[pos] == '"'; pos ends behind the closing quote.

@@ -1,6 +1,7 @@
 #include "FoxmailLocation.h"
 
 #include "GbkText.h"
+#include "HexText.h"
 #include "Registry.h"
 #include "SafeFile.h"
 
@@ -25,16 +26,6 @@ bool equalNoCase(const std::string& a, const std::string& b) {
     return a.size() == b.size() && strncasecmp(a.c_str(), b.c_str(), a.size()) == 0;
 }
 
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // A quoted string of Wine's registry files from `pos` (just behind the opening quote): "\\",
 // "\"", "\n" and "\x" with up to four hexadecimal digits (a UTF-16 unit) are its escapes.
 std::string unquote(const std::string& s, size_t& pos) {
@@ -50,7 +41,7 @@ std::string unquote(const std::string& s, size_t& pos) {
         if (c == 'x') {
             unsigned unit = 0;
             int digits = 0;
-            for (int d; digits < 4 && pos < s.size() && (d = hexDigit(s[pos])) >= 0; ++digits, ++pos)
+            for (int d; digits < 4 && pos < s.size() && (d = yx::hexDigit(s[pos])) >= 0; ++digits, ++pos)
                 unit = unit * 16 + static_cast<unsigned>(d);
             if (unit >= 0xD800 && unit < 0xDC00) {
                 high = unit;

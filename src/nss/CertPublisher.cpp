@@ -2,6 +2,7 @@
 
 #include "DigitalCertificate.h"
 #include "DiskCertStore.h"
+#include "HexText.h"
 #include "NssUserDb.h"
 #include "PfxFile.h"
 #include "ResultCodes.h"
@@ -30,13 +31,7 @@ std::string transportPassword() {
     unsigned char raw[16];
     if (RAND_bytes(raw, sizeof raw) != 1)
         return {};
-    static const char* hex = "0123456789abcdef";
-    std::string pw;
-    for (unsigned char c : raw) {
-        pw += hex[c >> 4];
-        pw += hex[c & 15];
-    }
-    return pw;
+    return hexText(raw, sizeof raw);
 }
 
 std::string trustFor(CertKind kind, const CaTrust& trust) {

@@ -1,22 +1,13 @@
 #include "UpdateDownload.h"
 
 #include "DataPaths.h"
+#include "HexText.h"
 #include "OpenSslHolders.h"
 #include "SafeFile.h"
 #include "UpdateResult.h"
 
 namespace yx::update {
 namespace {
-
-std::string hexOf(const unsigned char* digest, unsigned len) {
-    static const char* kHex = "0123456789abcdef";
-    std::string out;
-    for (unsigned i = 0; i < len; ++i) {
-        out += kHex[digest[i] >> 4];
-        out += kHex[digest[i] & 15];
-    }
-    return out;
-}
 
 // `name` in `folder`, or, when a file of that name is there already, "name (2)", "name (3)" ...
 // before its extension: the first dot followed by a letter (".tar.gz" of "yaoxia-1.2.0.tar.gz").
@@ -86,7 +77,7 @@ DownloadOutcome downloadUpdate(const UpdateManifest& manifest, const std::string
     unsigned char digest[EVP_MAX_MD_SIZE];
     unsigned int len = 0;
     if (received != manifest.size || EVP_DigestFinal_ex(md.get(), digest, &len) != 1 ||
-        hexOf(digest, len) != manifest.sha256) {
+        hexText(digest, len) != manifest.sha256) {
         out.code = kHashMismatch;
         return out;
     }
