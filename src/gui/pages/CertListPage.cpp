@@ -126,6 +126,7 @@ void CertListPage::loadList() {
     }
     m_loading = true;
     m_checkedWhileLoading.clear();
+    m_renamedWhileLoading.clear();
     m_sinceStep.invalidate();
     if (m_traits.emptyBeforeOpen)
         emptyList();
@@ -164,8 +165,12 @@ void CertListPage::takeLoaded() {
     if (!step.entries.empty()) {
         std::vector<CertContextPtr> contexts;
         contexts.reserve(step.entries.size());
-        for (const auto& e : step.entries)
+        for (const auto& e : step.entries) {
+            if (const auto renamed = m_renamedWhileLoading.find(e.ctx->der);
+                renamed != m_renamedWhileLoading.end())
+                e.ctx->friendlyName = renamed->second;
             contexts.push_back(e.ctx);
+        }
         m_store->appendEntries(step.entries);
         m_model->appendRows(contexts);
     }
@@ -205,6 +210,7 @@ void CertListPage::endLoad() {
     m_loader.reset();
     m_loading = false;
     m_checkedWhileLoading.clear();
+    m_renamedWhileLoading.clear();
     if (!m_retired.empty())
         QTimer::singleShot(0, this, &CertListPage::releaseRetired);
     m_view->rowsLoaded();
@@ -383,6 +389,8 @@ void CertListPage::renameSelected() {
     std::string name = utf8(dialog.name());
     cert->setFriendlyName(name); // an empty name removes it; the result is not reported
     m_model->setFriendlyName(row, dialog.name());
+    if (m_loader && cert->getPCCERT())
+        m_renamedWhileLoading[cert->getPCCERT()->der] = cert->getPCCERT()->friendlyName;
 }
 
 void CertListPage::setViewMode(CertListView::Mode mode) {

@@ -21,6 +21,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class CCertStore;
@@ -156,6 +157,8 @@ private:
     std::vector<std::unique_ptr<CDigitalCertificate>> m_retired; // a previous load's, to release
     // What revocation checks found while the load ran (by certificate): newer than the load's.
     std::map<std::vector<unsigned char>, QString> m_checkedWhileLoading;
+    // Friendly names given while the load ran (by certificate): the load may have read the old one.
+    std::map<std::vector<unsigned char>, std::optional<std::string>> m_renamedWhileLoading;
 };
 
 } // namespace yx

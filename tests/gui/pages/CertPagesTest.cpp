@@ -296,6 +296,8 @@ private slots:
         page->onCommand(yx::res::ID_CERT_OPEN);
         QCOMPARE(prompt->viewed.size(), size_t(1));
         page->onCommand(yx::res::ID_CERT_CRL_CHECK);
+        answerNextDialog({{1013, QStringLiteral("改名")}}); // and the name given meanwhile stays
+        page->onCommand(yx::res::ID_CERT_PROPERTIES);
         page->waitUntilLoaded();
         QCOMPARE(loaded.count(), 1);
         COtherCertStore store;
@@ -308,6 +310,7 @@ private slots:
             QCOMPARE(page->model()->text(r, 0), u(name));
             QCOMPARE(page->model()->text(r, 4), r == 29 ? QStringLiteral("有效") : QStringLiteral("无CRL"));
         }
+        QCOMPARE(page->model()->text(29, 3), QStringLiteral("改名"));
         QCOMPARE(page->selected(), 29); // kept across the reloads
     }
 
