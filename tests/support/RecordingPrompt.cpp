@@ -58,14 +58,12 @@ bool RecordingPrompt::shown(const std::string& text) const {
 void RecordingPrompt::clear() {
     std::lock_guard lock(m_mu);
     messages.clear();
-    fileRequests.clear();
     opened.clear();
     programs.clear();
     viewed.clear();
     answers.clear();
     fileAnswers.clear();
     passwordAnswers.clear();
-    passwordQuestions.clear();
 }
 
 yx::MsgAnswer RecordingPrompt::message(const std::string& text, const std::string& caption, yx::MsgIcon icon,
@@ -85,10 +83,9 @@ yx::MsgAnswer RecordingPrompt::message(const std::string& text, const std::strin
     return defaultFor(buttons, defaultYes);
 }
 
-std::optional<std::string> RecordingPrompt::askPassword(const std::string& text, const std::string&, void*) {
+std::optional<std::string> RecordingPrompt::askPassword(const std::string&, const std::string&, void*) {
     std::lock_guard lock(m_mu);
     noteThread();
-    passwordQuestions.push_back(text);
     if (passwordAnswers.empty())
         return std::nullopt;
     std::optional<std::string> a = passwordAnswers.front();
@@ -96,10 +93,9 @@ std::optional<std::string> RecordingPrompt::askPassword(const std::string& text,
     return a;
 }
 
-std::optional<std::string> RecordingPrompt::chooseFile(const yx::FileChooserRequest& request, void*) {
+std::optional<std::string> RecordingPrompt::chooseFile(const yx::FileChooserRequest&, void*) {
     std::lock_guard lock(m_mu);
     noteThread();
-    fileRequests.push_back(request);
     if (fileAnswers.empty())
         return std::nullopt;
     std::optional<std::string> a = fileAnswers.front();

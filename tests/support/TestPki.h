@@ -14,7 +14,6 @@ using Bytes = std::vector<unsigned char>;
 
 // RSA keys are slow to make; tests draw them from a small per-process pool.
 yx::EvpPkeyPtr pooledKey(int index = 0, int bits = 2048);
-yx::EvpPkeyPtr freshKey(int bits = 2048);
 
 struct CertProfile {
     std::string cn = "测试用户"; // UTF-8; empty = no CN
@@ -22,15 +21,11 @@ struct CertProfile {
     std::string org = "岚川测试";
     int keyUsage = -1;                // KU_* bits (KU_DIGITAL_SIGNATURE ...); -1 = no extension
     std::vector<std::string> crlUrls; // CRL distribution points
-    Bytes serial;                     // big-endian serial bytes; empty = counter
     long notBeforeOffset = -86400;    // seconds from now
     long notAfterOffset = 365L * 86400;
     bool isCa = false;
-    int keyIndex = 1; // pooled key to use; -1 = a fresh one
+    int keyIndex = 1; // pooled key to use
     int keyBits = 2048;
-    // DER content octets of the serial (two's complement, as encoded); takes precedence over
-    // `serial`. OpenSSL refuses redundant padding, so only minimal encodings make a certificate.
-    Bytes serialContent;
     std::string nameEmail;      // emailAddress in the subject only
     std::string altEmail;       // rfc822Name in subjectAltName only
     std::string issuerAltEmail; // rfc822Name in issuerAltName
