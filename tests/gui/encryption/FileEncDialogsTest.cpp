@@ -203,7 +203,8 @@ private slots:
         auto dialog = shownEncrypt(list, q(source));
         QVERIFY(dialog);
         std::vector<std::string> seenInDialog;
-        onModal(QStringLiteral("226"), [&](QDialog* pw) {
+        ModalScript script;
+        script.on(226, [&](QDialog* pw) {
             click(pw, res::IDOK); // both empty
             typeInto(pw, res::IDC_PROTECT_PASSWORD, QStringLiteral("口令1"));
             typeInto(pw, res::IDC_PROTECT_CONFIRM, QStringLiteral("口令2"));
@@ -223,7 +224,7 @@ private slots:
         // Unchecking drops nothing at once; checking again and cancelling clears box and password.
         QTest::mouseClick(box, Qt::LeftButton);
         QVERIFY(!box->isChecked());
-        onModal(QStringLiteral("226"), [](QDialog* pw) { click(pw, res::IDCANCEL); });
+        script.on(226, [](QDialog* pw) { click(pw, res::IDCANCEL); });
         QTest::mouseClick(box, Qt::LeftButton);
         QVERIFY(!box->isChecked());
         click(dialog.get(), res::IDOK);
@@ -243,7 +244,8 @@ private slots:
         QFETCH(QString, written);
         const std::string source = yxtest::writeFile(dir(), "src.txt", patternBytes(4000));
         yxtest::writeFile(dir(), "out.kvx", std::string("older file"));
-        onModal(QStringLiteral("225"), [&](QDialog* dialog) {
+        ModalScript script;
+        script.on(225, [&](QDialog* dialog) {
             typeInto(dialog, res::IDC_ENC_TARGET, q(path("out")));
             auto* others = control<QTreeWidget>(dialog, res::IDC_ENC_OTHER_LIST);
             others->topLevelItem(0)->setCheckState(0, Qt::Checked);
@@ -324,7 +326,8 @@ private slots:
     void decrypt_flow_decryptsAndAsksToOpen() {
         QFETCH(bool, open);
         const std::string file = encrypted({&m_pki->alice, &m_pki->me});
-        onModal(QStringLiteral("227"), [&](QDialog* dialog) {
+        ModalScript script;
+        script.on(227, [&](QDialog* dialog) {
             typeInto(dialog, res::IDC_DEC_TARGET, q(path("out")));
             click(dialog, res::IDOK);
         });
@@ -376,9 +379,10 @@ private slots:
         const std::string file =
             v1 ? yxtest::writeFile(dir(), "report.kvx", std::string("KavexFileType=1;") + "payload")
                : encrypted({&m_pki->me}, "蓝岸 123");
-        onModal(QStringLiteral("227"), [](QDialog* dialog) { click(dialog, res::IDOK); });
+        ModalScript script;
+        script.on(227, [](QDialog* dialog) { click(dialog, res::IDOK); });
         if (!v1)
-            onModal(QStringLiteral("247"), [&](QDialog* ask) {
+            script.on(247, [&](QDialog* ask) {
                 click(ask, res::IDOK);
                 if (password.isNull())
                     return QTest::keyClick(ask, Qt::Key_Escape);
