@@ -16,6 +16,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QPushButton>
+#include <QThread>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include <fcntl.h>
@@ -42,6 +44,29 @@ template <class D> std::unique_ptr<D> shown(std::unique_ptr<D> dialog) {
     dialog->show();
     return QTest::qWaitForWindowExposed(dialog.get()) ? std::move(dialog) : nullptr;
 }
+
+// Once the progress dialog shows 100%, waits (without serving events) until the target is in
+// place, which is after the run's last look at the cancel flag, and then presses Cancel.
+struct LateCancel : QObject {
+    explicit LateCancel(QString file) : target(std::move(file)) {}
+    QString target;
+    bool clicked = false;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        auto* progress = qobject_cast<CDlgEncProgress*>(watched);
+        if (!progress || event->type() != QEvent::Show)
+            return false;
+        connect(progress, &CDlgEncProgress::progressShown, this, [this, progress](int percent) {
+            if (percent == 100)
+                QTimer::singleShot(0, progress, [this, progress] {
+                    for (int i = 0; !QFileInfo::exists(target) && i < 5000; ++i)
+                        QThread::msleep(1);
+                    clicked = true;
+                    click(progress, res::IDCANCEL);
+                });
+        });
+        return false;
+    }
+};
 
 } // namespace
 
@@ -347,6 +372,21 @@ private slots:
         QCOMPARE(m_prompt->opened,
                  open ? std::vector<std::string>{path("out.doc")} : std::vector<std::string>{});
         QCOMPARE(m_prompt->offUiThread, 0);
+    }
+
+    // Cancel pressed after the run wrote its last piece, before its end reached the dialog: the
+    // run counts as cancelled, so nothing is offered or opened.
+    void decrypt_flow_lateCancelOpensNothing() {
+        const std::string file = encrypted({&m_pki->me});
+        ModalScript script;
+        script.on(227, [](QDialog* dialog) { click(dialog, res::IDOK); });
+        LateCancel late(q(path("report.doc")));
+        qApp->installEventFilter(&late);
+        m_prompt->answer(MsgAnswer::Ok);
+        QCOMPARE(DecryptFile(q(file), nullptr, nullptr), 2);
+        QVERIFY(late.clicked);
+        QVERIFY(m_prompt->messages.empty());
+        QVERIFY(m_prompt->opened.empty());
     }
 
     // A protected file asks for its password (an empty one refused); a wrong one, a cancel and an
