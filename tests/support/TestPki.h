@@ -4,6 +4,7 @@
 
 #include "OpenSslHolders.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -119,6 +120,10 @@ private:
 class ScopedDataRoot : public TempDir {
     ScopedEnv m_env{"YAOXIA_HOME", path()};
 };
+
+// Runs body(0) .. body(n - 1) in n child processes that start together; true when every child
+// ran and its body returned true.
+bool inChildProcesses(int n, const std::function<bool(int)>& body);
 
 // Runs a command by argument vector; returns exit status and captures stdout.
 int runCommand(const std::vector<std::string>& argv, std::string* out = nullptr,
