@@ -23,11 +23,11 @@ using namespace yx;
 
 namespace {
 
-// Runs `inspect` on the next modal window once it is laid out and painted, then closes it.
-void onNextModal(yxtest::ModalScript& script, std::function<void(QWidget*)> inspect) {
-    script.on(0, [inspect](QDialog* modal) {
+// Runs `look` on the next modal window once it is laid out and painted, then closes it.
+void onNextModal(yxtest::ModalScript& script, std::function<void(QWidget*)> look) {
+    script.on(0, [look](QDialog* modal) {
         QTest::qWait(30);
-        inspect(modal);
+        look(modal);
         modal->reject();
     });
 }
