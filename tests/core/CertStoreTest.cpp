@@ -367,26 +367,15 @@ TEST_F(CertStoreTest, TwoProcessesImportingAtOnceBothLand) {
         paths.push_back(derFile(k.many[i]));
         expected.push_back(sha1Hex(k.many[i].cert.get()));
     }
-    std::vector<pid_t> children;
-    for (int c = 0; c < 2; ++c) {
-        const pid_t pid = ::fork();
-        ASSERT_GE(pid, 0);
-        if (pid == 0) {
-            int failures = 0;
-            for (size_t i = static_cast<size_t>(c); i < paths.size(); i += 2) {
-                COtherCertStore s; // a fresh object each time, as separate program runs would
-                failures += s.ImportCert(paths[i].c_str()) != 0;
-                failures += s.OpenCertStore() != 0;
-            }
-            ::_exit(failures);
+    ASSERT_TRUE(inChildProcesses(2, [&paths](int c) {
+        int failures = 0;
+        for (size_t i = static_cast<size_t>(c); i < paths.size(); i += 2) {
+            COtherCertStore s; // a fresh object each time, as separate program runs would
+            failures += s.ImportCert(paths[i].c_str()) != 0;
+            failures += s.OpenCertStore() != 0;
         }
-        children.push_back(pid);
-    }
-    for (pid_t pid : children) {
-        int status = 0;
-        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    }
+        return failures == 0;
+    }));
     const auto all = reopened<COtherCertStore>();
     EXPECT_EQ(std::set<std::string>(all.begin(), all.end()),
               std::set<std::string>(expected.begin(), expected.end()));

@@ -77,35 +77,15 @@ TEST_F(RegistryTest, SpecialCharactersAreEscapedAndCannotForgeKeys) {
 
 TEST_F(RegistryTest, TwoProcessesWritingAtOnceBothLand) {
     constexpr int kWrites = 25;
-    int go[2];
-    ASSERT_EQ(::pipe(go), 0);
-    pid_t kids[2];
-    for (int k = 0; k < 2; ++k) {
-        kids[k] = ::fork();
-        ASSERT_GE(kids[k], 0);
-        if (kids[k] == 0) {
-            ::close(go[1]);
-            char c;
-            if (::read(go[0], &c, 1) != 1)
-                ::_exit(2);
-            bool ok = true;
-            for (int i = 0; i < kWrites; ++i) {
-                const std::string n = std::to_string(i);
-                ok = reg::writeString(kCU, "Shared", "p" + std::to_string(k) + "_" + n, n) && ok;
-                ok = reg::writeString(kCU, "Own" + std::to_string(k), "v" + n, n) && ok;
-            }
-            ::_exit(ok ? 0 : 1);
+    ASSERT_TRUE(yxtest::inChildProcesses(2, [](int k) {
+        bool ok = true;
+        for (int i = 0; i < kWrites; ++i) {
+            const std::string n = std::to_string(i);
+            ok = reg::writeString(kCU, "Shared", "p" + std::to_string(k) + "_" + n, n) && ok;
+            ok = reg::writeString(kCU, "Own" + std::to_string(k), "v" + n, n) && ok;
         }
-    }
-    ::close(go[0]);
-    ASSERT_EQ(::write(go[1], "gg", 2), 2); // both children start at once
-    ::close(go[1]);
-    for (pid_t kid : kids) {
-        int status = 0;
-        ASSERT_EQ(::waitpid(kid, &status, 0), kid);
-        ASSERT_TRUE(WIFEXITED(status));
-        EXPECT_EQ(WEXITSTATUS(status), 0);
-    }
+        return ok;
+    }));
     EXPECT_EQ(reg::valueNames(kCU, "Shared").size(), 2u * kWrites);
     for (int k = 0; k < 2; ++k) {
         for (int i = 0; i < kWrites; ++i) {

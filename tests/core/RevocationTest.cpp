@@ -7,6 +7,7 @@
 #include "HttpTestServer.h"
 #include "IssuerLookup.h"
 #include "SafeFile.h"
+#include "SlapdFixture.h"
 #include "TestPki.h"
 
 #include <gtest/gtest.h>
@@ -88,8 +89,7 @@ TEST_F(Revocation, CacheOnlyAfterAnOnlineFetchUsesTheCache) {
 }
 
 TEST_F(Revocation, UnanswerableServersAreOfflineUnlessACurrentCacheExists) {
-    const std::string refused =
-        "http://127.0.0.1:" + std::to_string(HttpTestServer::closedPort()) + "/ca.crl";
+    const std::string refused = "http://127.0.0.1:" + std::to_string(yxtest::closedPort()) + "/ca.crl";
     auto viaRefused = issueWith({refused});
     auto via404 = issueWith({server.url("/gone.crl")});
     EXPECT_EQ(check(viaRefused, true), RevocationResult::Offline);
@@ -181,7 +181,7 @@ TEST_F(Revocation, SilentServerCostsOneTimeOutPerPointPerSession) {
 }
 
 TEST_F(Revocation, SecondDistributionPointIsUsedWhenTheFirstIsDown) {
-    const std::string refused = "http://127.0.0.1:" + std::to_string(HttpTestServer::closedPort()) + "/a.crl";
+    const std::string refused = "http://127.0.0.1:" + std::to_string(yxtest::closedPort()) + "/a.crl";
     auto viaRefused = issueWith({refused, server.url("/b.crl")});
     auto bad = issueWith({server.url("/silent.crl"), server.url("/b.crl")});
     shortTimeOuts();

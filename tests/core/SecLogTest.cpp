@@ -48,23 +48,12 @@ TEST(SecLog, LinesOfSeveralProcessesNeverInterleave) {
     ScopedDataRoot root;
     constexpr int kProcs = 4, kLines = 200;
     const std::string payload(300, 'p');
-    std::vector<pid_t> children;
-    for (int p = 0; p < kProcs; ++p) {
-        const pid_t pid = ::fork();
-        ASSERT_GE(pid, 0);
-        if (pid == 0) {
-            CSecLog log;
-            for (int i = 0; i < kLines; ++i)
-                log.Log(SEC_LOG_ERROR, i, "proc", "%d %s end", p, payload.c_str());
-            ::_exit(0);
-        }
-        children.push_back(pid);
-    }
-    for (pid_t pid : children) {
-        int status = 0;
-        ::waitpid(pid, &status, 0);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    }
+    ASSERT_TRUE(yxtest::inChildProcesses(kProcs, [&payload](int p) {
+        CSecLog log;
+        for (int i = 0; i < kLines; ++i)
+            log.Log(SEC_LOG_ERROR, i, "proc", "%d %s end", p, payload.c_str());
+        return true;
+    }));
     const auto lines = logLines();
     ASSERT_EQ(lines.size(), static_cast<size_t>(kProcs * kLines));
     const std::regex whole(R"(^.{19} \[ERROR\] proc:\d+ [0-3] p{300} end$)");

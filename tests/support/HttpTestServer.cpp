@@ -132,14 +132,6 @@ void HttpTestServer::resetCounts() {
     m_total = 0;
 }
 
-int HttpTestServer::closedPort() {
-    int port = 0;
-    const int fd = bindLoopback(port); // bound but not listening: connections are refused
-    if (fd >= 0)
-        ::close(fd);
-    return port;
-}
-
 void HttpTestServer::run() {
     std::vector<Conn> conns;
     while (!m_stop) {

@@ -42,9 +42,6 @@ public:
     int totalRequests() const;
     void resetCounts();
 
-    // A loopback port on which nothing listens (connections are refused).
-    static int closedPort();
-
 private:
     struct Conn;
     void run();

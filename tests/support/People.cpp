@@ -2,6 +2,7 @@
 
 #include "CertStore.h"
 #include "DigitalCertificate.h"
+#include "SlapdFixture.h"
 
 #include <openssl/x509v3.h>
 
@@ -32,7 +33,7 @@ bool addToStore(const std::string& store, const Issued& who, const std::optional
 People::People() : ca("钥匣测试根CA", 0), otherCa("钥匣测试外部CA", 3) {
     crlUrl = server.url("/root.crl");
     forgedUrl = server.url("/forged.crl");
-    deadUrl = "http://127.0.0.1:" + std::to_string(HttpTestServer::closedPort()) + "/gone.crl";
+    deadUrl = "http://127.0.0.1:" + std::to_string(closedPort()) + "/gone.crl";
 }
 
 void People::caIntoStore() {

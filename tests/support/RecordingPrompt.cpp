@@ -23,6 +23,15 @@ yx::MsgAnswer defaultFor(yx::MsgButtons buttons, bool yes) {
     return yx::MsgAnswer::Ok;
 }
 
+// The first queued answer, taken off the queue; `none` when the queue is empty.
+template <class T> T takeFirst(std::deque<T>& queue, T none) {
+    if (queue.empty())
+        return none;
+    T first = std::move(queue.front());
+    queue.pop_front();
+    return first;
+}
+
 } // namespace
 
 RecordingPrompt::RecordingPrompt() {
@@ -58,14 +67,12 @@ bool RecordingPrompt::shown(const std::string& text) const {
 void RecordingPrompt::clear() {
     std::lock_guard lock(m_mu);
     messages.clear();
-    fileRequests.clear();
     opened.clear();
     programs.clear();
     viewed.clear();
     answers.clear();
     fileAnswers.clear();
     passwordAnswers.clear();
-    passwordQuestions.clear();
 }
 
 yx::MsgAnswer RecordingPrompt::message(const std::string& text, const std::string& caption, yx::MsgIcon icon,
@@ -77,34 +84,19 @@ yx::MsgAnswer RecordingPrompt::message(const std::string& text, const std::strin
     messages.push_back({text, caption, icon, buttons, owner});
     if (buttons == yx::MsgButtons::Ok)
         return yx::MsgAnswer::Ok;
-    if (!answers.empty()) {
-        const yx::MsgAnswer a = answers.front();
-        answers.pop_front();
-        return a;
-    }
-    return defaultFor(buttons, defaultYes);
+    return takeFirst(answers, defaultFor(buttons, defaultYes));
 }
 
-std::optional<std::string> RecordingPrompt::askPassword(const std::string& text, const std::string&, void*) {
+std::optional<std::string> RecordingPrompt::askPassword(const std::string&, const std::string&, void*) {
     std::lock_guard lock(m_mu);
     noteThread();
-    passwordQuestions.push_back(text);
-    if (passwordAnswers.empty())
-        return std::nullopt;
-    std::optional<std::string> a = passwordAnswers.front();
-    passwordAnswers.pop_front();
-    return a;
+    return takeFirst(passwordAnswers, std::optional<std::string>());
 }
 
-std::optional<std::string> RecordingPrompt::chooseFile(const yx::FileChooserRequest& request, void*) {
+std::optional<std::string> RecordingPrompt::chooseFile(const yx::FileChooserRequest&, void*) {
     std::lock_guard lock(m_mu);
     noteThread();
-    fileRequests.push_back(request);
-    if (fileAnswers.empty())
-        return std::nullopt;
-    std::optional<std::string> a = fileAnswers.front();
-    fileAnswers.pop_front();
-    return a;
+    return takeFirst(fileAnswers, std::optional<std::string>());
 }
 
 bool RecordingPrompt::openWithDesktop(const std::string& pathOrUrl) {

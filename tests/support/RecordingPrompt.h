@@ -37,7 +37,6 @@ public:
 
     // What the program showed or asked for.
     std::vector<Message> messages;
-    std::vector<yx::FileChooserRequest> fileRequests;
     std::vector<std::string> opened;                // openWithDesktop arguments
     std::vector<ProgramStart> programs;             // runProgram calls
     std::vector<std::vector<unsigned char>> viewed; // the file each started program was given
@@ -50,7 +49,6 @@ public:
     std::deque<std::optional<std::string>> fileAnswers;
     // Password answers in order; nullopt (or an empty queue) is a cancelled question.
     std::deque<std::optional<std::string>> passwordAnswers;
-    std::vector<std::string> passwordQuestions;
     bool openSucceeds = true;            // result of openWithDesktop
     int programResult = 0;               // result of runProgram
     std::function<void()> beforeMessage; // runs as a message is shown on the creator's thread

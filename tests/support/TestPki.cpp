@@ -113,19 +113,14 @@ void addToTrustDir(const std::string& dir, X509* ca) {
     writeFile(dir, name, pemOf(ca));
 }
 
-yx::EvpPkeyPtr freshKey(int bits) {
-    yx::EvpPkeyPtr key(EVP_RSA_gen(static_cast<unsigned>(bits)));
-    check(key != nullptr, "RSA key");
-    return key;
-}
-
 yx::EvpPkeyPtr pooledKey(int index, int bits) {
     static std::mutex mu;
     static std::map<std::pair<int, int>, yx::EvpPkeyPtr> pool;
     std::lock_guard lock(mu);
     auto& slot = pool[{index, bits}];
     if (!slot)
-        slot = freshKey(bits);
+        slot.reset(EVP_RSA_gen(static_cast<unsigned>(bits)));
+    check(slot != nullptr, "RSA key");
     EVP_PKEY_up_ref(slot.get());
     return yx::EvpPkeyPtr(slot.get());
 }
@@ -168,30 +163,12 @@ Bytes TestCa::der() const {
 
 Issued TestCa::issue(const CertProfile& profile) {
     Issued out;
-    out.key = profile.ecKey          ? yx::EvpPkeyPtr(EVP_EC_gen("P-256"))
-              : profile.keyIndex < 0 ? freshKey(profile.keyBits)
-                                     : pooledKey(profile.keyIndex, profile.keyBits);
+    out.key =
+        profile.ecKey ? yx::EvpPkeyPtr(EVP_EC_gen("P-256")) : pooledKey(profile.keyIndex, profile.keyBits);
     out.cert.reset(X509_new());
     X509* c = out.cert.get();
     X509_set_version(c, 2);
-    if (!profile.serialContent.empty()) {
-        check(profile.serialContent.size() < 128, "serial content length");
-        Bytes tlv{V_ASN1_INTEGER, static_cast<unsigned char>(profile.serialContent.size())};
-        tlv.insert(tlv.end(), profile.serialContent.begin(), profile.serialContent.end());
-        const unsigned char* p = tlv.data();
-        yx::Asn1IntegerPtr serial(d2i_ASN1_INTEGER(nullptr, &p, static_cast<long>(tlv.size())));
-        check(serial != nullptr, "serial content");
-        X509_set_serialNumber(c, serial.get());
-    } else if (profile.serial.empty()) {
-        ASN1_INTEGER_set(X509_get_serialNumber(c), m_nextSerial++);
-    } else {
-        // Raw content octets, so tests can make serials with redundant sign bytes.
-        ASN1_INTEGER* serial = X509_get_serialNumber(c);
-        ASN1_STRING_set(serial, profile.serial.data(), static_cast<int>(profile.serial.size()));
-        // Content octets as given (magnitude of a positive INTEGER); tests of sign-byte handling
-        // work on the serial-text function with raw bytes.
-        serial->type = V_ASN1_INTEGER;
-    }
+    ASN1_INTEGER_set(X509_get_serialNumber(c), m_nextSerial++);
     X509_NAME* name = X509_get_subject_name(c);
     addNameEntry(name, "C", "CN");
     addNameEntry(name, "O", profile.org);
@@ -332,6 +309,30 @@ ScopedEnv::ScopedEnv(const char* name, const std::optional<std::string>& value) 
 ScopedEnv::~ScopedEnv() {
     m_old ? ::setenv(m_name.c_str(), m_old->c_str(), 1) : ::unsetenv(m_name.c_str());
     ::tzset();
+}
+
+bool inChildProcesses(int n, const std::function<bool(int)>& body) {
+    int go[2];
+    check(::pipe(go) == 0, "pipe");
+    std::vector<pid_t> children;
+    for (int i = 0; i < n; ++i) {
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            ::close(go[1]);
+            char c;
+            ::_exit(::read(go[0], &c, 1) == 0 && body(i) ? 0 : 1); // go: the parent closed its end
+        }
+        if (pid > 0)
+            children.push_back(pid);
+    }
+    ::close(go[0]);
+    ::close(go[1]);
+    bool ok = children.size() == static_cast<size_t>(n);
+    for (pid_t pid : children) {
+        int status = 0;
+        ok = ::waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0 && ok;
+    }
+    return ok;
 }
 
 int runCommand(const std::vector<std::string>& argv, std::string* out, const std::string& stdinText) {

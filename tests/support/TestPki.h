@@ -4,6 +4,7 @@
 
 #include "OpenSslHolders.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,7 +15,6 @@ using Bytes = std::vector<unsigned char>;
 
 // RSA keys are slow to make; tests draw them from a small per-process pool.
 yx::EvpPkeyPtr pooledKey(int index = 0, int bits = 2048);
-yx::EvpPkeyPtr freshKey(int bits = 2048);
 
 struct CertProfile {
     std::string cn = "测试用户"; // UTF-8; empty = no CN
@@ -22,15 +22,11 @@ struct CertProfile {
     std::string org = "岚川测试";
     int keyUsage = -1;                // KU_* bits (KU_DIGITAL_SIGNATURE ...); -1 = no extension
     std::vector<std::string> crlUrls; // CRL distribution points
-    Bytes serial;                     // big-endian serial bytes; empty = counter
     long notBeforeOffset = -86400;    // seconds from now
     long notAfterOffset = 365L * 86400;
     bool isCa = false;
-    int keyIndex = 1; // pooled key to use; -1 = a fresh one
+    int keyIndex = 1; // pooled key to use
     int keyBits = 2048;
-    // DER content octets of the serial (two's complement, as encoded); takes precedence over
-    // `serial`. OpenSSL refuses redundant padding, so only minimal encodings make a certificate.
-    Bytes serialContent;
     std::string nameEmail;      // emailAddress in the subject only
     std::string altEmail;       // rfc822Name in subjectAltName only
     std::string issuerAltEmail; // rfc822Name in issuerAltName
@@ -124,6 +120,10 @@ private:
 class ScopedDataRoot : public TempDir {
     ScopedEnv m_env{"YAOXIA_HOME", path()};
 };
+
+// Runs body(0) .. body(n - 1) in n child processes that start together; true when every child
+// ran and its body returned true.
+bool inChildProcesses(int n, const std::function<bool(int)>& body);
 
 // Runs a command by argument vector; returns exit status and captures stdout.
 int runCommand(const std::vector<std::string>& argv, std::string* out = nullptr,

@@ -2,6 +2,8 @@
 
 #include "TestPki.h"
 
+#include <gtest/gtest.h>
+
 #include <sstream>
 
 namespace yxtest {
@@ -11,6 +13,17 @@ ToolRun tool(std::vector<std::string> args, const std::string& input) {
     ToolRun r;
     r.status = runCommandFull(args, &r.out, &r.err, input);
     return r;
+}
+
+void expectRuns(const std::vector<ToolStep>& steps) {
+    for (const ToolStep& step : steps) {
+        const ToolRun r = tool(step.args, step.input);
+        if (step.status < 0)
+            EXPECT_NE(r.status, 0) << step.args[0];
+        else
+            EXPECT_EQ(r.status, step.status) << step.args[0] << ": " << r.err;
+        EXPECT_TRUE(has(r.err, step.err)) << step.args[0] << ": " << r.err;
+    }
 }
 
 std::vector<std::vector<std::string>> toolRows(const std::string& out) {

@@ -21,4 +21,14 @@ inline bool has(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
 }
 
+// One run and what it must give: its exit status (-1: any failure) and a part of its stderr.
+struct ToolStep {
+    std::vector<std::string> args;
+    int status = 0;
+    std::string err;
+    std::string input;
+};
+// Runs the steps in order and checks each.
+void expectRuns(const std::vector<ToolStep>& steps);
+
 } // namespace yxtest

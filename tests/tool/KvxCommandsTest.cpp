@@ -41,22 +41,16 @@ TEST_F(ToolKvx, DefaultCertificateFirstThenRecipients) {
     const Bytes plain = randomBytes(5000, 1);
     const std::string src = writeFile(files.path(), "data.bin", plain);
 
-    // No default and no --to: nobody to encrypt for.
-    ToolRun none = tool({"encrypt", src, files.file("x")});
-    EXPECT_EQ(none.status, 2);
-    EXPECT_TRUE(has(none.err, "请配置默认的文件加密证书！")) << none.err;
-
-    // --to alone while no default is set.
-    ToolRun only = tool({"encrypt", src, files.file("only"), "--to", thumbOf(friend1.cert.get())});
-    ASSERT_EQ(only.status, 0) << only.err;
-    EXPECT_TRUE(has(only.err, "加密成功！"));
+    // No default and no --to: nobody to encrypt for; --to alone while no default is set.
+    expectRuns(
+        {{{"encrypt", src, files.file("x")}, 2, "请配置默认的文件加密证书！"},
+         {{"encrypt", src, files.file("only"), "--to", thumbOf(friend1.cert.get())}, 0, "加密成功！"}});
     const Bytes onlyFile = readFile(files.file("only.kvx"));
     EXPECT_EQ(onlyFile.size(), 664 + 1688 + 5000 / 8 * 8 + 8);
     EXPECT_EQ(recordName(onlyFile, 0), "赵六");
 
-    EXPECT_EQ(tool({"set-default-cert", thumbOf(friend1.cert.get())}).status, 2)
-        << "only personal certificates";
-    ASSERT_EQ(tool({"set-default-cert", thumbOf(me.cert.get())}).status, 0);
+    expectRuns({{{"set-default-cert", thumbOf(friend1.cert.get())}, 2}, // only personal certificates
+                {{"set-default-cert", thumbOf(me.cert.get())}}});
     EXPECT_EQ(tool({"settings", "get", "DefaultEncCert", "CertHash"}).out.substr(0, 59),
               thumbOf(me.cert.get()));
 
@@ -78,20 +72,14 @@ TEST_F(ToolKvx, DecryptWithPasswordAndCertificateChoice) {
     ASSERT_EQ(tool({"set-default-cert", thumbOf(me.cert.get())}).status, 0);
     const Bytes plain = randomBytes(2016, 2);
     const std::string src = writeFile(files.path(), "doc.pdf", plain);
-    ToolRun enc = tool({"encrypt", src, files.file("doc.pdf.kvx"), "--password", "stdin"}, "秘密\n");
-    ASSERT_EQ(enc.status, 0) << enc.err;
-
-    ToolRun noPw = tool({"decrypt", files.file("doc.pdf.kvx"), files.file("out")});
-    EXPECT_EQ(noPw.status, 220);
-    EXPECT_TRUE(has(noPw.err, "解密失败！"));
-    ToolRun wrong = tool({"decrypt", files.file("doc.pdf.kvx"), files.file("out"), "--password", "pass:错"});
-    EXPECT_EQ(wrong.status, 216);
-    EXPECT_TRUE(has(wrong.err, "口令错误！"));
+    const std::string enc = files.file("doc.pdf.kvx"), out = files.file("out");
+    expectRuns({{{"encrypt", src, enc, "--password", "stdin"}, 0, "", "秘密\n"},
+                {{"decrypt", enc, out}, 220, "解密失败！"},
+                {{"decrypt", enc, out, "--password", "pass:错"}, 216, "口令错误！"},
+                {{"decrypt", enc, out, "--password", "pass:秘密", "--cert", thumbOf(friend1.cert.get())},
+                 219,
+                 "没有可用的解密证书！"}});
     EXPECT_FALSE(std::filesystem::exists(files.file("out.pdf")));
-    ToolRun other = tool({"decrypt", files.file("doc.pdf.kvx"), files.file("out"), "--password", "pass:秘密",
-                          "--cert", thumbOf(friend1.cert.get())});
-    EXPECT_EQ(other.status, 219);
-    EXPECT_TRUE(has(other.err, "没有可用的解密证书！"));
 
     ToolRun ok = tool({"decrypt", files.file("doc.pdf.kvx"), files.file("out"), "--password", "pass:秘密",
                        "--cert", thumbOf(me.cert.get())});
@@ -100,23 +88,16 @@ TEST_F(ToolKvx, DecryptWithPasswordAndCertificateChoice) {
     EXPECT_EQ(readFile(files.file("out.pdf")), plain);
 
     // A password file written on Windows ends its line with CR LF; the CR is no part of it.
-    const std::string pwFile = writeFile(files.path(), "pw.txt", std::string("秘密\r\n"));
-    ToolRun fromFile =
-        tool({"decrypt", files.file("doc.pdf.kvx"), files.file("again"), "--password", "file:" + pwFile});
-    EXPECT_EQ(fromFile.status, 0) << fromFile.err;
     // An option without its value is a usage error, not a crash.
-    ToolRun missing = tool({"decrypt", files.file("doc.pdf.kvx"), files.file("again2"), "--password"});
-    EXPECT_EQ(missing.status, 2);
-    EXPECT_TRUE(has(missing.err, "usage:")) << missing.err;
+    const std::string pwFile = writeFile(files.path(), "pw.txt", std::string("秘密\r\n"));
+    expectRuns({{{"decrypt", enc, files.file("again"), "--password", "file:" + pwFile}},
+                {{"decrypt", enc, files.file("again2"), "--password"}, 2, "usage:"}});
 }
 
 // The tool's own checks; the engine's codes and their causes are EncryptionEngineTest's.
 TEST_F(ToolKvx, MissingSourceAndTooFewArguments) {
-    ToolRun missing = tool({"decrypt", files.file("absent.kvx"), files.file("o")});
-    EXPECT_EQ(missing.status, 202);
-    EXPECT_TRUE(has(missing.err, "您所指定的文件不存在！"));
-
-    EXPECT_EQ(tool({"encrypt", "only-one-arg"}).status, 2);
+    expectRuns({{{"decrypt", files.file("absent.kvx"), files.file("o")}, 202, "您所指定的文件不存在！"},
+                {{"encrypt", "only-one-arg"}, 2}});
 }
 
 TEST_F(ToolKvx, DeleteSourceAndClearingTheDefault) {

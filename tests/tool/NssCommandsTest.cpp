@@ -29,11 +29,7 @@ TEST(NssCommandsTest, ListPublishWhereWithdraw_ExitCodes) {
     ASSERT_EQ(listed.size(), 1u);
     EXPECT_EQ(listed[0], (std::vector<std::string>{"Firefox", "default", profile, "sql"}));
 
-    struct Step {
-        std::vector<std::string> args;
-        int status;
-    };
-    const Step steps[] = {
+    expectRuns({
         {{"nss", "publish", "other", "0", profile}, 0},
         {{"nss", "publish", "other", "0", locked.path()}, 35},
         {{"nss", "publish", "other", "0", locked.path(), "--password", "pass:nope"}, 7},
@@ -41,11 +37,7 @@ TEST(NssCommandsTest, ListPublishWhereWithdraw_ExitCodes) {
         {{"nss", "publish", "other", "0"}, 2},
         {{"nss", "publish", "mine", "0", profile}, 2},
         {{"nss", "frob"}, 2},
-    };
-    for (const Step& s : steps) {
-        SCOPED_TRACE(s.args.back());
-        EXPECT_EQ(tool(s.args).status, s.status);
-    }
+    });
     EXPECT_TRUE(locked.certs().empty());
     const auto where = toolRows(tool({"nss", "where", "other", "0"}).out);
     ASSERT_EQ(where.size(), 1u);

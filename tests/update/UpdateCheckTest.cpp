@@ -2,6 +2,7 @@
 // nothing unsigned, oversized, redirected elsewhere or late gets through.
 #include "Registry.h"
 #include "Settings.h"
+#include "SlapdFixture.h"
 #include "TestPki.h"
 #include "UpdateCommon.h"
 #include "UpdateResult.h"
@@ -95,8 +96,7 @@ TEST(UpdateCheckTest, ServerAnswerDecidesTheResult) {
         {"connection refused",
          [](Env&) {
              yx::settings::WriteProfileString("UpdateConfig", "Server",
-                                              "http://127.0.0.1:" +
-                                                  std::to_string(yxtest::HttpTestServer::closedPort()));
+                                              "http://127.0.0.1:" + std::to_string(yxtest::closedPort()));
          },
          kNoAnswer},
         {"plain http to another host",

@@ -21,6 +21,9 @@ using namespace yxtest;
 
 namespace {
 
+// Before main: this process cannot load OpenSSL's legacy provider, as on machines without it.
+const bool kModulesHidden = ::setenv("OPENSSL_MODULES", "/nonexistent/yaoxia-no-modules", 1) == 0;
+
 int openWith(const QString& path, const char* password) {
     yx::PfxContents contents;
     return yx::readPfx(readFile(s(path)), password, contents);
@@ -56,6 +59,11 @@ private slots:
         writeFile(s(m_env.root()), "backup.pfx", pfx("旧口令"));
         writeFile(s(m_env.root()), "open.pfx", pfx(""));
         writeFile(s(m_env.root()), "text.pfx", std::string("no pfx"));
+        const std::string root = s(m_env.root()), cert = writeFile(root, "c.pem", m_user.pem());
+        QVERIFY(kModulesHidden &&
+                runCommand({"env", "-u", "OPENSSL_MODULES", "openssl", "pkcs12", "-export", "-legacy", "-in",
+                            cert, "-inkey", writeFile(root, "k.pem", m_user.keyPem()), "-passout",
+                            "pass:旧口令", "-out", root + "/legacy.pfx"}) == 0);
     }
     void init() { m_prompt.clear(); }
 
@@ -112,6 +120,8 @@ private slots:
             {"备份失败，文件格式错误！"}, false);
         row("backup: wrong password", "backup", with(backup, "1022=错的"), "", 0,
             {"备份失败，源文件口令错误！"}, false);
+        row("backup: needs the legacy provider", "backup", with(backup, "1021=$dir/legacy.pfx"), "", 0,
+            {"备份失败！", yx::legacyProviderMessage()}, false);
         row("backup: no folder", "backup", with(backup, "1014=$dir/none/t.pfx"), "", 0,
             {"备份失败，生成目标文件错误！"}, false);
     }

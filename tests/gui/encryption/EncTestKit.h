@@ -46,7 +46,7 @@ using yxtest::Bytes;
 using yxtest::click;
 using yxtest::control;
 using yxtest::Issued;
-using yxtest::onModal;
+using yxtest::ModalScript;
 using yxtest::q;
 using yxtest::s;
 using yxtest::thumbOf;

@@ -16,6 +16,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QPushButton>
+#include <QThread>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include <fcntl.h>
@@ -42,6 +44,29 @@ template <class D> std::unique_ptr<D> shown(std::unique_ptr<D> dialog) {
     dialog->show();
     return QTest::qWaitForWindowExposed(dialog.get()) ? std::move(dialog) : nullptr;
 }
+
+// Once the progress dialog shows 100%, waits (without serving events) until the target is in
+// place, which is after the run's last look at the cancel flag, and then presses Cancel.
+struct LateCancel : QObject {
+    explicit LateCancel(QString file) : target(std::move(file)) {}
+    QString target;
+    bool clicked = false;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        auto* progress = qobject_cast<CDlgEncProgress*>(watched);
+        if (!progress || event->type() != QEvent::Show)
+            return false;
+        connect(progress, &CDlgEncProgress::progressShown, this, [this, progress](int percent) {
+            if (percent == 100)
+                QTimer::singleShot(0, progress, [this, progress] {
+                    for (int i = 0; !QFileInfo::exists(target) && i < 5000; ++i)
+                        QThread::msleep(1);
+                    clicked = true;
+                    click(progress, res::IDCANCEL);
+                });
+        });
+        return false;
+    }
+};
 
 } // namespace
 
@@ -203,7 +228,8 @@ private slots:
         auto dialog = shownEncrypt(list, q(source));
         QVERIFY(dialog);
         std::vector<std::string> seenInDialog;
-        onModal(QStringLiteral("226"), [&](QDialog* pw) {
+        ModalScript script;
+        script.on(226, [&](QDialog* pw) {
             click(pw, res::IDOK); // both empty
             typeInto(pw, res::IDC_PROTECT_PASSWORD, QStringLiteral("口令1"));
             typeInto(pw, res::IDC_PROTECT_CONFIRM, QStringLiteral("口令2"));
@@ -223,7 +249,7 @@ private slots:
         // Unchecking drops nothing at once; checking again and cancelling clears box and password.
         QTest::mouseClick(box, Qt::LeftButton);
         QVERIFY(!box->isChecked());
-        onModal(QStringLiteral("226"), [](QDialog* pw) { click(pw, res::IDCANCEL); });
+        script.on(226, [](QDialog* pw) { click(pw, res::IDCANCEL); });
         QTest::mouseClick(box, Qt::LeftButton);
         QVERIFY(!box->isChecked());
         click(dialog.get(), res::IDOK);
@@ -243,7 +269,8 @@ private slots:
         QFETCH(QString, written);
         const std::string source = yxtest::writeFile(dir(), "src.txt", patternBytes(4000));
         yxtest::writeFile(dir(), "out.kvx", std::string("older file"));
-        onModal(QStringLiteral("225"), [&](QDialog* dialog) {
+        ModalScript script;
+        script.on(225, [&](QDialog* dialog) {
             typeInto(dialog, res::IDC_ENC_TARGET, q(path("out")));
             auto* others = control<QTreeWidget>(dialog, res::IDC_ENC_OTHER_LIST);
             others->topLevelItem(0)->setCheckState(0, Qt::Checked);
@@ -324,7 +351,8 @@ private slots:
     void decrypt_flow_decryptsAndAsksToOpen() {
         QFETCH(bool, open);
         const std::string file = encrypted({&m_pki->alice, &m_pki->me});
-        onModal(QStringLiteral("227"), [&](QDialog* dialog) {
+        ModalScript script;
+        script.on(227, [&](QDialog* dialog) {
             typeInto(dialog, res::IDC_DEC_TARGET, q(path("out")));
             click(dialog, res::IDOK);
         });
@@ -344,6 +372,21 @@ private slots:
         QCOMPARE(m_prompt->opened,
                  open ? std::vector<std::string>{path("out.doc")} : std::vector<std::string>{});
         QCOMPARE(m_prompt->offUiThread, 0);
+    }
+
+    // Cancel pressed after the run wrote its last piece, before its end reached the dialog: the
+    // run counts as cancelled, so nothing is offered or opened.
+    void decrypt_flow_lateCancelOpensNothing() {
+        const std::string file = encrypted({&m_pki->me});
+        ModalScript script;
+        script.on(227, [](QDialog* dialog) { click(dialog, res::IDOK); });
+        LateCancel late(q(path("report.doc")));
+        qApp->installEventFilter(&late);
+        m_prompt->answer(MsgAnswer::Ok);
+        QCOMPARE(DecryptFile(q(file), nullptr, nullptr), 2);
+        QVERIFY(late.clicked);
+        QVERIFY(m_prompt->messages.empty());
+        QVERIFY(m_prompt->opened.empty());
     }
 
     // A protected file asks for its password (an empty one refused); a wrong one, a cancel and an
@@ -376,9 +419,10 @@ private slots:
         const std::string file =
             v1 ? yxtest::writeFile(dir(), "report.kvx", std::string("KavexFileType=1;") + "payload")
                : encrypted({&m_pki->me}, "蓝岸 123");
-        onModal(QStringLiteral("227"), [](QDialog* dialog) { click(dialog, res::IDOK); });
+        ModalScript script;
+        script.on(227, [](QDialog* dialog) { click(dialog, res::IDOK); });
         if (!v1)
-            onModal(QStringLiteral("247"), [&](QDialog* ask) {
+            script.on(247, [&](QDialog* ask) {
                 click(ask, res::IDOK);
                 if (password.isNull())
                     return QTest::keyClick(ask, Qt::Key_Escape);

@@ -4,6 +4,7 @@
 // Last, the list load that runs beside the window: rows shown take commands while it runs, and a
 // refresh starts it again cleanly.
 #include "CertPageFixture.h"
+#include "dialogs/DialogIds.h"
 #include "directory/DlgLdapSearch.h"
 #include "pages/CaCertPage.h"
 #include "pages/CertListChecker.h"
@@ -77,12 +78,13 @@ private slots:
         leftClick(page.get(), page->model()->rowCount() - 1);
         const QString dir = u(files->path()) + QLatin1Char('/');
         // The PFX export dialog asks for a password twice; the certificate export dialog for the path.
-        const auto exportTo = [kind](const QString& path) {
+        ModalScript script;
+        const auto exportTo = [&](const QString& path) {
             if (kind == Personal)
-                answerNextDialog(
-                    {{1011, path}, {1012, QStringLiteral("口令")}, {1013, QStringLiteral("口令")}});
+                script.fill(yx::res::IDD_EXPORT_PFX,
+                            {{1011, path}, {1012, QStringLiteral("口令")}, {1013, QStringLiteral("口令")}});
             else
-                answerNextDialog({{1011, path}});
+                script.fill(yx::res::IDD_EXPORT_CERT, {{1011, path}});
         };
         exportTo(dir + typed);
         page->onCommand(yx::res::ID_CERT_EXPORT);
@@ -111,15 +113,16 @@ private slots:
         QCOMPARE(fillOne(kind, pki->make("张伟", Kind::NoCrl)), 0);
         open(kind);
         leftClick(page.get(), 0);
-        answerNextDialog({{1013, QStringLiteral("签名用")}});
+        ModalScript script;
+        script.fill(yx::res::IDD_FRIENDLY_NAME, {{1013, QStringLiteral("签名用")}});
         page->onCommand(yx::res::ID_CERT_PROPERTIES);
         QCOMPARE(page->model()->text(0, 3), QStringLiteral("签名用"));
-        answerNextDialog({{1013, QStringLiteral("不要")}}, false); // cancel changes nothing
+        script.fill(yx::res::IDD_FRIENDLY_NAME, {{1013, QStringLiteral("不要")}}, false); // cancel: no change
         page->onCommand(yx::res::ID_CERT_PROPERTIES);
         page->onCommand(yx::res::ID_CERT_REFRESH);
         page->waitUntilLoaded();
         QCOMPARE(page->model()->text(0, 3), QStringLiteral("签名用"));
-        answerNextDialog({{1013, QString()}});
+        script.fill(yx::res::IDD_FRIENDLY_NAME, {{1013, QString()}});
         page->onCommand(yx::res::ID_CERT_PROPERTIES);
         page->onCommand(yx::res::ID_CERT_REFRESH);
         page->waitUntilLoaded();
@@ -197,6 +200,7 @@ private slots:
             dir, "nokey.pfx",
             makePfx(nullptr, pki->make("无钥", Kind::NoCrl).cert.get(), {}, "p", PfxKind::TripleDes)));
         QSignalSpy loaded(page.get(), &yx::CertListPage::listLoaded);
+        ModalScript script;
         const struct {
             QString path, password, message;
             int reloads;
@@ -211,7 +215,7 @@ private slots:
         for (const auto& c : cases) {
             prompt->clear();
             loaded.clear();
-            answerNextDialog({{1016, c.path}, {1015, c.password}});
+            script.fill(yx::res::IDD_IMPORT_PFX, {{1016, c.path}, {1015, c.password}});
             page->onCommand(yx::res::ID_CERT_IMPORT);
             page->waitUntilLoaded();
             QCOMPARE(messageTexts(*prompt), QStringList{c.message});
@@ -223,7 +227,8 @@ private slots:
     void otherDirectoryImportAddsTheChosenCertificate() {
         open(Other);
         auto found = std::make_shared<Issued>(pki->make("目录用户", Kind::NoCrl, "dir@example.cn"));
-        onNextModal([found](QDialog* d) {
+        ModalScript script;
+        script.on(yx::res::IDD_LDAP_SEARCH, [found](QDialog* d) {
             auto* search = qobject_cast<CDlgLdapSearch*>(d);
             QVERIFY(search);
             search->setDirectoryQuery([found](const std::string&, const std::string& name, const std::string&,
@@ -254,7 +259,8 @@ private slots:
         const QString path =
             u(writeFile(files->path(), "friend.CRT", pki->make("拖进来的", Kind::NoCrl).pem()));
         auto prefilled = std::make_shared<QString>();
-        onNextModal([prefilled](QDialog* d) {
+        ModalScript script;
+        script.on(yx::res::IDD_IMPORT_CERT, [prefilled](QDialog* d) {
             *prefilled = textOf(d, 1011);
             click(d, 1);
         });

@@ -12,6 +12,7 @@
 #include "RecordingPrompt.h"
 #include "ResourceIds.h"
 #include "Settings.h"
+#include "SlapdFixture.h"
 #include "TestPki.h"
 #include "config/ConfigDialogIds.h"
 #include "dialogs/DialogIds.h"
@@ -159,7 +160,7 @@ void LifecyclePageTest::windowStateFollowsEveryCompletedNavigation() {
             serveHtml(*m_server, frame.toStdString(), html(QStringLiteral("<p>frame</p>")));
         url = m_server->url(top.toStdString());
     } else {
-        url = "http://127.0.0.1:" + std::to_string(HttpTestServer::closedPort()) + "/" + top.toStdString();
+        url = "http://127.0.0.1:" + std::to_string(yxtest::closedPort()) + "/" + top.toStdString();
     }
     showFrame(m_server->url("/home.html"));
     QTRY_VERIFY_WITH_TIMEOUT(m_frame->isMaximized(), kWaitMs);

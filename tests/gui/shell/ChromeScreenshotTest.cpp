@@ -23,11 +23,11 @@ using namespace yx;
 
 namespace {
 
-// Runs `inspect` on the next modal window once it is laid out and painted, then closes it.
-void onNextModal(std::function<void(QWidget*)> inspect) {
-    yxtest::onNextModal([inspect](QDialog* modal) {
+// Runs `look` on the next modal window once it is laid out and painted, then closes it.
+void onNextModal(yxtest::ModalScript& script, std::function<void(QWidget*)> look) {
+    script.on(0, [look](QDialog* modal) {
         QTest::qWait(30);
-        inspect(modal);
+        look(modal);
         modal->reject();
     });
 }
@@ -75,7 +75,8 @@ void ChromeScreenshotTest::messageBoxSitsOverItsOwner() {
             QVERIFY(QTest::qWaitForWindowExposed(&owner));
         }
         QPoint centre;
-        onNextModal([&](QWidget* box) { centre = box->frameGeometry().center(); });
+        yxtest::ModalScript script;
+        onNextModal(script, [&](QWidget* box) { centre = box->frameGeometry().center(); });
         showMessage("您所指定的文件已经存在，要覆盖它吗？", MsgIcon::Warning, MsgButtons::YesNo, &owner);
         QVERIFY2(near(centre, c.ownerShown ? owner.frameGeometry().center() : screenCentre()), c.picture);
     }
@@ -90,7 +91,8 @@ void ChromeScreenshotTest::badPresetFileErrorIsCentred() {
     f.close();
     QPoint centre;
     bool parentless = false;
-    onNextModal([&](QWidget* box) {
+    yxtest::ModalScript script;
+    onNextModal(script, [&](QWidget* box) {
         QVERIFY(qobject_cast<QMessageBox*>(box));
         parentless = box->parentWidget() == nullptr;
         centre = box->frameGeometry().center();

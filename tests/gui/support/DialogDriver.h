@@ -17,8 +17,8 @@
 
 #include <deque>
 #include <functional>
-#include <memory>
 #include <string>
+#include <vector>
 
 namespace yxtest {
 
@@ -54,41 +54,6 @@ inline void click(QWidget* dialog, int id) {
     QAbstractButton* button = control<QAbstractButton>(dialog, id);
     QVERIFY2(button->isEnabled(), qPrintable(QStringLiteral("button %1 is disabled").arg(id)));
     QTest::mouseClick(button, Qt::LeftButton);
-}
-
-// Runs `fn` on the next visible modal dialog (with this object name when one is given) once it
-// is up, polling from the event loop; gives up after `timeoutMs`.
-inline void onModal(const QString& objectName, std::function<void(QDialog*)> fn, int timeoutMs = 20000,
-                    QWidget* notThis = nullptr) {
-    auto* timer = new QTimer;
-    auto clock = std::make_shared<QElapsedTimer>();
-    clock->start();
-    QObject::connect(timer, &QTimer::timeout, [=] {
-        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        const bool match = dialog && dialog != notThis && dialog->isVisible() &&
-                           (objectName.isEmpty() || dialog->objectName() == objectName);
-        if (match || clock->elapsed() > timeoutMs) {
-            timer->stop();
-            timer->deleteLater();
-            if (match)
-                fn(dialog);
-            else
-                qWarning("no modal dialog %s appeared", qPrintable(objectName));
-        }
-    });
-    timer->start(10);
-}
-inline void onNextModal(std::function<void(QDialog*)> fn, QWidget* notThis = nullptr, int timeoutMs = 10000) {
-    onModal(QString(), std::move(fn), timeoutMs, notThis);
-}
-
-// Fills fields of the next modal dialog and presses OK (1) or Cancel (2).
-inline void answerNextDialog(std::vector<std::pair<int, QString>> fields, bool ok = true) {
-    onNextModal([fields, ok](QDialog* dialog) {
-        for (const auto& [id, text] : fields)
-            typeInto(dialog, id, text);
-        click(dialog, ok ? 1 : 2);
-    });
 }
 
 // No modal dialog comes up within a while.
@@ -135,9 +100,18 @@ public:
         m_elapsed.start();
     }
 
+    // dialogId 0: whichever modal dialog comes next (message boxes have no id).
     ModalScript& on(int dialogId, std::function<void(QDialog*)> step) {
         m_steps.push_back({QString::number(dialogId), std::move(step), {}});
         return *this;
+    }
+    // Fills fields of the dialog and presses OK (1) or Cancel (2).
+    ModalScript& fill(int dialogId, std::vector<std::pair<int, QString>> fields, bool ok = true) {
+        return on(dialogId, [fields, ok](QDialog* dialog) {
+            for (const auto& [id, text] : fields)
+                typeInto(dialog, id, text);
+            click(dialog, ok ? 1 : 2);
+        });
     }
     ModalScript& onPopup(std::function<void(QMenu*)> step) {
         m_steps.push_back({QString(), {}, std::move(step)});
@@ -181,7 +155,8 @@ private:
                 return;
             }
         } else if (auto* dlg = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-                   dlg && dlg->isVisible() && dlg->objectName() == next.id) {
+                   dlg && dlg->isVisible() &&
+                   (next.id == QLatin1String("0") || dlg->objectName() == next.id)) {
             auto step = std::move(next.dialog);
             seen << next.id;
             m_steps.pop_front();
