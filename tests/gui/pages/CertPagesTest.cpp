@@ -302,7 +302,8 @@ private slots:
         page->onCommand(yx::res::ID_CERT_OPEN);
         QCOMPARE(prompt->viewed.size(), size_t(1));
         page->onCommand(yx::res::ID_CERT_CRL_CHECK);
-        answerNextDialog({{1013, QStringLiteral("改名")}}); // and the name given meanwhile stays
+        ModalScript rename; // and the name given meanwhile stays
+        rename.fill(yx::res::IDD_FRIENDLY_NAME, {{1013, QStringLiteral("改名")}});
         page->onCommand(yx::res::ID_CERT_PROPERTIES);
         page->waitUntilLoaded();
         QCOMPARE(loaded.count(), 1);
