@@ -5,6 +5,7 @@
 #include "CertList.h"
 #include "CertStore.h"
 #include "DigitalCertificate.h"
+#include "HexText.h"
 #include "People.h"
 #include "RecordingPrompt.h"
 
@@ -50,16 +51,10 @@ protected:
 };
 
 inline std::string hex(const unsigned char* p, size_t n) {
-    static const char* d = "0123456789abcdef";
-    std::string s;
-    for (size_t i = 0; i < n; ++i) {
-        s += d[p[i] >> 4];
-        s += d[p[i] & 15];
-    }
-    return s;
+    return yx::hexText(p, n);
 }
 inline std::string hex(const Bytes& b) {
-    return hex(b.data(), b.size());
+    return yx::hexText(b.data(), b.size());
 }
 
 inline Bytes randomBytes(size_t n, unsigned seed) {
