@@ -68,88 +68,84 @@ private slots:
     void init() { startTest(); }
     void cleanup() { endTest(); }
 
-    void okWritesTheChosenRadiosAndSite();
-    void modifyingASiteKeepsItsKey();
-    void failedWriteKeepsTheDialogOpen();
-    void siteFieldsStopAtWhatFits();
-};
-
-void ConfigDialogTest::okWritesTheChosenRadiosAndSite() {
-    writeSite("00000000", "https://ra.one.example/", "第一站");
-    writeSite("00000001", "https://ra.two.example/", "第二站");
-    QVERIFY(settings::WriteProfileString("ServiceURL", "Default", "00000000"));
-    CConfigDialog dialog;
-    dialog.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-    clickBothSwitchesOn(&dialog);
-    siteCombo(&dialog)->setCurrentIndex(1);
-    click(&dialog, res::IDOK);
-    QCOMPARE(setting("UpdateConfig", "StartUpCheckNew"), std::string("1"));
-    QCOMPARE(setting("Common", "SartOnlineCRLCheck"), std::string("1"));
-    QCOMPARE(setting("ServiceURL", "Default"), std::string("00000001"));
-    QVERIFY(settings::onlineCrlCheck());
-    QVERIFY(settings::startUpCheckNew());
-}
-
-void ConfigDialogTest::modifyingASiteKeepsItsKey() {
-    writeSite("00000000", "https://ra.one.example/", "第一站");
-    writeSite("00000001", "https://ra.two.example/", "第二站");
-    QVERIFY(settings::WriteProfileString("ServiceURL", "Default", "00000000"));
-    CConfigDialog dialog;
-    dialog.show();
-    siteCombo(&dialog)->setCurrentIndex(1);
-    ModalScript script;
-    script.on(res::IDD_RA_SITE, [](QDialog* d) {
-        QCOMPARE(textOf(d, res::IDC_RA_SITE_URL), QStringLiteral("https://ra.two.example/"));
-        QCOMPARE(textOf(d, res::IDC_RA_SITE_NAME), QStringLiteral("第二站"));
-        control<QLineEdit>(d, res::IDC_RA_SITE_URL)->setText(QStringLiteral("https://ra.two.example/new"));
-        control<QLineEdit>(d, res::IDC_RA_SITE_NAME)->clear(); // an empty name becomes the URL
-        click(d, res::IDOK);
-    });
-    click(&dialog, res::IDC_RA_SITE_MODIFY);
-    QVERIFY2(script.waitFinished(), qPrintable(script.failure()));
-    QCOMPARE(comboTexts(siteCombo(&dialog)), QStringList({"第一站", "https://ra.two.example/new"}));
-    QCOMPARE(siteCombo(&dialog)->currentIndex(), 0);
-    click(&dialog, res::IDOK);
-    QCOMPARE(setting("ServiceURL\\00000001", "Value"), std::string("https://ra.two.example/new"));
-    QCOMPARE(setting("ServiceURL\\00000001", "Description"), std::string("https://ra.two.example/new"));
-    QCOMPARE(
-        reg::subkeys(reg::Hive::CurrentUser, (kRoot + QStringLiteral("\\ServiceURL")).toStdString()).size(),
-        size_t(2));
-}
-
-void ConfigDialogTest::failedWriteKeepsTheDialogOpen() {
-    // A registry file that cannot be read is never replaced: every write fails.
-    const QString hive = QString::fromStdString(reg::hiveFilePath(reg::Hive::CurrentUser));
-    QVERIFY(QDir().mkpath(hive));
-    CConfigDialog dialog;
-    dialog.show();
-    click(&dialog, res::IDOK);
-    YX_EXPECT_ONE_MESSAGE(*m_prompt, "配置保存失败，请检查钥匣的数据文件夹是否可以写入。", "钥匣",
-                          MsgIcon::Error, MsgButtons::Ok);
-    QVERIFY(dialog.isVisible());
-    QCOMPARE(dialog.result(), int(QDialog::Rejected));
-}
-
-void ConfigDialogTest::siteFieldsStopAtWhatFits() {
-    struct Case {
-        int id;
-        QString typed;
-        qsizetype kept;
-    };
-    const Case cases[] = {
-        {res::IDC_RA_SITE_NAME, QString(200, QChar(0x5C9A)), 127}, // "岚": two bytes each
-        {res::IDC_RA_SITE_URL, QStringLiteral("https://") + QString(300, QLatin1Char('a')), 255},
-    };
-    for (const Case& c : cases) {
-        CRaSiteDialog dialog(QStringLiteral("添加定制的RA网站"), QString(), QString());
-        auto* edit = dialog.findChild<QLineEdit*>(QString::number(c.id));
-        QVERIFY(edit);
-        for (QChar ch : c.typed) // typed one character at a time, as the keyboard does
-            edit->insert(QString(ch));
-        QCOMPARE(edit->text().size(), c.kept);
+    void okWritesTheChosenRadiosAndSite() {
+        writeSite("00000000", "https://ra.one.example/", "第一站");
+        writeSite("00000001", "https://ra.two.example/", "第二站");
+        QVERIFY(settings::WriteProfileString("ServiceURL", "Default", "00000000"));
+        CConfigDialog dialog;
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        clickBothSwitchesOn(&dialog);
+        siteCombo(&dialog)->setCurrentIndex(1);
+        click(&dialog, res::IDOK);
+        QCOMPARE(setting("UpdateConfig", "StartUpCheckNew"), std::string("1"));
+        QCOMPARE(setting("Common", "SartOnlineCRLCheck"), std::string("1"));
+        QCOMPARE(setting("ServiceURL", "Default"), std::string("00000001"));
+        QVERIFY(settings::onlineCrlCheck());
+        QVERIFY(settings::startUpCheckNew());
     }
-}
+
+    void modifyingASiteKeepsItsKey() {
+        writeSite("00000000", "https://ra.one.example/", "第一站");
+        writeSite("00000001", "https://ra.two.example/", "第二站");
+        QVERIFY(settings::WriteProfileString("ServiceURL", "Default", "00000000"));
+        CConfigDialog dialog;
+        dialog.show();
+        siteCombo(&dialog)->setCurrentIndex(1);
+        ModalScript script;
+        script.on(res::IDD_RA_SITE, [](QDialog* d) {
+            QCOMPARE(textOf(d, res::IDC_RA_SITE_URL), QStringLiteral("https://ra.two.example/"));
+            QCOMPARE(textOf(d, res::IDC_RA_SITE_NAME), QStringLiteral("第二站"));
+            control<QLineEdit>(d, res::IDC_RA_SITE_URL)
+                ->setText(QStringLiteral("https://ra.two.example/new"));
+            control<QLineEdit>(d, res::IDC_RA_SITE_NAME)->clear(); // an empty name becomes the URL
+            click(d, res::IDOK);
+        });
+        click(&dialog, res::IDC_RA_SITE_MODIFY);
+        QVERIFY2(script.waitFinished(), qPrintable(script.failure()));
+        QCOMPARE(comboTexts(siteCombo(&dialog)), QStringList({"第一站", "https://ra.two.example/new"}));
+        QCOMPARE(siteCombo(&dialog)->currentIndex(), 0);
+        click(&dialog, res::IDOK);
+        QCOMPARE(setting("ServiceURL\\00000001", "Value"), std::string("https://ra.two.example/new"));
+        QCOMPARE(setting("ServiceURL\\00000001", "Description"), std::string("https://ra.two.example/new"));
+        QCOMPARE(reg::subkeys(reg::Hive::CurrentUser, (kRoot + QStringLiteral("\\ServiceURL")).toStdString())
+                     .size(),
+                 size_t(2));
+    }
+
+    void failedWriteKeepsTheDialogOpen() {
+        // A registry file that cannot be read is never replaced: every write fails.
+        const QString hive = QString::fromStdString(reg::hiveFilePath(reg::Hive::CurrentUser));
+        QVERIFY(QDir().mkpath(hive));
+        CConfigDialog dialog;
+        dialog.show();
+        click(&dialog, res::IDOK);
+        YX_EXPECT_ONE_MESSAGE(*m_prompt, "配置保存失败，请检查钥匣的数据文件夹是否可以写入。", "钥匣",
+                              MsgIcon::Error, MsgButtons::Ok);
+        QVERIFY(dialog.isVisible());
+        QCOMPARE(dialog.result(), int(QDialog::Rejected));
+    }
+
+    void siteFieldsStopAtWhatFits() {
+        struct Case {
+            int id;
+            QString typed;
+            qsizetype kept;
+        };
+        const Case cases[] = {
+            {res::IDC_RA_SITE_NAME, QString(200, QChar(0x5C9A)), 127}, // "岚": two bytes each
+            {res::IDC_RA_SITE_URL, QStringLiteral("https://") + QString(300, QLatin1Char('a')), 255},
+        };
+        for (const Case& c : cases) {
+            CRaSiteDialog dialog(QStringLiteral("添加定制的RA网站"), QString(), QString());
+            auto* edit = dialog.findChild<QLineEdit*>(QString::number(c.id));
+            QVERIFY(edit);
+            for (QChar ch : c.typed) // typed one character at a time, as the keyboard does
+                edit->insert(QString(ch));
+            QCOMPARE(edit->text().size(), c.kept);
+        }
+    }
+};
 
 QTEST_MAIN(ConfigDialogTest)
 #include "ConfigDialogTest.moc"

@@ -54,93 +54,89 @@ private slots:
     }
     void cleanupTestCase() { setPrompt(nullptr); }
 
-    void messageBoxSitsOverItsOwner();
-    void badPresetFileErrorIsCentred();
-    void mainFrameRestoresWhatTheUserLeft();
+    void messageBoxSitsOverItsOwner() {
+        struct Case {
+            const char* picture;
+            bool ownerShown;
+        };
+        for (const Case c : {Case{"messagebox-over-owner", true}, Case{"messagebox-owner-hidden", false}}) {
+            QWidget owner;
+            owner.setGeometry(60, 80, 640, 420);
+            if (c.ownerShown) {
+                owner.show();
+                QVERIFY(QTest::qWaitForWindowExposed(&owner));
+            }
+            QPoint centre;
+            yxtest::ModalScript script;
+            onNextModal(script, [&](QWidget* box) { centre = box->frameGeometry().center(); });
+            showMessage("您所指定的文件已经存在，要覆盖它吗？", MsgIcon::Warning, MsgButtons::YesNo, &owner);
+            QVERIFY2(near(centre, c.ownerShown ? owner.frameGeometry().center() : screenCentre()), c.picture);
+        }
+    }
+
+    void badPresetFileErrorIsCentred() {
+        yxtest::ScopedGuiEnv env;
+        const QString bad = env.root() + QStringLiteral("/损坏的文件.kvx");
+        QFile f(bad);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("this is no encrypted file");
+        f.close();
+        QPoint centre;
+        bool parentless = false;
+        yxtest::ModalScript script;
+        onNextModal(script, [&](QWidget* box) {
+            QVERIFY(qobject_cast<QMessageBox*>(box));
+            parentless = box->parentWidget() == nullptr;
+            centre = box->frameGeometry().center();
+        });
+        FileEncPage page; // never shown, as for "/D"
+        page.SetPresetPath(bad);
+        page.onCommand(res::ID_FILE_DECRYPT);
+        QVERIFY(parentless);
+        QVERIFY(near(centre, screenCentre()));
+    }
+
+    void mainFrameRestoresWhatTheUserLeft() {
+        TrayIcon::overrideAvailability(1); // closing goes to the tray
+        struct Case {
+            const char* name;
+            QRect geometry;
+            bool maximised;
+        };
+        const Case cases[] = {
+            {"moved and resized", QRect(40, 60, 640, 480), false},
+            {"maximised", QRect(50, 70, 600, 400), true},
+        };
+        for (const Case& c : cases) {
+            yxtest::ScopedGuiEnv env;
+            yxtest::RecordingPrompt prompt;
+            {
+                MainFrame first;
+                QVERIFY(!first.placementRestored());
+                QCOMPARE(first.size(), QSize(MainFrame::kInitialWidth, MainFrame::kInitialHeight));
+                first.show();
+                QVERIFY(QTest::qWaitForWindowExposed(&first));
+                first.setGeometry(c.geometry);
+                if (c.maximised)
+                    first.showMaximized();
+                QTest::qWait(50);
+                first.close(); // to the tray: the placement is kept
+                QVERIFY(!first.isVisible());
+            }
+            MainFrame again;
+            QVERIFY2(again.placementRestored(), c.name);
+            again.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&again));
+            QCOMPARE(again.isMaximized(), c.maximised);
+            QCOMPARE(again.normalGeometry().size(), c.geometry.size());
+            if (!c.maximised)
+                QCOMPARE(again.geometry(), c.geometry);
+        }
+    }
 
 private:
     QtPrompt m_prompt;
 };
-
-void ChromeScreenshotTest::messageBoxSitsOverItsOwner() {
-    struct Case {
-        const char* picture;
-        bool ownerShown;
-    };
-    for (const Case c : {Case{"messagebox-over-owner", true}, Case{"messagebox-owner-hidden", false}}) {
-        QWidget owner;
-        owner.setGeometry(60, 80, 640, 420);
-        if (c.ownerShown) {
-            owner.show();
-            QVERIFY(QTest::qWaitForWindowExposed(&owner));
-        }
-        QPoint centre;
-        yxtest::ModalScript script;
-        onNextModal(script, [&](QWidget* box) { centre = box->frameGeometry().center(); });
-        showMessage("您所指定的文件已经存在，要覆盖它吗？", MsgIcon::Warning, MsgButtons::YesNo, &owner);
-        QVERIFY2(near(centre, c.ownerShown ? owner.frameGeometry().center() : screenCentre()), c.picture);
-    }
-}
-
-void ChromeScreenshotTest::badPresetFileErrorIsCentred() {
-    yxtest::ScopedGuiEnv env;
-    const QString bad = env.root() + QStringLiteral("/损坏的文件.kvx");
-    QFile f(bad);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write("this is no encrypted file");
-    f.close();
-    QPoint centre;
-    bool parentless = false;
-    yxtest::ModalScript script;
-    onNextModal(script, [&](QWidget* box) {
-        QVERIFY(qobject_cast<QMessageBox*>(box));
-        parentless = box->parentWidget() == nullptr;
-        centre = box->frameGeometry().center();
-    });
-    FileEncPage page; // never shown, as for "/D"
-    page.SetPresetPath(bad);
-    page.onCommand(res::ID_FILE_DECRYPT);
-    QVERIFY(parentless);
-    QVERIFY(near(centre, screenCentre()));
-}
-
-void ChromeScreenshotTest::mainFrameRestoresWhatTheUserLeft() {
-    TrayIcon::overrideAvailability(1); // closing goes to the tray
-    struct Case {
-        const char* name;
-        QRect geometry;
-        bool maximised;
-    };
-    const Case cases[] = {
-        {"moved and resized", QRect(40, 60, 640, 480), false},
-        {"maximised", QRect(50, 70, 600, 400), true},
-    };
-    for (const Case& c : cases) {
-        yxtest::ScopedGuiEnv env;
-        yxtest::RecordingPrompt prompt;
-        {
-            MainFrame first;
-            QVERIFY(!first.placementRestored());
-            QCOMPARE(first.size(), QSize(MainFrame::kInitialWidth, MainFrame::kInitialHeight));
-            first.show();
-            QVERIFY(QTest::qWaitForWindowExposed(&first));
-            first.setGeometry(c.geometry);
-            if (c.maximised)
-                first.showMaximized();
-            QTest::qWait(50);
-            first.close(); // to the tray: the placement is kept
-            QVERIFY(!first.isVisible());
-        }
-        MainFrame again;
-        QVERIFY2(again.placementRestored(), c.name);
-        again.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&again));
-        QCOMPARE(again.isMaximized(), c.maximised);
-        QCOMPARE(again.normalGeometry().size(), c.geometry.size());
-        if (!c.maximised)
-            QCOMPARE(again.geometry(), c.geometry);
-    }
-}
 
 QTEST_MAIN(ChromeScreenshotTest)
 #include "ChromeScreenshotTest.moc"

@@ -47,79 +47,75 @@ void stop(QProcess* p) {
 class SingleInstanceTest : public QObject {
     Q_OBJECT
 private slots:
-    void secondClaimHandsOverToTheFirst();
-    void twoProcessesOfTheProgram();
-    void killedInstanceDoesNotBlockTheNextStart();
-};
+    void secondClaimHandsOverToTheFirst() {
+        yxtest::ScopedGuiEnv env;
+        SingleInstance first;
+        QVERIFY(first.claim());
+        QVERIFY(first.isListening());
+        QSignalSpy asked(&first, &SingleInstance::activationRequested);
+        // A later start, as SingleInstance::claim() talks to the first (claim() itself would block
+        // this thread, which is the one that has to answer).
+        QLocalSocket second;
+        second.connectToServer(SingleInstance::serverName());
+        QVERIFY(second.waitForConnected(2000));
+        second.write(SingleInstance::activateRequest());
+        QVERIFY(second.waitForBytesWritten(2000));
+        QTRY_COMPARE(asked.count(), 1);
+        QTRY_VERIFY(second.bytesAvailable() > 0 || second.waitForReadyRead(100));
+        QCOMPARE(second.readAll(), SingleInstance::activateReply());
 
-void SingleInstanceTest::secondClaimHandsOverToTheFirst() {
-    yxtest::ScopedGuiEnv env;
-    SingleInstance first;
-    QVERIFY(first.claim());
-    QVERIFY(first.isListening());
-    QSignalSpy asked(&first, &SingleInstance::activationRequested);
-    // A later start, as SingleInstance::claim() talks to the first (claim() itself would block
-    // this thread, which is the one that has to answer).
-    QLocalSocket second;
-    second.connectToServer(SingleInstance::serverName());
-    QVERIFY(second.waitForConnected(2000));
-    second.write(SingleInstance::activateRequest());
-    QVERIFY(second.waitForBytesWritten(2000));
-    QTRY_COMPARE(asked.count(), 1);
-    QTRY_VERIFY(second.bytesAvailable() > 0 || second.waitForReadyRead(100));
-    QCOMPARE(second.readAll(), SingleInstance::activateReply());
-
-    // A connection that asks nothing (a probe) activates nothing.
-    QVERIFY(acceptsConnections(SingleInstance::serverName()));
-    QTest::qWait(100);
-    QCOMPARE(asked.count(), 1);
-}
-
-void SingleInstanceTest::twoProcessesOfTheProgram() {
-    yxtest::ScopedGuiEnv env;
-    const QString name = SingleInstance::serverName();
-    QProcess* first = startProgram(this);
-    QVERIFY(first->waitForStarted(5000));
-    QVERIFY2(waitUntilListening(name, 20000), "the first start listens");
-
-    QProcess* second = startProgram(this);
-    QVERIFY(second->waitForStarted(5000));
-    QVERIFY2(second->waitForFinished(20000), "the second start ends by itself");
-    QCOMPARE(second->exitStatus(), QProcess::NormalExit);
-    QCOMPARE(second->exitCode(), 0);
-    QCOMPARE(first->state(), QProcess::Running);
-
-    // The first instance answers activation requests: it is the one that took the hand-over.
-    QVERIFY(SingleInstance::notifyRunningInstance(name, 5000));
-
-    // A start with another data root is a separate instance.
-    {
-        yxtest::ScopedGuiEnv other;
-        QProcess* third = startProgram(this);
-        QVERIFY(third->waitForStarted(5000));
-        QVERIFY(waitUntilListening(SingleInstance::serverName(), 20000));
-        QCOMPARE(third->state(), QProcess::Running);
-        stop(third);
+        // A connection that asks nothing (a probe) activates nothing.
+        QVERIFY(acceptsConnections(SingleInstance::serverName()));
+        QTest::qWait(100);
+        QCOMPARE(asked.count(), 1);
     }
-    stop(first);
-}
 
-void SingleInstanceTest::killedInstanceDoesNotBlockTheNextStart() {
-    yxtest::ScopedGuiEnv env;
-    const QString name = SingleInstance::serverName();
-    QProcess* first = startProgram(this);
-    QVERIFY(waitUntilListening(name, 20000));
-    stop(first); // SIGKILL: the socket file stays
-    QVERIFY(QFileInfo::exists(name));
-    QVERIFY(!acceptsConnections(name));
+    void twoProcessesOfTheProgram() {
+        yxtest::ScopedGuiEnv env;
+        const QString name = SingleInstance::serverName();
+        QProcess* first = startProgram(this);
+        QVERIFY(first->waitForStarted(5000));
+        QVERIFY2(waitUntilListening(name, 20000), "the first start listens");
 
-    QProcess* next = startProgram(this); // takes the leftover socket over
-    QVERIFY(waitUntilListening(name, 20000));
-    QTest::qWait(300);
-    QCOMPARE(next->state(), QProcess::Running);
-    QCOMPARE(QFileInfo(name).ownerId(), ::getuid());
-    stop(next);
-}
+        QProcess* second = startProgram(this);
+        QVERIFY(second->waitForStarted(5000));
+        QVERIFY2(second->waitForFinished(20000), "the second start ends by itself");
+        QCOMPARE(second->exitStatus(), QProcess::NormalExit);
+        QCOMPARE(second->exitCode(), 0);
+        QCOMPARE(first->state(), QProcess::Running);
+
+        // The first instance answers activation requests: it is the one that took the hand-over.
+        QVERIFY(SingleInstance::notifyRunningInstance(name, 5000));
+
+        // A start with another data root is a separate instance.
+        {
+            yxtest::ScopedGuiEnv other;
+            QProcess* third = startProgram(this);
+            QVERIFY(third->waitForStarted(5000));
+            QVERIFY(waitUntilListening(SingleInstance::serverName(), 20000));
+            QCOMPARE(third->state(), QProcess::Running);
+            stop(third);
+        }
+        stop(first);
+    }
+
+    void killedInstanceDoesNotBlockTheNextStart() {
+        yxtest::ScopedGuiEnv env;
+        const QString name = SingleInstance::serverName();
+        QProcess* first = startProgram(this);
+        QVERIFY(waitUntilListening(name, 20000));
+        stop(first); // SIGKILL: the socket file stays
+        QVERIFY(QFileInfo::exists(name));
+        QVERIFY(!acceptsConnections(name));
+
+        QProcess* next = startProgram(this); // takes the leftover socket over
+        QVERIFY(waitUntilListening(name, 20000));
+        QTest::qWait(300);
+        QCOMPARE(next->state(), QProcess::Running);
+        QCOMPARE(QFileInfo(name).ownerId(), ::getuid());
+        stop(next);
+    }
+};
 
 QTEST_MAIN(SingleInstanceTest)
 #include "SingleInstanceTest.moc"

@@ -66,147 +66,138 @@ const std::string kPayload(300000, 'r');
 class UpdateWindowTest : public QObject {
     Q_OBJECT
 private slots:
-    void startUpCheck_data();
-    void startUpCheck();
-    void checkOnRequest_data();
-    void checkOnRequest();
-    void requestDuringStartUpCheck();
-    void download_data();
-    void download();
-    void cancelDownload();
-};
+    void startUpCheck_data() {
+        QTest::addColumn<QString>("setting");
+        QTest::addColumn<QString>("published");
+        QTest::addColumn<int>("requests");
+        QTest::addColumn<bool>("window");
+        QTest::newRow("on, newer") << "1" << QStringLiteral("9.0.0") << 1 << true;
+        QTest::newRow("on, no update") << "1" << QStringLiteral("1.0.0") << 1 << false;
+        QTest::newRow("off") << "0" << QStringLiteral("9.0.0") << 0 << false;
+        QTest::newRow("missing") << "" << QStringLiteral("9.0.0") << 0 << false;
+    }
 
-void UpdateWindowTest::startUpCheck_data() {
-    QTest::addColumn<QString>("setting");
-    QTest::addColumn<QString>("published");
-    QTest::addColumn<int>("requests");
-    QTest::addColumn<bool>("window");
-    QTest::newRow("on, newer") << "1" << QStringLiteral("9.0.0") << 1 << true;
-    QTest::newRow("on, no update") << "1" << QStringLiteral("1.0.0") << 1 << false;
-    QTest::newRow("off") << "0" << QStringLiteral("9.0.0") << 0 << false;
-    QTest::newRow("missing") << "" << QStringLiteral("9.0.0") << 0 << false;
-}
+    void startUpCheck() {
+        QFETCH(QString, setting);
+        QFETCH(QString, published);
+        QFETCH(int, requests);
+        QFETCH(bool, window);
+        UpdateScene s;
+        if (!setting.isEmpty())
+            settings::WriteProfileString("UpdateConfig", "StartUpCheckNew", setting.toStdString());
+        s.server.publish(s.signer, published.toStdString(), kPayload, "修复了若干问题");
+        QSignalSpy ended(s.controller, &UpdateController::checkEnded);
+        s.frame.show();
+        if (requests > 0)
+            QVERIFY(s.checkEnds(ended));
+        else
+            QTest::qWait(200);
+        // A second show (from the tray) does not check again.
+        s.frame.hide();
+        s.frame.show();
+        QTest::qWait(100);
+        QCOMPARE(s.server.manifestRequests(), requests);
+        QCOMPARE(s.controller->window() != nullptr, window);
+        QCOMPARE(s.frame.isMinimized(), window);
+        QVERIFY(s.prompt.messages.empty());
+        if (requests > 0)
+            QCOMPARE(settings::GetProfileString("UpdateConfig", "CurrentOperation"), std::string("1"));
+    }
 
-void UpdateWindowTest::startUpCheck() {
-    QFETCH(QString, setting);
-    QFETCH(QString, published);
-    QFETCH(int, requests);
-    QFETCH(bool, window);
-    UpdateScene s;
-    if (!setting.isEmpty())
-        settings::WriteProfileString("UpdateConfig", "StartUpCheckNew", setting.toStdString());
-    s.server.publish(s.signer, published.toStdString(), kPayload, "修复了若干问题");
-    QSignalSpy ended(s.controller, &UpdateController::checkEnded);
-    s.frame.show();
-    if (requests > 0)
+    void checkOnRequest_data() {
+        // Each failure the check can give is UpdateCheckTest's; one stands for all here.
+        QTest::addColumn<int>("kind"); // 0 newer, 1 no update, 3 silent server
+        QTest::addColumn<int>("result");
+        QTest::addColumn<bool>("window");
+        QTest::addColumn<int>("icon"); // icon of the one message, -1 for none
+        QTest::newRow("newer") << 0 << update::kUpdateAvailable << true << -1;
+        QTest::newRow("no update") << 1 << update::kNoUpdate << false << int(MsgIcon::Information);
+        QTest::newRow("silent server") << 3 << update::kNoAnswer << false << int(MsgIcon::Error);
+    }
+
+    void checkOnRequest() {
+        QFETCH(int, kind);
+        QFETCH(int, result);
+        QFETCH(bool, window);
+        QFETCH(int, icon);
+        UpdateScene s;
+        s.server.publish(s.signer, kind == 1 ? "0.9" : "9.0.0", kPayload);
+        if (kind == 3)
+            s.server.http.setMode(s.server.manifestPath(), yxtest::HttpTestServer::Mode::Silent);
+        s.frame.show();
+        QSignalSpy ended(s.controller, &UpdateController::checkEnded);
+        QVERIFY(s.frame.onCommand(res::ID_CHECK_UPDATE));
         QVERIFY(s.checkEnds(ended));
-    else
-        QTest::qWait(200);
-    // A second show (from the tray) does not check again.
-    s.frame.hide();
-    s.frame.show();
-    QTest::qWait(100);
-    QCOMPARE(s.server.manifestRequests(), requests);
-    QCOMPARE(s.controller->window() != nullptr, window);
-    QCOMPARE(s.frame.isMinimized(), window);
-    QVERIFY(s.prompt.messages.empty());
-    if (requests > 0)
-        QCOMPARE(settings::GetProfileString("UpdateConfig", "CurrentOperation"), std::string("1"));
-}
+        QCOMPARE(ended.first().first().toInt(), result);
+        QCOMPARE(s.controller->window() != nullptr, window);
+        QVERIFY(!s.frame.isMinimized());
+        QCOMPARE(s.prompt.messages.size(), size_t(icon < 0 ? 0 : 1));
+        if (icon >= 0)
+            QCOMPARE(int(s.prompt.messages[0].icon), icon);
+        if (kind == 1)
+            QVERIFY(s.prompt.shown("没有可用的更新！"));
+    }
 
-void UpdateWindowTest::checkOnRequest_data() {
-    // Each failure the check can give is UpdateCheckTest's; one stands for all here.
-    QTest::addColumn<int>("kind"); // 0 newer, 1 no update, 3 silent server
-    QTest::addColumn<int>("result");
-    QTest::addColumn<bool>("window");
-    QTest::addColumn<int>("icon"); // icon of the one message, -1 for none
-    QTest::newRow("newer") << 0 << update::kUpdateAvailable << true << -1;
-    QTest::newRow("no update") << 1 << update::kNoUpdate << false << int(MsgIcon::Information);
-    QTest::newRow("silent server") << 3 << update::kNoAnswer << false << int(MsgIcon::Error);
-}
+    // The menu command given while the start-up check runs is answered by that check, as a request.
+    void requestDuringStartUpCheck() {
+        UpdateScene s;
+        settings::WriteProfileString("UpdateConfig", "StartUpCheckNew", "1");
+        s.server.publish(s.signer, "1.0.0", kPayload);
+        QSignalSpy ended(s.controller, &UpdateController::checkEnded);
+        s.frame.show();
+        QVERIFY(s.controller->checking());
+        QVERIFY(s.frame.onCommand(res::ID_CHECK_UPDATE));
+        QVERIFY(s.checkEnds(ended));
+        QCOMPARE(s.server.manifestRequests(), 1);
+        QCOMPARE(s.prompt.messages.size(), size_t(1));
+        QCOMPARE(int(s.prompt.messages[0].icon), int(MsgIcon::Information));
+    }
 
-void UpdateWindowTest::checkOnRequest() {
-    QFETCH(int, kind);
-    QFETCH(int, result);
-    QFETCH(bool, window);
-    QFETCH(int, icon);
-    UpdateScene s;
-    s.server.publish(s.signer, kind == 1 ? "0.9" : "9.0.0", kPayload);
-    if (kind == 3)
-        s.server.http.setMode(s.server.manifestPath(), yxtest::HttpTestServer::Mode::Silent);
-    s.frame.show();
-    QSignalSpy ended(s.controller, &UpdateController::checkEnded);
-    QVERIFY(s.frame.onCommand(res::ID_CHECK_UPDATE));
-    QVERIFY(s.checkEnds(ended));
-    QCOMPARE(ended.first().first().toInt(), result);
-    QCOMPARE(s.controller->window() != nullptr, window);
-    QVERIFY(!s.frame.isMinimized());
-    QCOMPARE(s.prompt.messages.size(), size_t(icon < 0 ? 0 : 1));
-    if (icon >= 0)
-        QCOMPARE(int(s.prompt.messages[0].icon), icon);
-    if (kind == 1)
-        QVERIFY(s.prompt.shown("没有可用的更新！"));
-}
+    void download_data() {
+        QTest::addColumn<bool>("intact");
+        QTest::newRow("verified") << true;
+        QTest::newRow("wrong SHA-256") << false;
+    }
 
-// The menu command given while the start-up check runs is answered by that check, as a request.
-void UpdateWindowTest::requestDuringStartUpCheck() {
-    UpdateScene s;
-    settings::WriteProfileString("UpdateConfig", "StartUpCheckNew", "1");
-    s.server.publish(s.signer, "1.0.0", kPayload);
-    QSignalSpy ended(s.controller, &UpdateController::checkEnded);
-    s.frame.show();
-    QVERIFY(s.controller->checking());
-    QVERIFY(s.frame.onCommand(res::ID_CHECK_UPDATE));
-    QVERIFY(s.checkEnds(ended));
-    QCOMPARE(s.server.manifestRequests(), 1);
-    QCOMPARE(s.prompt.messages.size(), size_t(1));
-    QCOMPARE(int(s.prompt.messages[0].icon), int(MsgIcon::Information));
-}
+    void download() {
+        QFETCH(bool, intact);
+        UpdateScene s;
+        s.server.publish(s.signer, "9.0.0", kPayload);
+        if (!intact)
+            s.server.http.setBody(yxtest::UpdateServer::kRelease, std::string(kPayload.size(), 'x'));
+        UpdateWindow* w = s.checkForWindow();
+        QVERIFY(w);
+        QSignalSpy done(w, &UpdateWindow::downloadEnded);
+        QTest::mouseClick(w->findChild<QPushButton*>("download"), Qt::LeftButton);
+        QVERIFY(done.wait(10000));
+        QCOMPARE(done.first().first().toInt(), intact ? 0 : update::kHashMismatch);
+        const std::string saved = yx::paths::downloadDir() + "/yaoxia-9.0.0.tar.gz";
+        QCOMPARE(fileExists(saved), intact);
+        QCOMPARE(s.prompt.opened, intact ? std::vector<std::string>{saved} : std::vector<std::string>{});
+        QCOMPARE(s.prompt.messages.size(), size_t(intact ? 0 : 1));
+        QCOMPARE(w->findChild<QProgressBar*>("progress")->value(), intact ? 100 : 0);
+    }
 
-void UpdateWindowTest::download_data() {
-    QTest::addColumn<bool>("intact");
-    QTest::newRow("verified") << true;
-    QTest::newRow("wrong SHA-256") << false;
-}
-
-void UpdateWindowTest::download() {
-    QFETCH(bool, intact);
-    UpdateScene s;
-    s.server.publish(s.signer, "9.0.0", kPayload);
-    if (!intact)
-        s.server.http.setBody(yxtest::UpdateServer::kRelease, std::string(kPayload.size(), 'x'));
-    UpdateWindow* w = s.checkForWindow();
-    QVERIFY(w);
-    QSignalSpy done(w, &UpdateWindow::downloadEnded);
-    QTest::mouseClick(w->findChild<QPushButton*>("download"), Qt::LeftButton);
-    QVERIFY(done.wait(10000));
-    QCOMPARE(done.first().first().toInt(), intact ? 0 : update::kHashMismatch);
-    const std::string saved = yx::paths::downloadDir() + "/yaoxia-9.0.0.tar.gz";
-    QCOMPARE(fileExists(saved), intact);
-    QCOMPARE(s.prompt.opened, intact ? std::vector<std::string>{saved} : std::vector<std::string>{});
-    QCOMPARE(s.prompt.messages.size(), size_t(intact ? 0 : 1));
-    QCOMPARE(w->findChild<QProgressBar*>("progress")->value(), intact ? 100 : 0);
-}
-
-void UpdateWindowTest::cancelDownload() {
-    UpdateScene s;
-    s.server.publish(s.signer, "9.0.0", kPayload);
-    s.server.http.setMode(yxtest::UpdateServer::kRelease, yxtest::HttpTestServer::Mode::Silent);
-    QPointer<UpdateWindow> w = s.checkForWindow();
-    QVERIFY(w);
-    QSignalSpy done(w.data(), &UpdateWindow::downloadEnded);
-    QTest::mouseClick(w->findChild<QPushButton*>("download"), Qt::LeftButton);
-    QVERIFY(w->downloading());
-    QTest::mouseClick(w->findChild<QPushButton*>("close"), Qt::LeftButton); // now "取消"
-    QVERIFY(done.wait(10000));
-    QCOMPARE(done.first().first().toInt(), update::kCancelled);
-    QVERIFY(w && w->isVisible()); // cancel stops the download, the window stays
-    QVERIFY(s.prompt.messages.empty());
-    // Closing during a download waits for the worker, then the window goes.
-    QTest::mouseClick(w->findChild<QPushButton*>("download"), Qt::LeftButton);
-    w->close();
-    QTRY_VERIFY_WITH_TIMEOUT(w.isNull(), 10000);
-}
+    void cancelDownload() {
+        UpdateScene s;
+        s.server.publish(s.signer, "9.0.0", kPayload);
+        s.server.http.setMode(yxtest::UpdateServer::kRelease, yxtest::HttpTestServer::Mode::Silent);
+        QPointer<UpdateWindow> w = s.checkForWindow();
+        QVERIFY(w);
+        QSignalSpy done(w.data(), &UpdateWindow::downloadEnded);
+        QTest::mouseClick(w->findChild<QPushButton*>("download"), Qt::LeftButton);
+        QVERIFY(w->downloading());
+        QTest::mouseClick(w->findChild<QPushButton*>("close"), Qt::LeftButton); // now "取消"
+        QVERIFY(done.wait(10000));
+        QCOMPARE(done.first().first().toInt(), update::kCancelled);
+        QVERIFY(w && w->isVisible()); // cancel stops the download, the window stays
+        QVERIFY(s.prompt.messages.empty());
+        // Closing during a download waits for the worker, then the window goes.
+        QTest::mouseClick(w->findChild<QPushButton*>("download"), Qt::LeftButton);
+        w->close();
+        QTRY_VERIFY_WITH_TIMEOUT(w.isNull(), 10000);
+    }
+};
 
 QTEST_MAIN(UpdateWindowTest)
 #include "UpdateWindowTest.moc"
