@@ -68,15 +68,175 @@ bool menuItemEnabled(MainFrame& frame, int id) {
 class LifecyclePageTest : public QObject {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup();
-    void windowStateFollowsEveryCompletedNavigation_data();
-    void windowStateFollowsEveryCompletedNavigation();
-    void backAndForwardFollowTheHistory();
-    void configurationOkGoesToTheNewSiteAtOnce_data();
-    void configurationOkGoesToTheNewSiteAtOnce();
-    void linksLeavingTheSiteOpenInTheDesktopBrowser();
-    void downloadedCertificateIsOfferedForImport();
+    void init() {
+        m_env = std::make_unique<yxtest::ScopedGuiEnv>();
+        // Downloads go to the download folder under the (private) home.
+        qputenv("HOME", m_env->root().toUtf8());
+        qputenv("XDG_CONFIG_HOME", (m_env->root() + QStringLiteral("/.config")).toUtf8());
+        m_prompt = std::make_unique<yxtest::RecordingPrompt>();
+        m_server = std::make_unique<HttpTestServer>();
+        serveHtml(*m_server, "/home.html",
+                  html(QStringLiteral("<h1>home</h1><a id='next' href='/next.html'>next</a>")));
+        serveHtml(*m_server, "/next.html", html(QStringLiteral("<h1>next</h1>")));
+    }
+
+    void cleanup() {
+        m_completed.reset();
+        m_frame.reset();
+        m_server.reset();
+        m_prompt.reset();
+        m_env.reset();
+    }
+
+    void windowStateFollowsEveryCompletedNavigation_data() {
+        QTest::addColumn<QString>("top");
+        QTest::addColumn<QString>("frame"); // served as a frame of `top`, empty for none
+        QTest::addColumn<bool>("normal");   // else maximised
+
+        QTest::newRow("plain") << "/ra/index.html"
+                               << "" << false;
+        QTest::newRow("mini") << "/ra/mini/index.html"
+                              << "" << true;
+        QTest::newRow("mini frame last") << "/ra/frames.html"
+                                         << "/ra/mini-menu.html" << true;
+        QTest::newRow("plain frame last") << "/ra/mini-frames.html"
+                                          << "/ra/body.html" << false;
+        QTest::newRow("unreachable") << ""
+                                     << "" << false;
+        QTest::newRow("unreachable mini") << "mini"
+                                          << "" << true;
+    }
+
+    void windowStateFollowsEveryCompletedNavigation() {
+        QFETCH(QString, top);
+        QFETCH(QString, frame);
+        QFETCH(bool, normal);
+
+        std::string url;
+        if (top.startsWith(QLatin1Char('/'))) {
+            const QString body = frame.isEmpty()
+                                     ? html(QStringLiteral("<p>site</p>"))
+                                     : html(QStringLiteral("<iframe src='%1'></iframe>").arg(frame));
+            serveHtml(*m_server, top.toStdString(), body);
+            if (!frame.isEmpty())
+                serveHtml(*m_server, frame.toStdString(), html(QStringLiteral("<p>frame</p>")));
+            url = m_server->url(top.toStdString());
+        } else {
+            url = "http://127.0.0.1:" + std::to_string(yxtest::closedPort()) + "/" + top.toStdString();
+        }
+        showFrame(m_server->url("/home.html"));
+        QTRY_VERIFY_WITH_TIMEOUT(m_frame->isMaximized(), kWaitMs);
+        // Start from the other state, so the expected one is the navigation's doing.
+        if (!normal)
+            m_frame->showNormal();
+        QSignalSpy completed(page()->browser(), &SiteBrowser::navigationCompleted);
+        setSites(url);
+        page()->onCommand(res::ID_BROWSER_HOME);
+        const QString last = frame.isEmpty() ? QString::fromStdString(url)
+                                             : QString::fromStdString(m_server->url(frame.toStdString()));
+        QTRY_VERIFY_WITH_TIMEOUT(!completed.isEmpty() && completed.last().at(0).toUrl() == QUrl(last),
+                                 kWaitMs);
+        QCOMPARE(m_frame->isMaximized(), !normal);
+        QVERIFY(m_frame->isVisible());
+    }
+
+    void backAndForwardFollowTheHistory() {
+        showFrame(m_server->url("/home.html"));
+        QVERIFY(!menuItemEnabled(*m_frame, res::ID_BROWSER_BACK));
+        QVERIFY(!menuItemEnabled(*m_frame, res::ID_BROWSER_FORWARD));
+
+        const struct {
+            int command; // 0: go to the next page
+            bool back, forward;
+        } steps[] = {
+            {0, true, false}, {res::ID_BROWSER_BACK, false, true}, {res::ID_BROWSER_FORWARD, true, false}};
+        for (const auto& step : steps) {
+            if (step.command)
+                m_frame->onCommand(step.command);
+            else
+                page()->browser()->navigate(QUrl(QString::fromStdString(m_server->url("/next.html"))));
+            QTRY_COMPARE_WITH_TIMEOUT(menuItemEnabled(*m_frame, res::ID_BROWSER_BACK), step.back, kWaitMs);
+            QTRY_COMPARE_WITH_TIMEOUT(menuItemEnabled(*m_frame, res::ID_BROWSER_FORWARD), step.forward,
+                                      kWaitMs);
+        }
+    }
+
+    void configurationOkGoesToTheNewSiteAtOnce_data() {
+        QTest::addColumn<bool>("ok");
+        QTest::newRow("OK") << true;
+        QTest::newRow("Cancel") << false;
+    }
+
+    void configurationOkGoesToTheNewSiteAtOnce() {
+        QFETCH(bool, ok);
+        showFrame(m_server->url("/home.html"));
+        setSites(m_server->url("/home.html"), m_server->url("/next.html"));
+        const QUrl home(QString::fromStdString(m_server->url("/home.html")));
+
+        yxtest::ModalScript script;
+        script.on(res::IDD_CONFIG, [ok](QDialog* dialog) {
+            dialog->findChild<QComboBox*>(QString::number(res::IDC_RA_SITE_LIST))->setCurrentIndex(1);
+            ok ? dialog->accept() : dialog->reject();
+        });
+        m_frame->onCommand(res::ID_CONFIG);
+        QVERIFY2(script.waitFinished(), qPrintable(script.failure()));
+        if (ok) {
+            QTRY_VERIFY_WITH_TIMEOUT(completedAt(m_server->url("/next.html")), kWaitMs);
+        } else {
+            QTest::qWait(500);
+            QCOMPARE(m_server->requestCount("/next.html"), 0);
+            QCOMPARE(page()->browser()->currentUrl(), home);
+        }
+    }
+
+    void linksLeavingTheSiteOpenInTheDesktopBrowser() {
+        const std::string other = "http://localhost:" + std::to_string(m_server->port()) + "/next.html";
+        serveHtml(*m_server, "/links.html",
+                  html(QStringLiteral("<a id='other' href='%1'>other site</a><a id='blank' target='_blank' "
+                                      "href='/next.html'>new window</a>")
+                           .arg(QString::fromStdString(other))));
+        showFrame(m_server->url("/links.html"));
+        const QUrl links(QString::fromStdString(m_server->url("/links.html")));
+
+        const struct {
+            const char* link;
+            std::string opened;
+        } cases[] = {{"other", other}, {"blank", m_server->url("/next.html")}};
+        for (const auto& c : cases) {
+            m_prompt->opened.clear();
+            view()->page()->runJavaScript(
+                QStringLiteral("document.getElementById('%1').click()").arg(QLatin1String(c.link)));
+            QTRY_COMPARE_WITH_TIMEOUT(m_prompt->opened.size(), size_t(1), kWaitMs);
+            QCOMPARE(m_prompt->opened[0], c.opened);
+            QCOMPARE(page()->browser()->currentUrl(), links);
+        }
+    }
+
+    void downloadedCertificateIsOfferedForImport() {
+        yxtest::TestCa ca;
+        const yxtest::Bytes der = ca.der();
+        m_server->setBody("/ca.cer", der);
+        m_server->setContentType("/ca.cer", "application/octet-stream");
+        showFrame(m_server->url("/home.html"));
+
+        QString prefilled;
+        yxtest::ModalScript script;
+        script.on(res::IDD_IMPORT_CERT, [&prefilled](QDialog* dialog) {
+            prefilled = dialog->findChild<QLineEdit*>()->text();
+            dialog->accept();
+        });
+        page()->browser()->navigate(QUrl(QString::fromStdString(m_server->url("/ca.cer"))));
+        QVERIFY2(script.waitFinished(), qPrintable(script.failure()));
+
+        const QString saved = QString::fromStdString(yx::paths::downloadDir() + "/ca.cer");
+        QCOMPARE(prefilled, saved);
+        QCOMPARE(yxtest::readFile(saved.toStdString()), der);
+        QVERIFY(!m_prompt->messages.empty());
+        QCOMPARE(m_prompt->messages.front().buttons, MsgButtons::YesNo);
+        CCaCertStore caStore;
+        QCOMPARE(caStore.OpenCertStore(), 0);
+        QCOMPARE(caStore.GetCertCount(), 1);
+    }
 
 private:
     void showFrame(const std::string& home);
@@ -97,26 +257,6 @@ private:
     std::unique_ptr<QSignalSpy> m_completed; // the lifecycle browser's completed navigations
 };
 
-void LifecyclePageTest::init() {
-    m_env = std::make_unique<yxtest::ScopedGuiEnv>();
-    // Downloads go to the download folder under the (private) home.
-    qputenv("HOME", m_env->root().toUtf8());
-    qputenv("XDG_CONFIG_HOME", (m_env->root() + QStringLiteral("/.config")).toUtf8());
-    m_prompt = std::make_unique<yxtest::RecordingPrompt>();
-    m_server = std::make_unique<HttpTestServer>();
-    serveHtml(*m_server, "/home.html",
-              html(QStringLiteral("<h1>home</h1><a id='next' href='/next.html'>next</a>")));
-    serveHtml(*m_server, "/next.html", html(QStringLiteral("<h1>next</h1>")));
-}
-
-void LifecyclePageTest::cleanup() {
-    m_completed.reset();
-    m_frame.reset();
-    m_server.reset();
-    m_prompt.reset();
-    m_env.reset();
-}
-
 void LifecyclePageTest::showFrame(const std::string& home) {
     setSites(home);
     m_frame = std::make_unique<MainFrame>();
@@ -125,153 +265,6 @@ void LifecyclePageTest::showFrame(const std::string& home) {
     m_frame->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_frame.get()));
     QTRY_VERIFY_WITH_TIMEOUT(completedAt(home), kWaitMs);
-}
-
-void LifecyclePageTest::windowStateFollowsEveryCompletedNavigation_data() {
-    QTest::addColumn<QString>("top");
-    QTest::addColumn<QString>("frame"); // served as a frame of `top`, empty for none
-    QTest::addColumn<bool>("normal");   // else maximised
-
-    QTest::newRow("plain") << "/ra/index.html"
-                           << "" << false;
-    QTest::newRow("mini") << "/ra/mini/index.html"
-                          << "" << true;
-    QTest::newRow("mini frame last") << "/ra/frames.html"
-                                     << "/ra/mini-menu.html" << true;
-    QTest::newRow("plain frame last") << "/ra/mini-frames.html"
-                                      << "/ra/body.html" << false;
-    QTest::newRow("unreachable") << ""
-                                 << "" << false;
-    QTest::newRow("unreachable mini") << "mini"
-                                      << "" << true;
-}
-
-void LifecyclePageTest::windowStateFollowsEveryCompletedNavigation() {
-    QFETCH(QString, top);
-    QFETCH(QString, frame);
-    QFETCH(bool, normal);
-
-    std::string url;
-    if (top.startsWith(QLatin1Char('/'))) {
-        const QString body = frame.isEmpty() ? html(QStringLiteral("<p>site</p>"))
-                                             : html(QStringLiteral("<iframe src='%1'></iframe>").arg(frame));
-        serveHtml(*m_server, top.toStdString(), body);
-        if (!frame.isEmpty())
-            serveHtml(*m_server, frame.toStdString(), html(QStringLiteral("<p>frame</p>")));
-        url = m_server->url(top.toStdString());
-    } else {
-        url = "http://127.0.0.1:" + std::to_string(yxtest::closedPort()) + "/" + top.toStdString();
-    }
-    showFrame(m_server->url("/home.html"));
-    QTRY_VERIFY_WITH_TIMEOUT(m_frame->isMaximized(), kWaitMs);
-    // Start from the other state, so the expected one is the navigation's doing.
-    if (!normal)
-        m_frame->showNormal();
-    QSignalSpy completed(page()->browser(), &SiteBrowser::navigationCompleted);
-    setSites(url);
-    page()->onCommand(res::ID_BROWSER_HOME);
-    const QString last = frame.isEmpty() ? QString::fromStdString(url)
-                                         : QString::fromStdString(m_server->url(frame.toStdString()));
-    QTRY_VERIFY_WITH_TIMEOUT(!completed.isEmpty() && completed.last().at(0).toUrl() == QUrl(last), kWaitMs);
-    QCOMPARE(m_frame->isMaximized(), !normal);
-    QVERIFY(m_frame->isVisible());
-}
-
-void LifecyclePageTest::backAndForwardFollowTheHistory() {
-    showFrame(m_server->url("/home.html"));
-    QVERIFY(!menuItemEnabled(*m_frame, res::ID_BROWSER_BACK));
-    QVERIFY(!menuItemEnabled(*m_frame, res::ID_BROWSER_FORWARD));
-
-    const struct {
-        int command; // 0: go to the next page
-        bool back, forward;
-    } steps[] = {
-        {0, true, false}, {res::ID_BROWSER_BACK, false, true}, {res::ID_BROWSER_FORWARD, true, false}};
-    for (const auto& step : steps) {
-        if (step.command)
-            m_frame->onCommand(step.command);
-        else
-            page()->browser()->navigate(QUrl(QString::fromStdString(m_server->url("/next.html"))));
-        QTRY_COMPARE_WITH_TIMEOUT(menuItemEnabled(*m_frame, res::ID_BROWSER_BACK), step.back, kWaitMs);
-        QTRY_COMPARE_WITH_TIMEOUT(menuItemEnabled(*m_frame, res::ID_BROWSER_FORWARD), step.forward, kWaitMs);
-    }
-}
-
-void LifecyclePageTest::configurationOkGoesToTheNewSiteAtOnce_data() {
-    QTest::addColumn<bool>("ok");
-    QTest::newRow("OK") << true;
-    QTest::newRow("Cancel") << false;
-}
-
-void LifecyclePageTest::configurationOkGoesToTheNewSiteAtOnce() {
-    QFETCH(bool, ok);
-    showFrame(m_server->url("/home.html"));
-    setSites(m_server->url("/home.html"), m_server->url("/next.html"));
-    const QUrl home(QString::fromStdString(m_server->url("/home.html")));
-
-    yxtest::ModalScript script;
-    script.on(res::IDD_CONFIG, [ok](QDialog* dialog) {
-        dialog->findChild<QComboBox*>(QString::number(res::IDC_RA_SITE_LIST))->setCurrentIndex(1);
-        ok ? dialog->accept() : dialog->reject();
-    });
-    m_frame->onCommand(res::ID_CONFIG);
-    QVERIFY2(script.waitFinished(), qPrintable(script.failure()));
-    if (ok) {
-        QTRY_VERIFY_WITH_TIMEOUT(completedAt(m_server->url("/next.html")), kWaitMs);
-    } else {
-        QTest::qWait(500);
-        QCOMPARE(m_server->requestCount("/next.html"), 0);
-        QCOMPARE(page()->browser()->currentUrl(), home);
-    }
-}
-
-void LifecyclePageTest::linksLeavingTheSiteOpenInTheDesktopBrowser() {
-    const std::string other = "http://localhost:" + std::to_string(m_server->port()) + "/next.html";
-    serveHtml(*m_server, "/links.html",
-              html(QStringLiteral("<a id='other' href='%1'>other site</a><a id='blank' target='_blank' "
-                                  "href='/next.html'>new window</a>")
-                       .arg(QString::fromStdString(other))));
-    showFrame(m_server->url("/links.html"));
-    const QUrl links(QString::fromStdString(m_server->url("/links.html")));
-
-    const struct {
-        const char* link;
-        std::string opened;
-    } cases[] = {{"other", other}, {"blank", m_server->url("/next.html")}};
-    for (const auto& c : cases) {
-        m_prompt->opened.clear();
-        view()->page()->runJavaScript(
-            QStringLiteral("document.getElementById('%1').click()").arg(QLatin1String(c.link)));
-        QTRY_COMPARE_WITH_TIMEOUT(m_prompt->opened.size(), size_t(1), kWaitMs);
-        QCOMPARE(m_prompt->opened[0], c.opened);
-        QCOMPARE(page()->browser()->currentUrl(), links);
-    }
-}
-
-void LifecyclePageTest::downloadedCertificateIsOfferedForImport() {
-    yxtest::TestCa ca;
-    const yxtest::Bytes der = ca.der();
-    m_server->setBody("/ca.cer", der);
-    m_server->setContentType("/ca.cer", "application/octet-stream");
-    showFrame(m_server->url("/home.html"));
-
-    QString prefilled;
-    yxtest::ModalScript script;
-    script.on(res::IDD_IMPORT_CERT, [&prefilled](QDialog* dialog) {
-        prefilled = dialog->findChild<QLineEdit*>()->text();
-        dialog->accept();
-    });
-    page()->browser()->navigate(QUrl(QString::fromStdString(m_server->url("/ca.cer"))));
-    QVERIFY2(script.waitFinished(), qPrintable(script.failure()));
-
-    const QString saved = QString::fromStdString(yx::paths::downloadDir() + "/ca.cer");
-    QCOMPARE(prefilled, saved);
-    QCOMPARE(yxtest::readFile(saved.toStdString()), der);
-    QVERIFY(!m_prompt->messages.empty());
-    QCOMPARE(m_prompt->messages.front().buttons, MsgButtons::YesNo);
-    CCaCertStore caStore;
-    QCOMPARE(caStore.OpenCertStore(), 0);
-    QCOMPARE(caStore.GetCertCount(), 1);
 }
 
 QTEST_MAIN(LifecyclePageTest)
