@@ -32,6 +32,12 @@ void writeSite(const std::string& key, const std::string& url, const std::string
     QVERIFY(settings::WriteProfileString("ServiceURL\\" + key, "Description", name));
 }
 
+bool twoSitesTheFirstDefault() {
+    writeSite("00000000", "https://ra.one.example/", "第一站");
+    writeSite("00000001", "https://ra.two.example/", "第二站");
+    return settings::WriteProfileString("ServiceURL", "Default", "00000000");
+}
+
 // Clicks a radio button on its indicator, as the label does not reach across the whole row.
 void clickRadio(QWidget* dialog, int id) {
     QRadioButton* radio = control<QRadioButton>(dialog, id);
@@ -69,9 +75,7 @@ private slots:
     void cleanup() { endTest(); }
 
     void okWritesTheChosenRadiosAndSite() {
-        writeSite("00000000", "https://ra.one.example/", "第一站");
-        writeSite("00000001", "https://ra.two.example/", "第二站");
-        QVERIFY(settings::WriteProfileString("ServiceURL", "Default", "00000000"));
+        QVERIFY(twoSitesTheFirstDefault());
         CConfigDialog dialog;
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
@@ -86,9 +90,7 @@ private slots:
     }
 
     void modifyingASiteKeepsItsKey() {
-        writeSite("00000000", "https://ra.one.example/", "第一站");
-        writeSite("00000001", "https://ra.two.example/", "第二站");
-        QVERIFY(settings::WriteProfileString("ServiceURL", "Default", "00000000"));
+        QVERIFY(twoSitesTheFirstDefault());
         CConfigDialog dialog;
         dialog.show();
         siteCombo(&dialog)->setCurrentIndex(1);
