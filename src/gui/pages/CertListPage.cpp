@@ -165,12 +165,12 @@ void CertListPage::takeLoaded() {
     if (!step.entries.empty()) {
         std::vector<CertContextPtr> contexts;
         contexts.reserve(step.entries.size());
-        for (const auto& e : step.entries) {
-            if (const auto renamed = m_renamedWhileLoading.find(e.ctx->der);
-                renamed != m_renamedWhileLoading.end())
-                e.ctx->friendlyName = renamed->second;
+        for (const auto& e : step.entries)
             contexts.push_back(e.ctx);
-        }
+        for (const auto& [der, name] : m_renamedWhileLoading) // rarely any: looked up by the few
+            for (const auto& ctx : contexts)
+                if (ctx->der == der)
+                    ctx->friendlyName = name;
         m_store->appendEntries(step.entries);
         m_model->appendRows(contexts);
     }
@@ -178,14 +178,16 @@ void CertListPage::takeLoaded() {
         const int from = static_cast<int>(step.statusFrom);
         std::vector<QString> texts;
         texts.reserve(step.statuses.size());
-        for (const auto& status : step.statuses) {
-            CDigitalCertificate* cert = m_store->getCert(from + static_cast<int>(texts.size()));
-            const auto checked = cert && cert->getPCCERT()
-                                     ? m_checkedWhileLoading.find(cert->getPCCERT()->der)
-                                     : m_checkedWhileLoading.end();
-            texts.push_back(checked != m_checkedWhileLoading.end()
-                                ? checked->second
-                                : QString::fromUtf8(status.data(), static_cast<qsizetype>(status.size())));
+        for (const auto& status : step.statuses)
+            texts.push_back(QString::fromUtf8(status.data(), static_cast<qsizetype>(status.size())));
+        // A check the user ran while the load went on is newer than what the load found.
+        for (size_t i = 0; i < texts.size() && !m_checkedWhileLoading.empty(); ++i) {
+            CDigitalCertificate* cert = m_store->getCert(from + static_cast<int>(i));
+            if (const auto checked = cert && cert->getPCCERT()
+                                         ? m_checkedWhileLoading.find(cert->getPCCERT()->der)
+                                         : m_checkedWhileLoading.end();
+                checked != m_checkedWhileLoading.end())
+                texts[i] = checked->second;
         }
         m_model->setStatuses(from, texts);
     }
