@@ -15,18 +15,15 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct Certs {
-    TestCa ca;
-    std::vector<Issued> people;
-    Certs() {
+const std::vector<Issued>& certs() {
+    static const std::vector<Issued> made = [] {
+        TestCa ca;
+        std::vector<Issued> out;
         for (int i = 0; i < 4; ++i)
-            people.push_back(ca.issue({.cn = "后端用户" + std::to_string(i), .keyIndex = 1 + i % 2}));
-    }
-};
-
-Certs& certs() {
-    static Certs c;
-    return c;
+            out.push_back(ca.issue({.cn = "后端用户" + std::to_string(i), .keyIndex = 1 + i % 2}));
+        return out;
+    }();
+    return made;
 }
 
 std::vector<std::string> ids(yx::DiskCertStore& store) {
@@ -52,8 +49,8 @@ protected:
         std::make_shared<yx::DiskCertStore>(yx::paths::storeDir("my"), true);
     std::shared_ptr<yx::DiskCertStore> other =
         std::make_shared<yx::DiskCertStore>(yx::paths::storeDir("other"), false);
-    Certs& c = certs();
-    std::string id(size_t i) { return yx::DiskCertStore::entryIdOf(c.people[i].der()); }
+    const std::vector<Issued>& people = certs();
+    std::string id(size_t i) { return yx::DiskCertStore::entryIdOf(people[i].der()); }
     std::string file(const yx::DiskCertStore& s, size_t i, const char* ext) {
         return s.dir() + "/" + id(i) + ext;
     }
@@ -62,16 +59,16 @@ protected:
 } // namespace
 
 TEST_F(DiskStore, RefusedInputWritesNothing) {
-    ASSERT_TRUE(other->add(c.people[0].der(), {}, std::nullopt, ""));
+    ASSERT_TRUE(other->add(people[0].der(), {}, std::nullopt, ""));
     const auto before = fileNames(other->dir());
-    Bytes der = c.people[1].der();
+    Bytes der = people[1].der();
     EXPECT_FALSE(other->add(Bytes(der.begin(), der.end() - 1), {}, std::nullopt, ""));
     EXPECT_FALSE(other->add({}, {}, std::nullopt, ""));
     // Private keys belong in the personal store only.
-    EXPECT_FALSE(other->add(der, pkcs8Der(c.people[1].key.get()), std::nullopt, ""));
+    EXPECT_FALSE(other->add(der, pkcs8Der(people[1].key.get()), std::nullopt, ""));
     EXPECT_EQ(fileNames(other->dir()), before);
 
-    ASSERT_TRUE(my->add(c.people[0].der(), {}, std::nullopt, ""));
+    ASSERT_TRUE(my->add(people[0].der(), {}, std::nullopt, ""));
     const auto myBefore = fileNames(my->dir());
     EXPECT_FALSE(my->add(der, Bytes{0x30, 0x03, 0x02, 0x01, 0x00}, std::nullopt, "")); // not a key
     EXPECT_EQ(fileNames(my->dir()), myBefore);
@@ -82,7 +79,7 @@ TEST_F(DiskStore, RefusedInputWritesNothing) {
 
 TEST_F(DiskStore, WhatACrashLeavesBehindIsReadSensibly) {
     for (size_t i = 0; i < 3; ++i)
-        ASSERT_TRUE(my->add(c.people[i].der(), pkcs8Der(c.people[i].key.get()), std::nullopt, ""));
+        ASSERT_TRUE(my->add(people[i].der(), pkcs8Der(people[i].key.get()), std::nullopt, ""));
     ASSERT_EQ(ids(*my), (std::vector<std::string>{id(0), id(1), id(2)}));
 
     // A removal cut short after the DER file went: the key and properties are orphans.
@@ -119,7 +116,7 @@ TEST_F(DiskStore, WhatACrashLeavesBehindIsReadSensibly) {
     ASSERT_TRUE(yx::atomicWriteFile(my->dir() + "/order", id(2) + "\n" + id(0) + "\n" + id(1) + "\n"));
 
     // The orphans never show; a later import of that certificate does not inherit them.
-    ASSERT_TRUE(my->add(c.people[3].der(), {}, std::nullopt, ""));
+    ASSERT_TRUE(my->add(people[3].der(), {}, std::nullopt, ""));
     std::vector<yx::StoreEntry> entries;
     ASSERT_TRUE(my->load(entries));
     ASSERT_EQ(entries.size(), 4u);

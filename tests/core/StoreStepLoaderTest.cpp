@@ -19,18 +19,15 @@ using namespace yxtest;
 
 namespace {
 
-struct Batch {
-    TestCa ca;
-    std::vector<Issued> people;
-    Batch() {
+const std::vector<Issued>& people() {
+    static const std::vector<Issued> made = [] {
+        TestCa ca;
+        std::vector<Issued> out;
         for (int i = 0; i < 30; ++i)
-            people.push_back(ca.issue({.cn = "批量" + std::to_string(i)}));
-    }
-};
-
-std::vector<Issued>& people() {
-    static Batch b;
-    return b.people;
+            out.push_back(ca.issue({.cn = "批量" + std::to_string(i)}));
+        return out;
+    }();
+    return made;
 }
 
 std::string idOf(size_t i) {
