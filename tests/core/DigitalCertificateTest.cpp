@@ -2,15 +2,11 @@
 #include "Base64.h"
 #include "CertContext.h"
 #include "CertText.h"
-#include "Revocation.h"
 #include "SafeFile.h"
-#include "SecLog.h"
 #include "TestPki.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <gtest/gtest.h>
 #include <memory>
 #include <openssl/evp.h>

@@ -1,6 +1,5 @@
 #include "RaSiteList.h"
 #include "Registry.h"
-#include "Settings.h"
 #include "TestPki.h"
 
 #include <gtest/gtest.h>

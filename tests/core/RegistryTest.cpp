@@ -6,8 +6,6 @@
 
 #include <fstream>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 using yx::reg::Hive;
 using yx::reg::RegistryFile;
@@ -87,13 +85,12 @@ TEST_F(RegistryTest, TwoProcessesWritingAtOnceBothLand) {
         return ok;
     }));
     EXPECT_EQ(reg::valueNames(kCU, "Shared").size(), 2u * kWrites);
-    for (int k = 0; k < 2; ++k) {
+    for (int k = 0; k < 2; ++k)
         for (int i = 0; i < kWrites; ++i) {
             const std::string n = std::to_string(i);
             EXPECT_EQ(reg::readString(kCU, "Shared", "p" + std::to_string(k) + "_" + n), n);
             EXPECT_EQ(reg::readString(kCU, "Own" + std::to_string(k), "v" + n), n);
         }
-    }
 }
 
 TEST_F(RegistryTest, DamagedFileIsReadAroundAndItsLinesSurviveAWrite) {

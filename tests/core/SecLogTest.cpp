@@ -1,13 +1,9 @@
 #include "SecLog.h"
 #include "TestPki.h"
 
-#include <cerrno>
 #include <gtest/gtest.h>
 #include <regex>
 #include <sstream>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 using yxtest::ScopedDataRoot;
 

@@ -2,7 +2,6 @@
 #include "DigitalCertificate.h"
 #include "TestPki.h"
 
-#include <cstring>
 #include <gtest/gtest.h>
 #include <memory>
 
