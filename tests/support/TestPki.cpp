@@ -26,12 +26,13 @@ void check(bool ok, const char* what) {
         throw std::runtime_error(std::string("test PKI: ") + what);
 }
 
-void addNameEntry(X509_NAME* name, const char* field, const std::string& value) {
+// `set` -1 joins the previous attribute's relative name.
+void addNameEntry(X509_NAME* name, const char* field, const std::string& value, int set = 0) {
     if (value.empty())
         return;
     check(X509_NAME_add_entry_by_txt(name, field, MBSTRING_UTF8,
                                      reinterpret_cast<const unsigned char*>(value.data()),
-                                     static_cast<int>(value.size()), -1, 0) == 1,
+                                     static_cast<int>(value.size()), -1, set) == 1,
           "name entry");
 }
 
@@ -42,6 +43,22 @@ void addExt(X509* cert, X509* issuer, int nid, const std::string& value) {
     yx::X509ExtPtr ext(X509V3_EXT_conf_nid(nullptr, &ctx, nid, value.c_str()));
     check(ext != nullptr, "extension");
     check(X509_add_ext(cert, ext.get(), -1) == 1, "add extension");
+}
+
+// A version 3 certificate of `key` named C=CN, O=org, CN=cn, valid between the two offsets from now.
+yx::X509Ptr newCert(long serial, const std::string& org, const std::string& cn, long from, long to,
+                    EVP_PKEY* key) {
+    yx::X509Ptr cert(X509_new());
+    X509* c = cert.get();
+    X509_set_version(c, 2);
+    ASN1_INTEGER_set(X509_get_serialNumber(c), serial);
+    addNameEntry(X509_get_subject_name(c), "C", "CN");
+    addNameEntry(X509_get_subject_name(c), "O", org);
+    addNameEntry(X509_get_subject_name(c), "CN", cn);
+    X509_gmtime_adj(X509_getm_notBefore(c), from);
+    X509_gmtime_adj(X509_getm_notAfter(c), to);
+    X509_set_pubkey(c, key);
+    return cert;
 }
 
 std::string kuText(int bits) {
@@ -139,18 +156,9 @@ std::string Issued::keyPem() const {
 
 TestCa::TestCa(const std::string& cn, int keyIndex) {
     m_key = pooledKey(keyIndex);
-    m_cert.reset(X509_new());
+    m_cert = newCert(1, "岚川测试", cn, -10L * 86400, 3650L * 86400, m_key.get());
     X509* c = m_cert.get();
-    X509_set_version(c, 2);
-    ASN1_INTEGER_set(X509_get_serialNumber(c), 1);
-    X509_NAME* name = X509_get_subject_name(c);
-    addNameEntry(name, "C", "CN");
-    addNameEntry(name, "O", "岚川测试");
-    addNameEntry(name, "CN", cn);
-    X509_set_issuer_name(c, name);
-    X509_gmtime_adj(X509_getm_notBefore(c), -10L * 86400);
-    X509_gmtime_adj(X509_getm_notAfter(c), 3650L * 86400);
-    X509_set_pubkey(c, m_key.get());
+    X509_set_issuer_name(c, X509_get_subject_name(c));
     addExt(c, c, NID_basic_constraints, "critical,CA:TRUE");
     addExt(c, c, NID_key_usage, "critical,keyCertSign,cRLSign");
     addExt(c, c, NID_subject_key_identifier, "hash");
@@ -165,28 +173,17 @@ Issued TestCa::issue(const CertProfile& profile) {
     Issued out;
     out.key =
         profile.ecKey ? yx::EvpPkeyPtr(EVP_EC_gen("P-256")) : pooledKey(profile.keyIndex, profile.keyBits);
-    out.cert.reset(X509_new());
+    out.cert = newCert(m_nextSerial++, profile.org, profile.cn, profile.notBeforeOffset,
+                       profile.notAfterOffset, out.key.get());
     X509* c = out.cert.get();
-    X509_set_version(c, 2);
-    ASN1_INTEGER_set(X509_get_serialNumber(c), m_nextSerial++);
     X509_NAME* name = X509_get_subject_name(c);
-    addNameEntry(name, "C", "CN");
-    addNameEntry(name, "O", profile.org);
-    addNameEntry(name, "CN", profile.cn);
     addNameEntry(name, "emailAddress", profile.email);
     addNameEntry(name, "emailAddress", profile.nameEmail);
     for (const auto& [field, value] : profile.extraSubject) {
         const bool join = !field.empty() && field[0] == '+';
-        const std::string f = join ? field.substr(1) : field;
-        check(X509_NAME_add_entry_by_txt(name, f.c_str(), MBSTRING_UTF8,
-                                         reinterpret_cast<const unsigned char*>(value.data()),
-                                         static_cast<int>(value.size()), -1, join ? -1 : 0) == 1,
-              "extra name entry");
+        addNameEntry(name, field.c_str() + (join ? 1 : 0), value, join ? -1 : 0);
     }
     X509_set_issuer_name(c, X509_get_subject_name(m_cert.get()));
-    X509_gmtime_adj(X509_getm_notBefore(c), profile.notBeforeOffset);
-    X509_gmtime_adj(X509_getm_notAfter(c), profile.notAfterOffset);
-    X509_set_pubkey(c, out.key.get());
     if (profile.isCa)
         addExt(c, m_cert.get(), NID_basic_constraints, "critical,CA:TRUE");
     if (profile.keyUsage >= 0)
@@ -238,13 +235,8 @@ Bytes TestCa::makeCrl(const std::vector<X509*>& revoked, long lastUpdateOffset, 
 }
 
 Bytes pkcs8Der(EVP_PKEY* key) {
-    PKCS8_PRIV_KEY_INFO* p8 = EVP_PKEY2PKCS8(key);
-    unsigned char* buf = nullptr;
-    const int n = i2d_PKCS8_PRIV_KEY_INFO(p8, &buf);
-    Bytes out(buf, buf + (n > 0 ? n : 0));
-    OPENSSL_free(buf);
-    PKCS8_PRIV_KEY_INFO_free(p8);
-    return out;
+    std::unique_ptr<PKCS8_PRIV_KEY_INFO, yx::OsslDeleter<PKCS8_PRIV_KEY_INFO_free>> p8(EVP_PKEY2PKCS8(key));
+    return encode(i2d_PKCS8_PRIV_KEY_INFO, p8.get());
 }
 
 Bytes makePfx(EVP_PKEY* key, X509* cert, const std::vector<X509*>& chain, const std::string& password,
@@ -254,17 +246,12 @@ Bytes makePfx(EVP_PKEY* key, X509* cert, const std::vector<X509*>& chain, const 
         X509_up_ref(c);
         sk_X509_push(ca.get(), c);
     }
-    int nidKey = NID_pbe_WithSHA1And3_Key_TripleDES_CBC;
-    int nidCert = NID_pbe_WithSHA1And3_Key_TripleDES_CBC;
-    if (kind == PfxKind::Legacy)
-        nidCert = NID_pbe_WithSHA1And40BitRC2_CBC;
-    if (kind == PfxKind::Modern)
-        nidKey = nidCert = NID_aes_256_cbc;
-    const char* fn = friendlyName ? friendlyName->c_str() : nullptr;
+    const int nidKey = kind == PfxKind::Modern ? NID_aes_256_cbc : NID_pbe_WithSHA1And3_Key_TripleDES_CBC;
+    const int nidCert = kind == PfxKind::Legacy ? NID_pbe_WithSHA1And40BitRC2_CBC : nidKey;
     // Legacy kinds get their MAC set explicitly below (SHA-1); modern keeps the SHA-256 default.
     const int macIter = kind == PfxKind::Modern ? PKCS12_DEFAULT_ITER : -1;
-    yx::Pkcs12Ptr p12(PKCS12_create(password.c_str(), fn, key, cert, ca.get(), nidKey, nidCert,
-                                    PKCS12_DEFAULT_ITER, macIter, 0));
+    yx::Pkcs12Ptr p12(PKCS12_create(password.c_str(), friendlyName ? friendlyName->c_str() : nullptr, key,
+                                    cert, ca.get(), nidKey, nidCert, PKCS12_DEFAULT_ITER, macIter, 0));
     check(p12 != nullptr, "PKCS12_create (is the legacy provider loaded?)");
     if (kind != PfxKind::Modern)
         check(PKCS12_set_mac(p12.get(), password.c_str(), -1, nullptr, 0, 2048, EVP_sha1()) == 1, "MAC");
@@ -369,10 +356,8 @@ int runCommandFull(const std::vector<std::string>& argv, std::string* out, std::
     }
     ::close(inPipe[0]);
     ::close(outPipe[1]);
-    if (!stdinText.empty()) {
-        ssize_t w = ::write(inPipe[1], stdinText.data(), stdinText.size());
-        (void)w;
-    }
+    [[maybe_unused]] const ssize_t w =
+        stdinText.empty() ? 0 : ::write(inPipe[1], stdinText.data(), stdinText.size());
     ::close(inPipe[1]);
     std::string captured;
     char buf[4096];
