@@ -22,7 +22,6 @@ int bindLoopback(int& port) {
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
     addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    addr.sin_port = 0;
     socklen_t len = sizeof addr;
     if (::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
         ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
@@ -33,9 +32,7 @@ int bindLoopback(int& port) {
     return fd;
 }
 
-void sendAll(int fd, const std::string& head, const std::vector<unsigned char>& body) {
-    std::string out = head;
-    out.append(reinterpret_cast<const char*>(body.data()), body.size());
+void sendAll(int fd, const std::string& out) {
     size_t off = 0;
     while (off < out.size()) {
         const ssize_t n = ::send(fd, out.data() + off, out.size() - off, MSG_NOSIGNAL);
@@ -72,10 +69,8 @@ HttpTestServer::HttpTestServer() {
 
 HttpTestServer::~HttpTestServer() {
     m_stop = true;
-    const char b = 1;
-    if (::write(m_wake[1], &b, 1) < 0) {
-        // The thread also notices m_stop at its next poll time-out.
-    }
+    // Should the wake-up byte not go through, the thread notices m_stop at its next poll time-out.
+    [[maybe_unused]] const ssize_t woke = ::write(m_wake[1], "", 1);
     if (m_thread.joinable())
         m_thread.join();
     ::close(m_listen);
@@ -89,9 +84,7 @@ std::string HttpTestServer::url(const std::string& path) const {
 
 void HttpTestServer::setBody(const std::string& path, const std::vector<unsigned char>& body) {
     std::lock_guard lock(m_mu);
-    Route& r = m_routes[path];
-    r.body = body;
-    r.hasBody = true;
+    m_routes[path].body = body;
 }
 
 void HttpTestServer::setBody(const std::string& path, const std::string& body) {
@@ -196,26 +189,25 @@ bool HttpTestServer::handle(Conn& c) {
         c.silent = true;
         return false;
     case Mode::Junk: {
-        static const std::string junk = "<html><body>this is not a CRL</body></html>\n";
-        const std::vector<unsigned char> body(junk.begin(), junk.end());
-        sendAll(c.fd, responseHead(200, "OK", body.size()), body);
+        const std::string junk = "<html><body>this is not a CRL</body></html>\n";
+        sendAll(c.fd, responseHead(200, "OK", junk.size()) + junk);
         return true;
     }
     case Mode::Redirect:
         // With a page of its own, as servers send: it must not become part of the body.
-        sendAll(c.fd, responseHead(302, "Found", 5, "Location: " + route.location + "\r\n"),
-                {'m', 'o', 'v', 'e', 'd'});
+        sendAll(c.fd, responseHead(302, "Found", 5, "Location: " + route.location + "\r\n") + "moved");
         return true;
     case Mode::NotFound:
         break;
     case Mode::Serve:
-        if (route.hasBody) {
-            sendAll(c.fd, responseHead(200, "OK", route.body.size(), "", route.contentType), route.body);
+        if (route.body) {
+            sendAll(c.fd, responseHead(200, "OK", route.body->size(), "", route.contentType) +
+                              std::string(route.body->begin(), route.body->end()));
             return true;
         }
         break;
     }
-    sendAll(c.fd, responseHead(404, "Not Found", 0), {});
+    sendAll(c.fd, responseHead(404, "Not Found", 0));
     return true;
 }
 

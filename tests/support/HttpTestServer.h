@@ -5,6 +5,7 @@
 #include <atomic>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -49,8 +50,7 @@ private:
 
     struct Route {
         Mode mode = Mode::Serve;
-        std::vector<unsigned char> body;
-        bool hasBody = false;
+        std::optional<std::vector<unsigned char>> body; // none: 404
         std::string location;
         std::string contentType = "application/pkix-crl";
     };

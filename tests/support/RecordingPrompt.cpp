@@ -2,6 +2,8 @@
 
 #include "TestPki.h"
 
+#include <algorithm>
+
 namespace yxtest {
 
 namespace {
@@ -58,10 +60,7 @@ std::vector<std::string> RecordingPrompt::texts() const {
 
 bool RecordingPrompt::shown(const std::string& text) const {
     std::lock_guard lock(m_mu);
-    for (const Message& m : messages)
-        if (m.text == text)
-            return true;
-    return false;
+    return std::ranges::any_of(messages, [&](const Message& m) { return m.text == text; });
 }
 
 void RecordingPrompt::clear() {

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
+#include <filesystem>
 #include <netinet/in.h>
 #include <sys/prctl.h>
 #include <sys/socket.h>
@@ -22,11 +23,6 @@ const char* const kSlapd = "/usr/sbin/slapd";
 const char* const kSlapadd = "/usr/sbin/slapadd";
 const char* const kSchemaDir = "/etc/ldap/schema";
 const char* const kModuleDir = "/usr/lib/ldap";
-
-bool exists(const std::string& path) {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0;
-}
 
 template <class Data> std::string base64(const Data& data) {
     std::string out(4 * ((data.size() + 2) / 3) + 1, '\0');
@@ -80,15 +76,6 @@ int bindAnyPort(int fd) {
     return ntohs(addr.sin_port);
 }
 
-// A port the kernel has just handed out for 127.0.0.1 and released again.
-int freePort() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    const int port = bindAnyPort(fd);
-    if (fd >= 0)
-        ::close(fd);
-    return port;
-}
-
 bool canConnect(int port) {
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
     const sockaddr_in addr = loopback(port);
@@ -115,7 +102,7 @@ std::string SlapdFixture::unavailableReason() {
     for (const std::string path :
          {std::string(kSlapd), std::string(kSlapadd), std::string(kSchemaDir) + "/core.schema",
           std::string(kSchemaDir) + "/cosine.schema", std::string(kSchemaDir) + "/inetorgperson.schema"})
-        if (!exists(path))
+        if (!std::filesystem::exists(path))
             return path + " is missing (Debian packages slapd and ldap-utils)";
     return {};
 }
@@ -150,7 +137,7 @@ bool SlapdFixture::start(const std::vector<DirectoryEntry>& hostA, const std::ve
     for (const char* schema : {"core", "cosine", "inetorgperson"})
         conf += "include " + std::string(kSchemaDir) + "/" + schema + ".schema\n";
     conf += "pidfile " + dir + "/slapd.pid\nargsfile " + dir + "/slapd.args\n";
-    if (exists(std::string(kModuleDir) + "/back_mdb.so"))
+    if (std::filesystem::exists(std::string(kModuleDir) + "/back_mdb.so"))
         conf += "modulepath " + std::string(kModuleDir) + "\nmoduleload back_mdb\n";
     if (!m_tlsCert.empty()) {
         const std::string cert = writeFile(dir, "server.pem", m_tlsCert);
@@ -189,8 +176,8 @@ bool SlapdFixture::load(const std::string& suffix, const std::vector<DirectoryEn
 }
 
 bool SlapdFixture::launch(std::string& error) {
-    m_port = freePort();
-    m_tlsPort = m_tlsCert.empty() ? 0 : freePort();
+    m_port = closedPort();
+    m_tlsPort = m_tlsCert.empty() ? 0 : closedPort();
     if (m_port == 0 || (!m_tlsCert.empty() && (m_tlsPort == 0 || m_tlsPort == m_port))) {
         error = "no free port";
         return false;
@@ -278,8 +265,13 @@ std::string SilentServer::url(const std::string& scheme) const {
     return scheme + "://127.0.0.1:" + std::to_string(m_port) + "/dc=silent,dc=test";
 }
 
+// A port the kernel has just handed out for 127.0.0.1 and released again: free to listen on.
 int closedPort() {
-    return freePort();
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    const int port = bindAnyPort(fd);
+    if (fd >= 0)
+        ::close(fd);
+    return port;
 }
 
 } // namespace yxtest
