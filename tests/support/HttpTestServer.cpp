@@ -128,9 +128,7 @@ void HttpTestServer::resetCounts() {
 void HttpTestServer::run() {
     std::vector<Conn> conns;
     while (!m_stop) {
-        std::vector<pollfd> fds;
-        fds.push_back({m_wake[0], POLLIN, 0});
-        fds.push_back({m_listen, POLLIN, 0});
+        std::vector<pollfd> fds = {{m_wake[0], POLLIN, 0}, {m_listen, POLLIN, 0}};
         for (const Conn& c : conns)
             fds.push_back({c.fd, POLLIN, 0});
         if (::poll(fds.data(), fds.size(), 500) < 0 && errno != EINTR)
