@@ -163,7 +163,7 @@ struct FoxmailAccounts : ::testing::Test {
     }
 };
 
-TEST_F(FoxmailAccounts, LoadsNamesAddressesAndSigningCertificates) {
+TEST_F(FoxmailAccounts, LoadsAndSavesNamesAddressesAndSigningCertificates) {
     CFoxmailEmailAcc store;
     ASSERT_EQ(store.getEmailAcc(), 0);
     ASSERT_EQ(store.GetCount(), 2);
@@ -172,11 +172,8 @@ TEST_F(FoxmailAccounts, LoadsNamesAddressesAndSigningCertificates) {
     ASSERT_NE(store.GetAt(0)->getSignCert(), nullptr);
     EXPECT_EQ(thumbOf(store.GetAt(0)->getSignCert()), yxtest::thumbOf(zhang.cert.get()));
     EXPECT_EQ(store.GetAt(1)->getSignCert(), nullptr);
-}
 
-TEST_F(FoxmailAccounts, SavingWritesTheNewHashIntoTheStreamAndKeepsTheRest) {
-    CFoxmailEmailAcc store;
-    ASSERT_EQ(store.getEmailAcc(), 0);
+    // Saving writes the new hash into the stream and keeps the rest.
     CEmailAccount* a = store.GetAt(0);
     a->getCertStore().OpenCertStore();
     a->setSignCert(a->getCertStore().FindByThumb(yxtest::thumbOf(other.cert.get())));

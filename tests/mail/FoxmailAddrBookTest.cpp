@@ -9,17 +9,16 @@ using namespace mailtest;
 
 namespace {
 
+std::string hashOf(const yxtest::Issued& who) {
+    return yx::mail::hashText(yxtest::thumbOf(who.cert.get()));
+}
+
 // A certificate entry as Foxmail writes one: Base64 in lines of 76 behind a space.
 std::string entry(const yxtest::Issued& who) {
     std::string b64 = base64(who.der()), folded;
     for (size_t at = 0; at < b64.size(); at += 76)
         folded += (at ? "\r\n " : "") + b64.substr(at, 76);
-    return yx::mail::hashText(yxtest::thumbOf(who.cert.get())) + ": -----BEGIN CERTIFICATE-----\r\n " +
-           folded + "\r\n -----END CERTIFICATE-----\r\n";
-}
-
-std::string hashOf(const yxtest::Issued& who) {
-    return yx::mail::hashText(yxtest::thumbOf(who.cert.get()));
+    return hashOf(who) + ": -----BEGIN CERTIFICATE-----\r\n " + folded + "\r\n -----END CERTIFICATE-----\r\n";
 }
 
 std::vector<std::string> thumbs(CFoxmailContact& c) {
@@ -75,6 +74,14 @@ TEST_F(AddrBook, ReadsRecordsSkipsMarkedOnesAndFindsThePrimaryAddressCertificate
               (std::vector<std::string>{yxtest::thumbOf(a.cert.get()), yxtest::thumbOf(b.cert.get())}));
     EXPECT_EQ(two.getText(CFoxmailContact::kRest), "Note: n\r\n");
     EXPECT_TRUE(prompt.messages.empty());
+
+    // The primary address's certificates are replaced in the order given.
+    auto cb = certOf(b.der()), ca2 = certOf(a.der());
+    two.SetCerts({cb.get(), ca2.get()});
+    ASSERT_EQ(book.SaveContact(&two), 0);
+    ASSERT_EQ(book.GetContacts(), 0);
+    EXPECT_EQ(thumbs(*book.GetAt(1)),
+              (std::vector<std::string>{yxtest::thumbOf(b.cert.get()), yxtest::thumbOf(a.cert.get())}));
 }
 
 TEST(FoxmailBlock, CertificateLinesSplitAtBars) {
@@ -168,20 +175,6 @@ TEST_F(AddrBook, SavingAppendsABlockAndRepointsTheRecordForEachCertificateCase) 
         EXPECT_EQ(CFoxmailAddrBook::BuildBlock(*book.GetAt(0), flag), c.written) << c.name;
         EXPECT_EQ(flag, c.flag) << c.name;
     }
-}
-
-TEST_F(AddrBook, SetCertsReplacesThePrimaryAddressCertificatesInOrder) {
-    writeBook(
-        address, "book",
-        {{{"某人", "b@x.cn", 0, 0, 1}, "Emails: b@x.cn\r\nCertificates: " + hashOf(a) + "\r\n" + entry(a)}});
-    CFoxmailAddrBook book;
-    ASSERT_EQ(book.GetContacts(), 0);
-    auto cb = certOf(b.der()), ca2 = certOf(a.der());
-    book.GetAt(0)->SetCerts({cb.get(), ca2.get()});
-    book.SaveContact(book.GetAt(0));
-    ASSERT_EQ(book.GetContacts(), 0);
-    EXPECT_EQ(thumbs(*book.GetAt(0)),
-              (std::vector<std::string>{yxtest::thumbOf(b.cert.get()), yxtest::thumbOf(a.cert.get())}));
 }
 
 TEST_F(AddrBook, DamagedBooksLoadWhatTheyCanAndChangeNothing) {
