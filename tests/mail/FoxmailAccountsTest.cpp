@@ -193,12 +193,10 @@ TEST_F(FoxmailAccounts, AnUnreadableAccountFileStopsTheLoadAndChangesNothing) {
     EXPECT_EQ(store.GetCount(), 1); // the account before it stays
     EXPECT_EQ(fileText(accountFile("li")), "not a compound file");
     // Saving into it changes nothing either.
-    store.GetAt(0)->getProperty(CEmailAccount::kAccountFile)->getBuf().Free();
     const std::string path = accountFile("li");
-    store.GetAt(0)
-        ->getProperty(CEmailAccount::kAccountFile)
-        ->getBuf()
-        .AttachBuffer(path.data(), static_cast<int>(path.size()));
+    CBBuffer& file = store.GetAt(0)->getProperty(CEmailAccount::kAccountFile)->getBuf();
+    file.Free();
+    file.AttachBuffer(path.data(), static_cast<int>(path.size()));
     EXPECT_EQ(store.SaveEmailAcc(store.GetAt(0)), 0);
     EXPECT_EQ(fileText(path), "not a compound file");
 }

@@ -59,8 +59,7 @@ TEST(NssDatabasesTest, MozillaLikeHome_EveryProfileFoundWithItsFormat) {
         ASSERT_EQ(yxtest::runCommand({"certutil", "-N", "-d", "sql:" + dir, "--empty-password"}), 0);
     };
     makeDb(mkdir(".pki/nssdb"));
-    mkdir(".mozilla/firefox/ab.default-release");
-    makeDb(home.file(".mozilla/firefox/ab.default-release"));
+    makeDb(mkdir(".mozilla/firefox/ab.default-release"));
     yxtest::writeFile(home.file(".mozilla/firefox"), "profiles.ini",
                       "[Profile1]\nName=old\nIsRelative=1\nPath=gone.old\n"
                       "[Profile0]\nName=default-release\nIsRelative=1\nPath=ab.default-release\nDefault=1\n"

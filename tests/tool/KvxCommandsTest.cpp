@@ -88,15 +88,12 @@ TEST_F(ToolKvx, DecryptWithPasswordAndCertificateChoice) {
     EXPECT_EQ(readFile(files.file("out.pdf")), plain);
 
     // A password file written on Windows ends its line with CR LF; the CR is no part of it.
-    // An option without its value is a usage error, not a crash.
+    // An option without its value, a missing source and too few arguments are the tool's own
+    // checks (the engine's codes and their causes are EncryptionEngineTest's).
     const std::string pwFile = writeFile(files.path(), "pw.txt", std::string("秘密\r\n"));
     expectRuns({{{"decrypt", enc, files.file("again"), "--password", "file:" + pwFile}},
-                {{"decrypt", enc, files.file("again2"), "--password"}, 2, "usage:"}});
-}
-
-// The tool's own checks; the engine's codes and their causes are EncryptionEngineTest's.
-TEST_F(ToolKvx, MissingSourceAndTooFewArguments) {
-    expectRuns({{{"decrypt", files.file("absent.kvx"), files.file("o")}, 202, "您所指定的文件不存在！"},
+                {{"decrypt", enc, files.file("again2"), "--password"}, 2, "usage:"},
+                {{"decrypt", files.file("absent.kvx"), files.file("o")}, 202, "您所指定的文件不存在！"},
                 {{"encrypt", "only-one-arg"}, 2}});
 }
 
