@@ -99,13 +99,10 @@ TEST_F(ToolKvx, DecryptWithPasswordAndCertificateChoice) {
 
 TEST_F(ToolKvx, DeleteSourceAndClearingTheDefault) {
     const std::string src = writeFile(files.path(), "del.txt", std::string("bye"));
-    ASSERT_EQ(
-        tool({"encrypt", src, files.file("del"), "--to", thumbOf(friend1.cert.get()), "--delete-source"})
-            .status,
-        0);
+    expectRuns({{{"encrypt", src, files.file("del"), "--to", thumbOf(friend1.cert.get()), "--delete-source"}},
+                {{"set-default-cert", thumbOf(me.cert.get())}},
+                {{"set-default-cert", ""}}});
     EXPECT_FALSE(std::filesystem::exists(src));
-    ASSERT_EQ(tool({"set-default-cert", thumbOf(me.cert.get())}).status, 0);
-    ASSERT_EQ(tool({"set-default-cert", ""}).status, 0);
     EXPECT_EQ(tool({"settings", "get", "DefaultEncCert", "CertHash"}).out, "\n");
 }
 
