@@ -112,47 +112,27 @@ TEST_F(AddrBook, SavingAppendsABlockAndRepointsTheRecordForEachCertificateCase) 
     struct Case {
         std::string name, block, primary;
         unsigned char flagRead;
-        std::vector<const yxtest::Issued*> set;
+        const yxtest::Issued* set; // the one certificate set, or none
         std::string written;
         int flag;
     } cases[] = {
-        {"one address, no certificates",
-         "Emails: a@x.cn\r\nNote: n\r\n",
-         "a@x.cn",
-         0,
-         {},
-         "Emails: a@x.cn\r\nNote: n\r\n",
-         0},
-        {"primary second, read without certificates",
-         "Emails: a@x.cn\r\n b@x.cn\r\nNote: n\r\n",
-         "b@x.cn",
-         0,
-         {&b},
+        {"one address, no certificates", "Emails: a@x.cn\r\nNote: n\r\n", "a@x.cn", 0, nullptr,
+         "Emails: a@x.cn\r\nNote: n\r\n", 0},
+        {"primary second, read without certificates", "Emails: a@x.cn\r\n b@x.cn\r\nNote: n\r\n", "b@x.cn", 0,
+         &b,
          "Emails: a@x.cn\r\n b@x.cn\r\nCertificates: |\r\n " + hashOf(b) + "\r\n" + hashOf(b) + ": " +
              CFoxmailContact::certificateText(base64(b.der()) + "\n") + "\r\nNote: n\r\n",
          1},
-        {"primary set again, read with certificates",
-         withCerts,
-         "b@x.cn",
-         1,
-         {&b},
+        {"primary set again, read with certificates", withCerts, "b@x.cn", 1, &b,
          "Emails: a@x.cn\r\n b@x.cn\r\nCertificates: " + hashOf(a) + "\r\n " + hashOf(b) + "\r\n" + entry(a) +
              hashOf(b) + ": " + CFoxmailContact::certificateText(base64(b.der()) + "\n") + "\r\nNote: n\r\n",
          1},
-        {"primary emptied, another line keeps its certificate",
-         withCerts,
-         "b@x.cn",
-         1,
-         {},
+        {"primary emptied, another line keeps its certificate", withCerts, "b@x.cn", 1, nullptr,
          "Emails: a@x.cn\r\n b@x.cn\r\nCertificates: " + hashOf(a) + "\r\n |\r\n" + entry(a) + "Note: n\r\n",
          1},
         {"every certificate gone",
-         "Emails: b@x.cn\r\nCertificates: " + hashOf(b) + "\r\n" + entry(b) + "Note: n\r\n",
-         "b@x.cn",
-         1,
-         {},
-         "Emails: b@x.cn\r\nNote: n\r\n",
-         0},
+         "Emails: b@x.cn\r\nCertificates: " + hashOf(b) + "\r\n" + entry(b) + "Note: n\r\n", "b@x.cn", 1,
+         nullptr, "Emails: b@x.cn\r\nNote: n\r\n", 0},
     };
     for (const auto& c : cases) {
         writeBook(address, "book", {{{"某人", c.primary, 0, 0, c.flagRead}, c.block}});
@@ -160,12 +140,10 @@ TEST_F(AddrBook, SavingAppendsABlockAndRepointsTheRecordForEachCertificateCase) 
         CFoxmailAddrBook book;
         ASSERT_EQ(book.GetContacts(), 0) << c.name;
         ASSERT_EQ(book.GetCount(), 1) << c.name;
-        std::vector<std::unique_ptr<CDigitalCertificate>> owned;
-        std::vector<CDigitalCertificate*> certs;
-        for (auto* who : c.set)
-            certs.push_back((owned.emplace_back(certOf(who->der()))).get());
-        if (!c.set.empty() || c.flagRead)
-            book.GetAt(0)->SetCerts(certs);
+        const auto cert = c.set ? certOf(c.set->der()) : nullptr;
+        if (c.set || c.flagRead)
+            book.GetAt(0)->SetCerts(cert ? std::vector<CDigitalCertificate*>{cert.get()}
+                                         : std::vector<CDigitalCertificate*>{});
         EXPECT_EQ(book.SaveContact(book.GetAt(0)), 0);
         EXPECT_EQ(box(), oldBox + kSeparator + c.written) << c.name; // appended; the old block stays
         EXPECT_EQ(pointed(0), std::make_pair(c.written, c.flag)) << c.name;
