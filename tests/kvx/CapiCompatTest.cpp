@@ -26,9 +26,6 @@ TEST(CapiDeriveKey, MatchesTheBufferConstructionComputedWithOpenssl) {
         TripleDesKey key{};
         ASSERT_TRUE(capi::derivePasswordKey(password, key));
         EXPECT_EQ(hex(toBytes(key)), hex(withOddParity(raw))) << password;
-        // Parity aside the bytes are the hashes themselves.
-        for (size_t i = 0; i < raw.size(); ++i)
-            EXPECT_EQ(key[i] & 0xFE, raw[i] & 0xFE);
     }
 }
 
@@ -71,23 +68,14 @@ TEST_F(CapiSimpleBlob, LayoutAndUnwrapWithOpensslForSeveralKeySizes) {
     }
 }
 
-TEST_F(CapiSimpleBlob, ImportsABlobWrappedByOpenssl) {
+TEST_F(CapiSimpleBlob, ImportsABlobWrappedByOpensslAndRefusesDamagedOrForeignOnes) {
     auto rsa = yxtest::pooledKey(5, 2048);
+    auto other = yxtest::pooledKey(6, 2048);
     const Bytes key = randomBytes(24, 7);
     const auto blob = opensslBlob(key, rsa.get());
     TripleDesKey got{};
     ASSERT_TRUE(capi::importSimpleBlob(blob.data(), blob.size(), rsa.get(), got));
     EXPECT_EQ(hex(toBytes(got)), hex(key));
-}
-
-TEST_F(CapiSimpleBlob, RefusesDamagedOrForeignBlobs) {
-    auto rsa = yxtest::pooledKey(5, 2048);
-    auto other = yxtest::pooledKey(6, 2048);
-    TripleDesKey key{}, got{};
-    ASSERT_TRUE(capi::generateSessionKey(key));
-    std::vector<unsigned char> blob;
-    ASSERT_TRUE(capi::exportSimpleBlob(key, rsa.get(), blob));
-    ASSERT_TRUE(capi::importSimpleBlob(blob.data(), blob.size(), rsa.get(), got));
 
     auto refused = [&](std::vector<unsigned char> b, EVP_PKEY* k = nullptr) {
         TripleDesKey out{};
@@ -148,9 +136,8 @@ TEST_F(TripleDes, PiecesFormOneStreamEqualToOpensslEnc) {
 }
 
 TEST_F(TripleDes, DecryptionChecksPaddingAndRestartsAfterFinal) {
-    TripleDesKey key{}, other{};
+    TripleDesKey key{};
     ASSERT_TRUE(capi::generateSessionKey(key));
-    ASSERT_TRUE(capi::generateSessionKey(other));
     const Bytes plain = randomBytes(20, 9);
     const Bytes cipher =
         opensslEncrypt(yxtest::writeFile(dir.path(), "p.bin", plain), hex(toBytes(key)), dir.path());
@@ -167,21 +154,13 @@ TEST_F(TripleDes, DecryptionChecksPaddingAndRestartsAfterFinal) {
     Bytes out(cipher.size() + 8);
     size_t n = 0;
     EXPECT_FALSE(dec.update(cipher.data(), cipher.size() - 3, true, out.data(), n)) << "not whole blocks";
+    // Another key must not give the source back (a stream that ignored its key would).
+    TripleDesKey other{};
+    ASSERT_TRUE(capi::generateSessionKey(other));
     TripleDesStream wrong;
     ASSERT_TRUE(wrong.begin(other, false));
-    // A wrong key almost never yields valid padding; 20 tries make a false pass impossible.
-    int accepted = 0;
-    for (int i = 0; i < 20; ++i) {
-        TripleDesKey k{};
-        ASSERT_TRUE(capi::generateSessionKey(k));
-        TripleDesStream s;
-        ASSERT_TRUE(s.begin(k, false));
-        size_t m = 0;
-        if (s.update(cipher.data(), cipher.size(), true, out.data(), m) && m == plain.size() &&
-            std::equal(plain.begin(), plain.end(), out.begin()))
-            ++accepted;
-    }
-    EXPECT_EQ(accepted, 0);
+    EXPECT_FALSE(wrong.update(cipher.data(), cipher.size(), true, out.data(), n) && n == plain.size() &&
+                 std::equal(plain.begin(), plain.end(), out.begin()));
 }
 
 } // namespace

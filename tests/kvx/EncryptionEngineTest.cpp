@@ -22,9 +22,8 @@ namespace {
 
 struct Progress : EngineObserver {
     void progress(int percent) override { seen.push_back(percent); }
-    void finished(int result) override { ends.push_back(result); }
+    void finished(int) override {}
     std::vector<int> seen;
-    std::vector<int> ends;
 };
 
 // Sets the cancel flag when the first progress arrives.
@@ -131,11 +130,8 @@ protected:
         }
         const std::string payload = yxtest::writeFile(files.path(), "payload.bin",
                                                       Bytes(b.begin() + static_cast<long>(offset), b.end()));
-        auto back = opensslDecrypt(payload, keyHex, files.path());
-        EXPECT_TRUE(back);
-        if (back) {
-            EXPECT_TRUE(*back == plain) << "openssl decrypts the payload to the source";
-        }
+        const auto back = opensslDecrypt(payload, keyHex, files.path());
+        EXPECT_TRUE(back && *back == plain) << "openssl decrypts the payload to the source";
         return keyHex;
     }
 
@@ -362,7 +358,6 @@ TEST_F(EngineMalformed, FileEmptiedAfterItsHeadWasRead) {
     EXPECT_EQ(CEncryptionEngine(nullptr, nullptr).decrypt(job), 210);
     ASSERT_EQ(prompt.messages.size(), 1u);
     EXPECT_EQ(prompt.messages[0].text, "加密文件内容为空!"); // half-width "!"
-    EXPECT_EQ(prompt.messages[0].caption, "钥匣");
     EXPECT_EQ(prompt.messages[0].icon, yx::MsgIcon::Error);
     EXPECT_EQ(filesIn(files.path()), before) << "nothing written";
 }
@@ -406,20 +401,15 @@ TEST_F(EngineMalformed, PayloadThatLooksLikeARecord) {
 }
 
 TEST_F(EngineMalformed, AnExtensionNamingAnotherFolderIsNotFollowed) {
-    Bytes evil = good;
-    std::memset(&evil[17], 0, 259);
-    std::memcpy(&evil[17], "/../escaped", 11);
-    const std::string f = yxtest::writeFile(files.path(), "evil.kvx", evil);
-    DecryptJob job;
-    ASSERT_EQ(prepareDecrypt({f, files.file("plain"), "pw", "", false, nullptr}, job), 0);
-    EXPECT_EQ(job.target, files.file("plain"));
-    Bytes windows = good;
-    std::memcpy(&windows[17], ".a\\b", 5);
-    ASSERT_EQ(prepareDecrypt({yxtest::writeFile(files.path(), "w.kvx", windows), files.file("plain"), "pw",
-                              "", false, nullptr},
-                             job),
-              0);
-    EXPECT_EQ(job.target, files.file("plain"));
+    for (const std::string ext : {"/../escaped", ".a\\b"}) {
+        Bytes evil = good;
+        std::memset(&evil[17], 0, 259);
+        std::memcpy(&evil[17], ext.c_str(), ext.size());
+        const std::string f = yxtest::writeFile(files.path(), "evil.kvx", evil);
+        DecryptJob job;
+        ASSERT_EQ(prepareDecrypt({f, files.file("plain"), "pw", "", false, nullptr}, job), 0) << ext;
+        EXPECT_EQ(job.target, files.file("plain")) << ext;
+    }
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // The worker thread: runs the engine off the starting thread, reports progress and its end once
 // through the observer, reads the owner's cancel flag, and is joined by its owner.
 #include "EngineWorker.h"
+#include "DecryptOperation.h"
 #include "KvxTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -68,17 +69,12 @@ TEST_F(Worker, RunsOnItsOwnThreadAndEndsOnce) {
 
     ThreadObserver dec;
     DecryptJob job;
-    job.source = files.file("w.kvx");
-    job.target = files.file("w.out");
-    job.dataOffset = 664 + 1688;
-    const Bytes file = yxtest::readFile(files.file("w.kvx"));
-    std::copy(file.begin() + 664, file.begin() + 664 + 1688, job.record.begin());
-    job.askToOpen = false;
+    ASSERT_EQ(prepareDecrypt({files.file("w.kvx"), files.file("w.out"), "", "", false, nullptr}, job), 0);
     EngineWorker worker(dec);
     ASSERT_TRUE(worker.startDecrypt(job));
     EXPECT_EQ(worker.wait(), 0);
     EXPECT_EQ(dec.ends, std::vector<int>{0});
-    EXPECT_EQ(yxtest::readFile(files.file("w.out")), plain);
+    EXPECT_EQ(yxtest::readFile(files.file("w.out.bin")), plain);
 }
 
 TEST_F(Worker, CancelMidRunStopsAfterThePieceThatReported) {

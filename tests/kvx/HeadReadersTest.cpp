@@ -44,10 +44,7 @@ Bytes text(const std::string& s) {
 
 // A version-2 head of an unprotected ".txt" file followed by `rest`.
 Bytes v2(std::initializer_list<Bytes> rest) {
-    Bytes out = concat({text("KavexFileType=2;"), headerBlock(false, ".txt", 1)});
-    for (const auto& p : rest)
-        out.insert(out.end(), p.begin(), p.end());
-    return out;
+    return concat({text("KavexFileType=2;"), headerBlock(false, ".txt", 1), concat(rest)});
 }
 
 class HeadReaders : public ::testing::Test {
@@ -56,20 +53,21 @@ protected:
         return yxtest::writeFile(dir.path(), "f" + std::to_string(n++) + ".kvx", b);
     }
 
-    // Runs both readers; returns {decrypt reader result, message, info result}.
+    // Runs both readers: the decrypt reader's result, message and head, the info reader's result.
     struct Both {
         int decrypt;
         std::string message;
         int info;
         DecryptHead head;
+        CSecureFileInfo infoReader;
     };
     Both read(const Bytes& b) {
         const std::string path = write(b);
         Both r;
         r.decrypt = ReadDecryptHead(path, r.head, r.message);
-        CSecureFileInfo info;
-        r.info = info.Read(path);
-        EXPECT_EQ(info.records().size(), r.decrypt == 1 ? r.head.records.size() : info.records().size());
+        r.info = r.infoReader.Read(path);
+        EXPECT_EQ(r.infoReader.records().size(),
+                  r.decrypt == 1 ? r.head.records.size() : r.infoReader.records().size());
         return r;
     }
 
@@ -78,10 +76,8 @@ protected:
 };
 
 TEST_F(HeadReaders, VersionTwoWithRecordsAndPayload) {
-    const Bytes file =
-        concat({text("KavexFileType=2;"), headerBlock(true, ".doc", 1234), recordBlock("张三", "aa bb"),
-                recordBlock("李四", "cc dd"), Bytes(1240, 0x11)});
-    Both r = read(file);
+    Both r = read(concat({text("KavexFileType=2;"), headerBlock(true, ".doc", 1234),
+                          recordBlock("张三", "aa bb"), recordBlock("李四", "cc dd"), Bytes(1240, 0x11)}));
     EXPECT_EQ(r.decrypt, 1);
     EXPECT_EQ(r.message, "");
     EXPECT_EQ(r.info, 0);
@@ -99,12 +95,10 @@ TEST_F(HeadReaders, VersionTwoWithRecordsAndPayload) {
     EXPECT_EQ(usable[0].index, 1u);
     EXPECT_EQ(usable[0].displayName, "李四");
 
-    CSecureFileInfo info;
-    ASSERT_EQ(info.Read(write(file)), 0);
-    EXPECT_EQ(info.version(), Version::V2);
-    EXPECT_EQ(info.dataOffset(), r.head.dataOffset);
-    info.Clear();
-    EXPECT_TRUE(info.records().empty());
+    EXPECT_EQ(r.infoReader.version(), Version::V2);
+    EXPECT_EQ(r.infoReader.dataOffset(), r.head.dataOffset);
+    r.infoReader.Clear();
+    EXPECT_TRUE(r.infoReader.records().empty());
 }
 
 TEST_F(HeadReaders, OtherMarkers) {

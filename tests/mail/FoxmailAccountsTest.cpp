@@ -163,7 +163,7 @@ struct FoxmailAccounts : ::testing::Test {
     }
 };
 
-TEST_F(FoxmailAccounts, LoadsNamesAddressesAndSigningCertificates) {
+TEST_F(FoxmailAccounts, LoadsAndSavesNamesAddressesAndSigningCertificates) {
     CFoxmailEmailAcc store;
     ASSERT_EQ(store.getEmailAcc(), 0);
     ASSERT_EQ(store.GetCount(), 2);
@@ -172,11 +172,8 @@ TEST_F(FoxmailAccounts, LoadsNamesAddressesAndSigningCertificates) {
     ASSERT_NE(store.GetAt(0)->getSignCert(), nullptr);
     EXPECT_EQ(thumbOf(store.GetAt(0)->getSignCert()), yxtest::thumbOf(zhang.cert.get()));
     EXPECT_EQ(store.GetAt(1)->getSignCert(), nullptr);
-}
 
-TEST_F(FoxmailAccounts, SavingWritesTheNewHashIntoTheStreamAndKeepsTheRest) {
-    CFoxmailEmailAcc store;
-    ASSERT_EQ(store.getEmailAcc(), 0);
+    // Saving writes the new hash into the stream and keeps the rest.
     CEmailAccount* a = store.GetAt(0);
     a->getCertStore().OpenCertStore();
     a->setSignCert(a->getCertStore().FindByThumb(yxtest::thumbOf(other.cert.get())));
@@ -196,12 +193,10 @@ TEST_F(FoxmailAccounts, AnUnreadableAccountFileStopsTheLoadAndChangesNothing) {
     EXPECT_EQ(store.GetCount(), 1); // the account before it stays
     EXPECT_EQ(fileText(accountFile("li")), "not a compound file");
     // Saving into it changes nothing either.
-    store.GetAt(0)->getProperty(CEmailAccount::kAccountFile)->getBuf().Free();
     const std::string path = accountFile("li");
-    store.GetAt(0)
-        ->getProperty(CEmailAccount::kAccountFile)
-        ->getBuf()
-        .AttachBuffer(path.data(), static_cast<int>(path.size()));
+    CBBuffer& file = store.GetAt(0)->getProperty(CEmailAccount::kAccountFile)->getBuf();
+    file.Free();
+    file.AttachBuffer(path.data(), static_cast<int>(path.size()));
     EXPECT_EQ(store.SaveEmailAcc(store.GetAt(0)), 0);
     EXPECT_EQ(fileText(path), "not a compound file");
 }

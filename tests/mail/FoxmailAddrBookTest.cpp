@@ -9,17 +9,16 @@ using namespace mailtest;
 
 namespace {
 
+std::string hashOf(const yxtest::Issued& who) {
+    return yx::mail::hashText(yxtest::thumbOf(who.cert.get()));
+}
+
 // A certificate entry as Foxmail writes one: Base64 in lines of 76 behind a space.
 std::string entry(const yxtest::Issued& who) {
     std::string b64 = base64(who.der()), folded;
     for (size_t at = 0; at < b64.size(); at += 76)
         folded += (at ? "\r\n " : "") + b64.substr(at, 76);
-    return yx::mail::hashText(yxtest::thumbOf(who.cert.get())) + ": -----BEGIN CERTIFICATE-----\r\n " +
-           folded + "\r\n -----END CERTIFICATE-----\r\n";
-}
-
-std::string hashOf(const yxtest::Issued& who) {
-    return yx::mail::hashText(yxtest::thumbOf(who.cert.get()));
+    return hashOf(who) + ": -----BEGIN CERTIFICATE-----\r\n " + folded + "\r\n -----END CERTIFICATE-----\r\n";
 }
 
 std::vector<std::string> thumbs(CFoxmailContact& c) {
@@ -75,6 +74,14 @@ TEST_F(AddrBook, ReadsRecordsSkipsMarkedOnesAndFindsThePrimaryAddressCertificate
               (std::vector<std::string>{yxtest::thumbOf(a.cert.get()), yxtest::thumbOf(b.cert.get())}));
     EXPECT_EQ(two.getText(CFoxmailContact::kRest), "Note: n\r\n");
     EXPECT_TRUE(prompt.messages.empty());
+
+    // The primary address's certificates are replaced in the order given.
+    auto cb = certOf(b.der()), ca2 = certOf(a.der());
+    two.SetCerts({cb.get(), ca2.get()});
+    ASSERT_EQ(book.SaveContact(&two), 0);
+    ASSERT_EQ(book.GetContacts(), 0);
+    EXPECT_EQ(thumbs(*book.GetAt(1)),
+              (std::vector<std::string>{yxtest::thumbOf(b.cert.get()), yxtest::thumbOf(a.cert.get())}));
 }
 
 TEST(FoxmailBlock, CertificateLinesSplitAtBars) {
@@ -105,47 +112,27 @@ TEST_F(AddrBook, SavingAppendsABlockAndRepointsTheRecordForEachCertificateCase) 
     struct Case {
         std::string name, block, primary;
         unsigned char flagRead;
-        std::vector<const yxtest::Issued*> set;
+        const yxtest::Issued* set; // the one certificate set, or none
         std::string written;
         int flag;
     } cases[] = {
-        {"one address, no certificates",
-         "Emails: a@x.cn\r\nNote: n\r\n",
-         "a@x.cn",
-         0,
-         {},
-         "Emails: a@x.cn\r\nNote: n\r\n",
-         0},
-        {"primary second, read without certificates",
-         "Emails: a@x.cn\r\n b@x.cn\r\nNote: n\r\n",
-         "b@x.cn",
-         0,
-         {&b},
+        {"one address, no certificates", "Emails: a@x.cn\r\nNote: n\r\n", "a@x.cn", 0, nullptr,
+         "Emails: a@x.cn\r\nNote: n\r\n", 0},
+        {"primary second, read without certificates", "Emails: a@x.cn\r\n b@x.cn\r\nNote: n\r\n", "b@x.cn", 0,
+         &b,
          "Emails: a@x.cn\r\n b@x.cn\r\nCertificates: |\r\n " + hashOf(b) + "\r\n" + hashOf(b) + ": " +
              CFoxmailContact::certificateText(base64(b.der()) + "\n") + "\r\nNote: n\r\n",
          1},
-        {"primary set again, read with certificates",
-         withCerts,
-         "b@x.cn",
-         1,
-         {&b},
+        {"primary set again, read with certificates", withCerts, "b@x.cn", 1, &b,
          "Emails: a@x.cn\r\n b@x.cn\r\nCertificates: " + hashOf(a) + "\r\n " + hashOf(b) + "\r\n" + entry(a) +
              hashOf(b) + ": " + CFoxmailContact::certificateText(base64(b.der()) + "\n") + "\r\nNote: n\r\n",
          1},
-        {"primary emptied, another line keeps its certificate",
-         withCerts,
-         "b@x.cn",
-         1,
-         {},
+        {"primary emptied, another line keeps its certificate", withCerts, "b@x.cn", 1, nullptr,
          "Emails: a@x.cn\r\n b@x.cn\r\nCertificates: " + hashOf(a) + "\r\n |\r\n" + entry(a) + "Note: n\r\n",
          1},
         {"every certificate gone",
-         "Emails: b@x.cn\r\nCertificates: " + hashOf(b) + "\r\n" + entry(b) + "Note: n\r\n",
-         "b@x.cn",
-         1,
-         {},
-         "Emails: b@x.cn\r\nNote: n\r\n",
-         0},
+         "Emails: b@x.cn\r\nCertificates: " + hashOf(b) + "\r\n" + entry(b) + "Note: n\r\n", "b@x.cn", 1,
+         nullptr, "Emails: b@x.cn\r\nNote: n\r\n", 0},
     };
     for (const auto& c : cases) {
         writeBook(address, "book", {{{"某人", c.primary, 0, 0, c.flagRead}, c.block}});
@@ -153,12 +140,10 @@ TEST_F(AddrBook, SavingAppendsABlockAndRepointsTheRecordForEachCertificateCase) 
         CFoxmailAddrBook book;
         ASSERT_EQ(book.GetContacts(), 0) << c.name;
         ASSERT_EQ(book.GetCount(), 1) << c.name;
-        std::vector<std::unique_ptr<CDigitalCertificate>> owned;
-        std::vector<CDigitalCertificate*> certs;
-        for (auto* who : c.set)
-            certs.push_back((owned.emplace_back(certOf(who->der()))).get());
-        if (!c.set.empty() || c.flagRead)
-            book.GetAt(0)->SetCerts(certs);
+        const auto cert = c.set ? certOf(c.set->der()) : nullptr;
+        if (c.set || c.flagRead)
+            book.GetAt(0)->SetCerts(cert ? std::vector<CDigitalCertificate*>{cert.get()}
+                                         : std::vector<CDigitalCertificate*>{});
         EXPECT_EQ(book.SaveContact(book.GetAt(0)), 0);
         EXPECT_EQ(box(), oldBox + kSeparator + c.written) << c.name; // appended; the old block stays
         EXPECT_EQ(pointed(0), std::make_pair(c.written, c.flag)) << c.name;
@@ -168,20 +153,6 @@ TEST_F(AddrBook, SavingAppendsABlockAndRepointsTheRecordForEachCertificateCase) 
         EXPECT_EQ(CFoxmailAddrBook::BuildBlock(*book.GetAt(0), flag), c.written) << c.name;
         EXPECT_EQ(flag, c.flag) << c.name;
     }
-}
-
-TEST_F(AddrBook, SetCertsReplacesThePrimaryAddressCertificatesInOrder) {
-    writeBook(
-        address, "book",
-        {{{"某人", "b@x.cn", 0, 0, 1}, "Emails: b@x.cn\r\nCertificates: " + hashOf(a) + "\r\n" + entry(a)}});
-    CFoxmailAddrBook book;
-    ASSERT_EQ(book.GetContacts(), 0);
-    auto cb = certOf(b.der()), ca2 = certOf(a.der());
-    book.GetAt(0)->SetCerts({cb.get(), ca2.get()});
-    book.SaveContact(book.GetAt(0));
-    ASSERT_EQ(book.GetContacts(), 0);
-    EXPECT_EQ(thumbs(*book.GetAt(0)),
-              (std::vector<std::string>{yxtest::thumbOf(b.cert.get()), yxtest::thumbOf(a.cert.get())}));
 }
 
 TEST_F(AddrBook, DamagedBooksLoadWhatTheyCanAndChangeNothing) {

@@ -15,35 +15,29 @@ TEST(ProfilesIniTest, OddEntries_SkippedAndNamed) {
     struct Case {
         const char* name;
         std::string text;
-        std::vector<std::string> paths; // profiles found, in order
+        std::string paths; // profiles found, in order, each behind a ';'
         size_t skipped;
     };
     const Case cases[] = {
         {"usual",
          "[General]\nStartWithLastProfile=1\n\n[Profile0]\nName=default\nIsRelative=1\nPath=ab.default\n"
          "[Install4F96D1932A9F858E]\nDefault=ab.default\nLocked=1\n",
-         {"ab.default"},
-         0},
+         "ab.default;", 0},
         {"bom, CRLF, blanks, comments",
-         "\xEF\xBB\xBF; made by hand\r\n[Profile1]\r\n Name = 工作 \r\nPath=x y\r\n",
-         {"x y"},
-         0},
+         "\xEF\xBB\xBF; made by hand\r\n[Profile1]\r\n Name = 工作 \r\nPath=x y\r\n", "x y;", 0},
         {"no path, duplicate, relative path marked absolute",
          "[Profile0]\nName=a\n[Profile1]\nPath=p\n[Profile2]\nPath=p\n[Profile3]\nIsRelative=0\nPath=rel\n",
-         {"p"},
-         3},
+         "p;", 3},
         {"keys before any section, lines without '=', junk",
-         "Path=nowhere\n[Profile0\ngarbage\nPath=q\n\x01\x02",
-         {"q"},
-         0},
-        {"control characters in the path", std::string("[Profile0]\nPath=a\x01b\n"), {}, 1},
+         "Path=nowhere\n[Profile0\ngarbage\nPath=q\n\x01\x02", "q;", 0},
+        {"control characters in the path", std::string("[Profile0]\nPath=a\x01b\n"), "", 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const ParsedProfiles parsed = parseProfilesIni(c.text);
-        std::vector<std::string> paths;
+        std::string paths;
         for (const IniProfile& p : parsed.profiles)
-            paths.push_back(p.path);
+            paths += p.path + ";";
         EXPECT_EQ(paths, c.paths);
         EXPECT_EQ(parsed.skipped.size(), c.skipped);
     }
@@ -59,8 +53,7 @@ TEST(NssDatabasesTest, MozillaLikeHome_EveryProfileFoundWithItsFormat) {
         ASSERT_EQ(yxtest::runCommand({"certutil", "-N", "-d", "sql:" + dir, "--empty-password"}), 0);
     };
     makeDb(mkdir(".pki/nssdb"));
-    mkdir(".mozilla/firefox/ab.default-release");
-    makeDb(home.file(".mozilla/firefox/ab.default-release"));
+    makeDb(mkdir(".mozilla/firefox/ab.default-release"));
     yxtest::writeFile(home.file(".mozilla/firefox"), "profiles.ini",
                       "[Profile1]\nName=old\nIsRelative=1\nPath=gone.old\n"
                       "[Profile0]\nName=default-release\nIsRelative=1\nPath=ab.default-release\nDefault=1\n"

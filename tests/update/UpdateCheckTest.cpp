@@ -38,6 +38,7 @@ struct Env {
 
 TEST(UpdateCheckTest, ServerAnswerDecidesTheResult) {
     using Setup = std::function<void(Env&)>;
+    static const std::string m = yxtest::releaseManifest("9.0.0", "https://h/f", "x");
     const struct {
         const char* what;
         Setup setup;
@@ -48,11 +49,7 @@ TEST(UpdateCheckTest, ServerAnswerDecidesTheResult) {
         {"newer version", [](Env& t) { t.server.publish(t.signer, "9.0.0", "x"); }, kUpdateAvailable},
         {"signed by another key", [](Env& t) { t.server.publish(yxtest::ReleaseSigner(), "9.0.0", "x"); },
          kBadSignature},
-        {"changed after signing",
-         [](Env& t) {
-             const std::string m = yxtest::releaseManifest("9.0.0", "https://h/f", "x");
-             t.server.publishRaw(m + "notes=added\n", t.signer.sign(m));
-         },
+        {"changed after signing", [](Env& t) { t.server.publishRaw(m + "notes=added\n", t.signer.sign(m)); },
          kBadSignature},
         {"signed but malformed",
          [](Env& t) {
@@ -60,17 +57,12 @@ TEST(UpdateCheckTest, ServerAnswerDecidesTheResult) {
                                  t.signer.sign("YAOXIA-UPDATE 1\nversion=9\n"));
          },
          kBadManifest},
-        {"signature missing",
-         [](Env& t) {
-             const std::string m = yxtest::releaseManifest("9.0.0", "https://h/f", "x");
-             t.server.http.setBody(t.server.manifestPath(), m);
-         },
-         kNoAnswer},
+        {"signature missing", [](Env& t) { t.server.http.setBody(t.server.manifestPath(), m); }, kNoAnswer},
         {"manifest over 64 KiB",
          [](Env& t) {
-             const std::string m =
+             const std::string big =
                  yxtest::releaseManifest("9.0.0", "https://h/f", "x", std::string(kMaxManifestBytes, 'n'));
-             t.server.publishRaw(m, t.signer.sign(m));
+             t.server.publishRaw(big, t.signer.sign(big));
          },
          kTooLarge},
         {"redirect to another host",
@@ -83,7 +75,6 @@ TEST(UpdateCheckTest, ServerAnswerDecidesTheResult) {
         {"redirect on the same host",
          [](Env& t) {
              t.server.publish(t.signer, "9.0.0", "x");
-             const std::string m = yxtest::releaseManifest("9.0.0", "https://h/f", "x");
              t.server.http.setBody("/moved.txt", m);
              t.server.http.setBody(std::string(yxtest::UpdateServer::kDir) + "manifest.txt.sig",
                                    t.signer.sign(m));
