@@ -77,10 +77,7 @@ private slots:
     void badPresetFileErrorIsCentred() {
         yxtest::ScopedGuiEnv env;
         const QString bad = env.root() + QStringLiteral("/损坏的文件.kvx");
-        QFile f(bad);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("this is no encrypted file");
-        f.close();
+        QVERIFY(yxtest::writeText(bad, "this is no encrypted file"));
         QPoint centre;
         bool parentless = false;
         yxtest::ModalScript script;
