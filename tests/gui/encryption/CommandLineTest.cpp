@@ -23,19 +23,17 @@ namespace {
 
 // Paths that must reach their operation unchanged: spaces (also several and leading ones in a
 // name), quotes inside, Chinese characters, a tab, and absolute paths that begin like a switch.
-const QStringList kTrickyPaths = {
-    QStringLiteral("/tmp/a b.txt"),
-    QStringLiteral("/tmp/季度报告 终稿.doc"),
-    QStringLiteral("/tmp/he said \"hi\" there.txt"),
-    QStringLiteral("/tmp/q\"uote.kvx"),
-    QStringLiteral("/tmp/two  spaces/ lead.kvx"),
-    QStringLiteral("/tmp/tab\there.kvx"),
-    QStringLiteral("/Encrypted/x.kvx"),
-    QStringLiteral("/Data/月报.kvx"),
-    QStringLiteral("/Mail/a b.kvx"),
-    QStringLiteral("/Projects/p.kvx"),
-    QStringLiteral("/C"),
-};
+const QStringList kTrickyPaths = {"/tmp/a b.txt",
+                                  "/tmp/季度报告 终稿.doc",
+                                  "/tmp/he said \"hi\" there.txt",
+                                  "/tmp/q\"uote.kvx",
+                                  "/tmp/two  spaces/ lead.kvx",
+                                  "/tmp/tab\there.kvx",
+                                  "/Encrypted/x.kvx",
+                                  "/Data/月报.kvx",
+                                  "/Mail/a b.kvx",
+                                  "/Projects/p.kvx",
+                                  "/C"};
 
 const std::pair<const char*, CommandLineOp> kPathSwitches[] = {{"/E", CommandLineOp::Encrypt},
                                                                {"/M", CommandLineOp::Mail},

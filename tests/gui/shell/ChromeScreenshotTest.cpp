@@ -55,14 +55,10 @@ private slots:
     void cleanupTestCase() { setPrompt(nullptr); }
 
     void messageBoxSitsOverItsOwner() {
-        struct Case {
-            const char* picture;
-            bool ownerShown;
-        };
-        for (const Case c : {Case{"messagebox-over-owner", true}, Case{"messagebox-owner-hidden", false}}) {
+        for (bool ownerShown : {true, false}) {
             QWidget owner;
             owner.setGeometry(60, 80, 640, 420);
-            if (c.ownerShown) {
+            if (ownerShown) {
                 owner.show();
                 QVERIFY(QTest::qWaitForWindowExposed(&owner));
             }
@@ -70,7 +66,8 @@ private slots:
             yxtest::ModalScript script;
             onNextModal(script, [&](QWidget* box) { centre = box->frameGeometry().center(); });
             showMessage("您所指定的文件已经存在，要覆盖它吗？", MsgIcon::Warning, MsgButtons::YesNo, &owner);
-            QVERIFY2(near(centre, c.ownerShown ? owner.frameGeometry().center() : screenCentre()), c.picture);
+            QVERIFY2(near(centre, ownerShown ? owner.frameGeometry().center() : screenCentre()),
+                     ownerShown ? "over the owner" : "owner hidden: screen centre");
         }
     }
 
