@@ -147,10 +147,7 @@ private slots:
                      path(f.section(QLatin1Char('='), 1)));
         click(dlg.get(), yx::res::IDOK);
 
-        QStringList shown;
-        for (const auto& m : m_prompt.messages)
-            shown << q(m.text);
-        QCOMPARE(shown, messages);
+        QCOMPARE(messageTexts(m_prompt), messages);
         QCOMPARE(dlg->result() == QDialog::Accepted, taken);
         QCOMPARE(dlg->isVisible(), !taken);
         if (!taken && !existing.isEmpty())

@@ -32,7 +32,6 @@ enum Id {
     kEmail = 1072,
     kList = 1073,
     kSearch = 1074,
-    kOk = 1,
     kCancel = 2,
 };
 
@@ -195,21 +194,19 @@ private slots:
     void cancelWhileSearchingAbandonsResults() {
         m_dir->hosts[kHostA].certs = {m_zhang, m_li};
         m_dir->hold();
-        {
-            CDlgLdapSearch dlg;
-            openWithName(dlg, QStringLiteral("张三"));
-            click(&dlg, kSearch);
-            QTRY_COMPARE(m_dir->waiting(), 1);
-            click(&dlg, kCancel);
-            QCOMPARE(dlg.result(), int(QDialog::Rejected));
-            m_dir->release();
-            QTRY_VERIFY(!dlg.isSearching());
-            // The late results are neither shown nor reported.
-            QCOMPARE(list(&dlg)->topLevelItemCount(), 0);
-            QVERIFY(m_prompt.messages.empty());
-            QVERIFY(!dlg.GetSelectedCert());
-            QCOMPARE(CountedCert::alive.load(), 0);
-        }
+        CDlgLdapSearch dlg;
+        openWithName(dlg, QStringLiteral("张三"));
+        click(&dlg, kSearch);
+        QTRY_COMPARE(m_dir->waiting(), 1);
+        click(&dlg, kCancel);
+        QCOMPARE(dlg.result(), int(QDialog::Rejected));
+        m_dir->release();
+        QTRY_VERIFY(!dlg.isSearching());
+        // The late results are neither shown nor reported.
+        QCOMPARE(list(&dlg)->topLevelItemCount(), 0);
+        QVERIFY(m_prompt.messages.empty());
+        QVERIFY(!dlg.GetSelectedCert());
+        QCOMPARE(CountedCert::alive.load(), 0);
     }
 
     void destroyedWhileSearchingWaitsForTheWorker() {

@@ -42,15 +42,7 @@ protected:
 
 namespace enctest {
 
-using yxtest::Bytes;
-using yxtest::click;
-using yxtest::control;
-using yxtest::Issued;
-using yxtest::ModalScript;
-using yxtest::q;
-using yxtest::s;
-using yxtest::thumbOf;
-using yxtest::typeInto;
+using namespace yxtest;
 
 // The user's own certificates (personal store, with keys) and other people's.
 struct Pki : yxtest::People {

@@ -47,7 +47,10 @@ std::unique_ptr<CFoxmailContact> foxContact(const std::string& email, const std:
     return contact;
 }
 
-std::vector<std::string> thumbs(const std::vector<CDigitalCertificate*>& certs) {
+// The thumbprints of the certificates the dialog hands back, in its order.
+std::vector<std::string> thumbs(CDlgSetContactCerts& dlg) {
+    std::vector<CDigitalCertificate*> certs;
+    dlg.GetCerts(certs);
     std::vector<std::string> out;
     for (CDigitalCertificate* c : certs)
         out.push_back(thumbOf(c));
@@ -60,6 +63,7 @@ class MailDialogsTest : public QObject {
     Q_OBJECT
 
     yxtest::ScopedGuiEnv m_env;
+    yxtest::RecordingPrompt m_prompt;
     yxtest::TestCa m_ca;
     std::unique_ptr<yxtest::SlapdFixture> m_slapd;
     Bytes m_li1, m_li2, m_wang; // other people: 李四 twice (li@), 王五 (wang@, also in the directory)
@@ -84,6 +88,8 @@ private slots:
                                   {"赵六", "zhao@example.cn", {m_li1, m_li2}}});
     }
 
+    void init() { m_prompt.clear(); }
+
     // Which of the personal certificates each chooser lists.
     void accountDialogsOfferTheAddressesCertificates_data() {
         QTest::addColumn<int>("dialog");
@@ -104,7 +110,6 @@ private slots:
         QFETCH(int, button);
         QFETCH(QString, address);
         QFETCH(int, rows);
-        yxtest::RecordingPrompt prompt;
         CEmailAccount account;
         account.getProperty(CEmailAccount::kEmailAddress)->getBuf().Attachstr(address.toUtf8().constData());
         std::unique_ptr<QDialog> dlg;
@@ -117,7 +122,7 @@ private slots:
         bool okEnabled = true;
         ModalScript script;
         script.on(IDD_SELECT_CERT, [&](QDialog* chooser) {
-            listed = byId<QTreeWidget>(chooser, IDC_SELCERT_LIST)->topLevelItemCount();
+            listed = control<QTreeWidget>(chooser, IDC_SELCERT_LIST)->topLevelItemCount();
             okEnabled = enabled(chooser, IDOK);
             chooser->reject();
         });
@@ -131,7 +136,6 @@ private slots:
     // OK without a choice: the Outlook Express dialog hands back the account's own certificates, the
     // Foxmail dialog nothing; a choice replaces the shown name.
     void accountDialogsOkWithoutChoice() {
-        yxtest::RecordingPrompt prompt;
         CEmailAccount account;
         account.getProperty(CEmailAccount::kEmailAddress)->getBuf().Attachstr("a@example.cn");
         CMyCertStore mine;
@@ -150,7 +154,7 @@ private slots:
 
         CDlgAccountSignCert foxmail(&account);
         foxmail.show();
-        QVERIFY(!byId<QLineEdit>(&foxmail, IDC_ACCOUNT_SIGN_NAME)->text().isEmpty());
+        QVERIFY(!control<QLineEdit>(&foxmail, IDC_ACCOUNT_SIGN_NAME)->text().isEmpty());
         click(&foxmail, IDOK);
         QVERIFY(!foxmail.GetSignCert());
 
@@ -163,14 +167,13 @@ private slots:
         QVERIFY(chosen.GetSignCert());
         std::string name;
         chosen.GetSignCert()->getDisplayName(name);
-        QCOMPARE(byId<QLineEdit>(&chosen, IDC_ACCOUNT_SIGN_NAME)->text(), q(name));
+        QCOMPARE(control<QLineEdit>(&chosen, IDC_ACCOUNT_SIGN_NAME)->text(), q(name));
     }
 
     // Two certificates: "设为默认值" on the second moves it first and marks it without a space, the
     // first keeps its trailing space; marking the marked row changes nothing; removing the default
     // makes the next one first without marking its row.
     void contactCertsMakeDefaultAndRemove() {
-        yxtest::RecordingPrompt prompt;
         auto contact = foxContact("li@example.cn", {m_li1, m_li2});
         {
             CDlgSetContactCerts dlg(contact.get());
@@ -183,9 +186,7 @@ private slots:
             click(&dlg, IDC_CONTACTS_MAKE_DEFAULT); // already marked: nothing
             QCOMPARE(rowTexts(&dlg, IDC_CONTACT_CERT_LIST),
                      QStringList({QStringLiteral("李四一 "), QStringLiteral("李四二") + kMark}));
-            std::vector<CDigitalCertificate*> certs;
-            dlg.GetCerts(certs);
-            QCOMPARE(thumbs(certs), (std::vector<std::string>{thumbOf(m_li2), thumbOf(m_li1)}));
+            QCOMPARE(thumbs(dlg), (std::vector<std::string>{thumbOf(m_li2), thumbOf(m_li1)}));
             pressRow(&dlg, IDC_CONTACT_CERT_LIST, -1);
             QVERIFY(!enabled(&dlg, IDC_CONTACT_REMOVE));
         }
@@ -195,9 +196,7 @@ private slots:
         click(&dlg, IDC_CONTACT_REMOVE);
         QCOMPARE(rowTexts(&dlg, IDC_CONTACT_CERT_LIST), QStringList({QStringLiteral("李四二")}));
         QCOMPARE(dlg.selectedRow(), 0);
-        std::vector<CDigitalCertificate*> certs;
-        dlg.GetCerts(certs);
-        QCOMPARE(thumbs(certs), std::vector<std::string>{thumbOf(m_li2)});
+        QCOMPARE(thumbs(dlg), std::vector<std::string>{thumbOf(m_li2)});
         click(&dlg, IDC_CONTACT_REMOVE);
         QVERIFY(!enabled(&dlg, IDC_CONTACT_REMOVE));
     }
@@ -226,7 +225,6 @@ private slots:
         QFETCH(QStringList, rows);
         if (fromDirectory && !m_slapd)
             QSKIP("slapd cannot run here");
-        yxtest::RecordingPrompt prompt;
         auto contact =
             foxContact("wang@example.cn", present ? std::vector<Bytes>{m_wang} : std::vector<Bytes>{});
         CDlgSetContactCerts dlg(contact.get());
@@ -237,13 +235,12 @@ private slots:
         click(&dlg, fromDirectory ? IDC_CONTACTS_IMPORT_LDAP : IDC_CONTACTS_IMPORT_STORE);
         QVERIFY2(script.waitFinished(), qPrintable(script.failure()));
         QCOMPARE(rowTexts(&dlg, IDC_CONTACT_CERT_LIST), rows);
-        QCOMPARE(prompt.lastMessage() ? q(prompt.lastMessage()->text) : QString(), message);
+        QCOMPARE(m_prompt.lastMessage() ? q(m_prompt.lastMessage()->text) : QString(), message);
     }
 
     // Outlook Express contact: "删除证书" then OK hands back none; a directory certificate chosen is
     // imported into the other-people store and becomes the choice.
     void contactCertRemoveAndDirectoryImport() {
-        yxtest::RecordingPrompt prompt;
         CDigitalCertificate current(reinterpret_cast<const char*>(m_li1.data()), int(m_li1.size()),
                                     CDigitalCertificate::DER);
         CDlgSetContactCert removing(&current, QStringLiteral("li@example.cn"));
@@ -263,7 +260,7 @@ private slots:
         click(&importing, IDC_CONTACT_IMPORT_LDAP);
         QVERIFY2(script.waitFinished(), qPrintable(script.failure()));
         QCOMPARE(thumbOf(importing.GetCert()), thumbOf(m_dirLi));
-        QCOMPARE(byId<QLineEdit>(&importing, IDC_CONTACT_CERT_NAME)->text(), QStringLiteral("李四目录"));
+        QCOMPARE(control<QLineEdit>(&importing, IDC_CONTACT_CERT_NAME)->text(), QStringLiteral("李四目录"));
         COtherCertStore others;
         others.OpenCertStore();
         std::string thumb = thumbOf(m_dirLi);
@@ -289,14 +286,13 @@ private slots:
             QSKIP("slapd cannot run here");
         yx::settings::WriteProfileString("Directory", "HostA", downHost());
         yx::settings::WriteProfileString("Directory", "HostB", hostBUp ? m_slapd->urlB() : downHost());
-        yxtest::RecordingPrompt prompt;
         auto contact = foxContact(email.toStdString(), {});
         CDlgSetContactCerts dlg(contact.get());
         dlg.show();
         click(&dlg, IDC_CONTACTS_IMPORT_LDAP);
         yx::settings::WriteProfileString("Directory", "HostA", m_slapd->urlA());
         yx::settings::WriteProfileString("Directory", "HostB", m_slapd->urlB());
-        QCOMPARE(prompt.texts(), std::vector<std::string>{message.toStdString()});
+        QCOMPARE(m_prompt.texts(), std::vector<std::string>{message.toStdString()});
         QVERIFY(rowTexts(&dlg, IDC_CONTACT_CERT_LIST).isEmpty());
     }
 
@@ -306,19 +302,18 @@ private slots:
     void batchChoosingAndOption() {
         if (!m_slapd)
             QSKIP("slapd cannot run here");
-        yxtest::RecordingPrompt prompt;
         auto zhao = foxContact("zhao@example.cn", {});
         auto wang = foxContact("wang@example.cn", {});
         auto nobody = foxContact("nobody@example.cn", {});
         CDlgLdapBatchCon dlg(std::vector<CFoxmailContact*>{zhao.get(), wang.get(), nobody.get()});
         dlg.show();
         QTRY_VERIFY_WITH_TIMEOUT(dlg.searchFinished(), 20000);
-        QVERIFY(prompt.shown("LDAP搜索完毕！"));
+        QVERIFY(m_prompt.shown("LDAP搜索完毕！"));
         QVERIFY(enabled(&dlg, IDOK));
-        QVERIFY(byId(&dlg, IDC_BATCH_CONTACTS)->isVisible());
+        QVERIFY(control(&dlg, IDC_BATCH_CONTACTS)->isVisible());
 
         pressRow(&dlg, IDC_BATCH_CONTACTS, 2);
-        QVERIFY(byId<QLabel>(&dlg, IDC_BATCH_CERTS_LABEL)->text().startsWith(QStringLiteral("未搜到与")));
+        QVERIFY(control<QLabel>(&dlg, IDC_BATCH_CERTS_LABEL)->text().startsWith(QStringLiteral("未搜到与")));
         QVERIFY(rowTexts(&dlg, IDC_BATCH_CERTS).isEmpty());
         QVERIFY(!enabled(&dlg, IDC_BATCH_MAKE_DEFAULT));
 
@@ -332,7 +327,7 @@ private slots:
         pressRow(&dlg, IDC_BATCH_CONTACTS, 0); // filled again: the choice shows with a space
         QCOMPARE(rowTexts(&dlg, IDC_BATCH_CERTS)[1], QStringLiteral("李四二 ") + kMark);
 
-        byId<QCheckBox>(&dlg, IDC_BATCH_OPTION)->setChecked(true);
+        control<QCheckBox>(&dlg, IDC_BATCH_OPTION)->setChecked(true);
         click(&dlg, IDOK);
         QCOMPARE(dlg.result(), int(QDialog::Accepted));
         QCOMPARE(thumbOf(dlg.GetChosenCert(0)), thumbOf(m_li2));
@@ -344,7 +339,6 @@ private slots:
     // Cancel while the look-up runs only asks the worker to stop; the dialog ends as cancelled once
     // the worker has stopped, without the end-of-search message.
     void batchCancelWhileSearching() {
-        yxtest::RecordingPrompt prompt;
         auto wang = foxContact("wang@example.cn", {});
         CDlgLdapBatchCon dlg(std::vector<CFoxmailContact*>{wang.get(), wang.get()});
         std::atomic<bool> waiting{false};
@@ -358,18 +352,17 @@ private slots:
         dlg.show();
         QTRY_VERIFY(waiting);
         QVERIFY(dlg.isSearching());
-        QVERIFY(!byId(&dlg, IDC_BATCH_CONTACTS)->isVisible());
+        QVERIFY(!control(&dlg, IDC_BATCH_CONTACTS)->isVisible());
         click(&dlg, IDCANCEL);
         QVERIFY(dlg.isVisible());
         QVERIFY(!enabled(&dlg, IDCANCEL));
         QTRY_VERIFY_WITH_TIMEOUT(!dlg.isVisible(), 20000);
         QCOMPARE(dlg.result(), int(QDialog::Rejected));
         QVERIFY(!dlg.isSearching());
-        QVERIFY(!prompt.shown("LDAP搜索完毕！"));
+        QVERIFY(!m_prompt.shown("LDAP搜索完毕！"));
     }
 
     void batchDirectoryFailure() {
-        yxtest::RecordingPrompt prompt;
         yx::settings::WriteProfileString("Directory", "HostB", downHost());
         auto wang = foxContact("wang@example.cn", {});
         CDlgLdapBatchCon dlg(std::vector<CFoxmailContact*>{wang.get()});
@@ -378,8 +371,7 @@ private slots:
         if (m_slapd)
             yx::settings::WriteProfileString("Directory", "HostB", m_slapd->urlB());
         QCOMPARE(dlg.result(), int(QDialog::Rejected));
-        QVERIFY(prompt.lastMessage());
-        QCOMPARE(q(prompt.lastMessage()->text), QStringLiteral("目录查询失败，批量配置失败！"));
+        QCOMPARE(m_prompt.texts(), std::vector<std::string>{"目录查询失败，批量配置失败！"});
     }
 };
 

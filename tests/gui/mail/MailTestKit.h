@@ -88,22 +88,17 @@ inline std::string downHost() {
     return "ldap://127.0.0.1:" + std::to_string(yxtest::closedPort()) + "/dc=down,dc=test";
 }
 
-template <class W = QWidget> W* byId(QWidget* parent, int id) {
-    return parent->findChild<W*>(QString::number(id));
-}
-
 using yxtest::click;
+using yxtest::control;
 using yxtest::q;
 
 inline bool enabled(QWidget* dialog, int id) {
-    auto* w = byId(dialog, id);
-    return w && w->isEnabled();
+    return control(dialog, id)->isEnabled();
 }
 
 // A press on a row of a tree list (-1: below the rows), as the mouse gives it.
 inline void pressRow(QWidget* dialog, int listId, int row, Qt::MouseButton button = Qt::LeftButton) {
-    auto* tree = byId<QTreeWidget>(dialog, listId);
-    QVERIFY2(tree, qPrintable(QStringLiteral("no list %1").arg(listId)));
+    auto* tree = control<QTreeWidget>(dialog, listId);
     QPoint pos(5, tree->viewport()->height() - 3);
     if (row >= 0) {
         QTreeWidgetItem* item = tree->topLevelItem(row);
@@ -141,9 +136,9 @@ inline void doubleClick(yx::MailListView* list, int row) {
 
 inline QStringList rowTexts(QWidget* dialog, int listId) {
     QStringList out;
-    if (auto* tree = byId<QTreeWidget>(dialog, listId))
-        for (int i = 0; i < tree->topLevelItemCount(); ++i)
-            out << tree->topLevelItem(i)->text(0);
+    auto* tree = control<QTreeWidget>(dialog, listId);
+    for (int i = 0; i < tree->topLevelItemCount(); ++i)
+        out << tree->topLevelItem(i)->text(0);
     return out;
 }
 

@@ -53,6 +53,13 @@ void makeFoxmail(const std::string& prefix, const std::vector<std::pair<std::str
     writeBook(makeWinePrefix(prefix) + "/Address", "Book", book);
 }
 
+// The batch dialog confirmed, once its look-up has ended, with the option on.
+void confirmWithOption(QDialog* dlg) {
+    QTRY_VERIFY_WITH_TIMEOUT(enabled(dlg, IDOK), 20000);
+    control<QCheckBox>(dlg, IDC_BATCH_OPTION)->setChecked(true);
+    click(dlg, IDOK);
+}
+
 int certRows(yx::MailListModel* model) {
     int n = 0;
     for (int r = 0; r < model->rowCount(); ++r)
@@ -66,6 +73,7 @@ class SecureMailPageTest : public QObject {
     Q_OBJECT
 
     yxtest::ScopedGuiEnv m_env;
+    yxtest::RecordingPrompt m_prompt;
     yxtest::TestCa m_ca;
     std::unique_ptr<yxtest::SlapdFixture> m_slapd;
     std::string m_mine; // thumbprint of the personal certificate of zhang@example.cn
@@ -107,6 +115,7 @@ private slots:
     }
 
     void init() {
+        m_prompt.clear();
         m_bar = std::make_unique<certpagetest::TestMenuBar>();
         m_page = std::make_unique<SecureMailPage>();
         m_page->setMenuBarHost(m_bar.get());
@@ -138,7 +147,6 @@ private slots:
         QFETCH(int, opened);
         QFETCH(int, row);
         QFETCH(std::set<int>, expected);
-        yxtest::RecordingPrompt prompt;
         if (opened >= 0)
             openEntry(opened);
         else
@@ -169,12 +177,10 @@ private slots:
 
     // No Foxmail here: its address book is empty, so there is nobody to configure and no dialog.
     void batchWithNobodyToConfigure() {
-        yxtest::RecordingPrompt prompt;
         m_page->activate();
         press(m_page->homeList(), SecureMailPage::EntryFoxContacts);
         m_page->onCommand(ID_MAIL_BATCH_ENTRY);
-        QCOMPARE(prompt.messages.size(), size_t(1));
-        QCOMPARE(q(prompt.messages[0].text), QStringLiteral("可需要批量配置的联系人个数为零！"));
+        QCOMPARE(m_prompt.texts(), std::vector<std::string>{"可需要批量配置的联系人个数为零！"});
         QVERIFY(!QApplication::activeModalWidget());
     }
 
@@ -184,22 +190,16 @@ private slots:
     void batchConfiguresTheFoundCertificates() {
         if (!m_slapd)
             QSKIP("slapd cannot run here");
-        yxtest::RecordingPrompt prompt;
         openEntry(SecureMailPage::EntryOeContacts);
         QCOMPARE(m_page->batchCount(), 5);
         QCOMPARE(certRows(m_page->detailModel()), 0);
 
-        const auto confirmWithOption = [](QDialog* dlg) {
-            QTRY_VERIFY_WITH_TIMEOUT(enabled(dlg, IDOK), 20000);
-            byId<QCheckBox>(dlg, IDC_BATCH_OPTION)->setChecked(true);
-            click(dlg, IDOK);
-        };
         ModalScript script;
         script.on(IDD_LDAP_BATCH_CON, confirmWithOption);
         m_page->onCommand(ID_MAIL_BATCH_SHOWN);
         QVERIFY2(script.waitFinished(), qPrintable(script.failure()));
-        QVERIFY(prompt.lastMessage());
-        QCOMPARE(q(prompt.lastMessage()->text), QStringLiteral("你共为3个联系人配置了加密证书"));
+        QVERIFY(m_prompt.lastMessage());
+        QCOMPARE(q(m_prompt.lastMessage()->text), QStringLiteral("你共为3个联系人配置了加密证书"));
         QCOMPARE(certRows(m_page->detailModel()), 3);
         QCOMPARE(m_page->batchCount(), 2);
 
@@ -209,14 +209,13 @@ private slots:
         again.on(IDD_LDAP_BATCH_CON, confirmWithOption);
         m_page->onCommand(ID_MAIL_BATCH_ENTRY);
         QVERIFY2(again.waitFinished(), qPrintable(again.failure()));
-        QCOMPARE(q(prompt.lastMessage()->text), QStringLiteral("你共为0个联系人配置了加密证书"));
+        QCOMPARE(q(m_prompt.lastMessage()->text), QStringLiteral("你共为0个联系人配置了加密证书"));
         QVERIFY(!m_page->showsDetail());
     }
 
     // Choosing only a signing certificate that may also encrypt gives the account that certificate
     // for both, and the choice is kept.
     void signingCertificateServesForEncryption() {
-        yxtest::RecordingPrompt prompt;
         openEntry(SecureMailPage::EntryOeAccounts);
         QCOMPARE(m_page->detailModel()->rowCount(), 2);
         ModalScript script;
@@ -235,7 +234,6 @@ private slots:
     // A Foxmail contact configured from the other-people store is saved with the certificate, and
     // the list read again shows it with a certificate.
     void foxmailContactGetsTheChosenCertificate() {
-        yxtest::RecordingPrompt prompt;
         const std::string prefix = m_env.root().toStdString() + "/foxmail-prefix";
         ScopedEnv wine("WINEPREFIX", prefix);
         makeFoxmail(
@@ -258,7 +256,6 @@ private slots:
     }
 
     void thunderbirdIdentityAndContactGetTheChosenCertificates() {
-        yxtest::RecordingPrompt prompt;
         const std::string home = m_env.root().toStdString() + "/tb-home";
         ScopedEnv homeVar("HOME", home);
         ScopedEnv wine("WINEPREFIX", home + "/wine");
@@ -295,12 +292,10 @@ private slots:
         replace.on(IDD_SET_CONTACT_CERT, pressing(IDC_CONTACT_IMPORT_STORE))
             .on(IDD_IMPORT_SYSTEM_CERT,
                 [](QDialog* d) {
-                    const auto hits =
-                        byId<QTreeWidget>(d, IDC_IMPORT_SYSTEM_LIST)->findItems("李娜二", Qt::MatchExactly);
-                    choosing(IDC_IMPORT_SYSTEM_LIST, hits.isEmpty()
-                                                         ? -1
-                                                         : byId<QTreeWidget>(d, IDC_IMPORT_SYSTEM_LIST)
-                                                               ->indexOfTopLevelItem(hits.front()))(d);
+                    auto* list = control<QTreeWidget>(d, IDC_IMPORT_SYSTEM_LIST);
+                    const auto hits = list->findItems("李娜二", Qt::MatchExactly);
+                    choosing(IDC_IMPORT_SYSTEM_LIST,
+                             hits.isEmpty() ? -1 : list->indexOfTopLevelItem(hits[0]))(d);
                 })
             .on(IDD_SET_CONTACT_CERT, pressing(IDOK));
         doubleClick(m_page->detailList(), 0);
@@ -316,7 +311,6 @@ private slots:
     void thunderbirdContactsBatchPublishesWhatTheDirectoryHas() {
         if (!m_slapd)
             QSKIP("slapd cannot run here");
-        yxtest::RecordingPrompt prompt;
         const std::string home = m_env.root().toStdString() + "/tb-batch";
         ScopedEnv homeVar("HOME", home);
         ScopedEnv wine("WINEPREFIX", home + "/wine");
@@ -326,14 +320,10 @@ private slots:
         openEntry(SecureMailPage::EntryTbContacts);
         QCOMPARE(m_page->batchCount(), 2);
         ModalScript script;
-        script.on(IDD_LDAP_BATCH_CON, [](QDialog* dlg) {
-            QTRY_VERIFY_WITH_TIMEOUT(enabled(dlg, IDOK), 20000);
-            byId<QCheckBox>(dlg, IDC_BATCH_OPTION)->setChecked(true);
-            click(dlg, IDOK);
-        });
+        script.on(IDD_LDAP_BATCH_CON, confirmWithOption);
         m_page->onCommand(ID_MAIL_BATCH_SHOWN);
         QVERIFY2(script.waitFinished(), qPrintable(script.failure()));
-        QCOMPARE(q(prompt.lastMessage()->text), QStringLiteral("你共为1个联系人配置了加密证书"));
+        QCOMPARE(q(m_prompt.lastMessage()->text), QStringLiteral("你共为1个联系人配置了加密证书"));
         const auto profile = yx::nss::thunderbirdProfiles(home).at(0);
         QCOMPARE(yx::nss::profileCertsForEmail(profile, "liuyang@example.cn").size(), size_t(1));
         QCOMPARE(certRows(m_page->detailModel()), 1);

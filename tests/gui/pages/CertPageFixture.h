@@ -31,10 +31,6 @@ using namespace yxtest;
 using Pki = yxtest::People;
 using Kind = yxtest::People::Kind;
 
-inline QString u(const std::string& s) {
-    return QString::fromUtf8(s.c_str());
-}
-
 // A menu bar like the frame's: positions 2 and 3 replaced by the current page.
 class TestMenuBar : public yx::MenuBarHost {
 public:
@@ -89,13 +85,6 @@ inline void shortRevocationTimeouts() {
 
 inline void setOnlineChecks(bool on) {
     yx::settings::WriteProfileString("Common", "SartOnlineCRLCheck", on ? "1" : "0");
-}
-
-inline QStringList messageTexts(const RecordingPrompt& prompt) {
-    QStringList out;
-    for (const auto& m : prompt.messages)
-        out << u(m.text);
-    return out;
 }
 
 // A data root of its own, a prompt, a folder for files, the people (their CA in the CA store), a

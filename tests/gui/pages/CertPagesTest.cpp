@@ -76,7 +76,7 @@ private slots:
         QCOMPARE(fillOne(kind, cert), 0);
         open(kind);
         leftClick(page.get(), page->model()->rowCount() - 1);
-        const QString dir = u(files->path()) + QLatin1Char('/');
+        const QString dir = q(files->path()) + QLatin1Char('/');
         // The PFX export dialog asks for a password twice; the certificate export dialog for the path.
         ModalScript script;
         const auto exportTo = [&](const QString& path) {
@@ -193,10 +193,10 @@ private slots:
         open(Personal);
         auto good = pki->make("赵敏", Kind::NoCrl);
         const std::string dir = files->path();
-        const QString okFile = u(writeFile(
+        const QString okFile = q(writeFile(
             dir, "ok.pfx", makePfx(good.key.get(), good.cert.get(), {}, "口令1", PfxKind::TripleDes)));
-        const QString junk = u(writeFile(dir, "junk.pfx", std::string("not a pfx at all")));
-        const QString keyless = u(writeFile(
+        const QString junk = q(writeFile(dir, "junk.pfx", std::string("not a pfx at all")));
+        const QString keyless = q(writeFile(
             dir, "nokey.pfx",
             makePfx(nullptr, pki->make("无钥", Kind::NoCrl).cert.get(), {}, "p", PfxKind::TripleDes)));
         QSignalSpy loaded(page.get(), &yx::CertListPage::listLoaded);
@@ -206,7 +206,7 @@ private slots:
             int reloads;
         } cases[] = {
             {QString(), QString(), QStringLiteral("请选定一个文件！"), 0},
-            {u(dir) + "/missing.pfx", QString(), QStringLiteral("您所指定的文件不存在！"), 0},
+            {q(dir) + "/missing.pfx", QString(), QStringLiteral("您所指定的文件不存在！"), 0},
             {junk, QStringLiteral("x"), QStringLiteral("导入失败，文件格式错误！"), 1},
             {okFile, QStringLiteral("错的"), QStringLiteral("导入失败，口令错误！"), 1},
             {keyless, QStringLiteral("p"), QStringLiteral("导入失败！"), 1},
@@ -257,7 +257,7 @@ private slots:
     void otherDroppedCertificateFileIsImported() {
         open(Other);
         const QString path =
-            u(writeFile(files->path(), "friend.CRT", pki->make("拖进来的", Kind::NoCrl).pem()));
+            q(writeFile(files->path(), "friend.CRT", pki->make("拖进来的", Kind::NoCrl).pem()));
         auto prefilled = std::make_shared<QString>();
         ModalScript script;
         script.on(yx::res::IDD_IMPORT_CERT, [prefilled](QDialog* d) {
@@ -314,7 +314,7 @@ private slots:
         for (int r = 0; r < store.GetCertCount(); ++r) {
             std::string name;
             store.getCert(r)->getDisplayName(name);
-            QCOMPARE(page->model()->text(r, 0), u(name));
+            QCOMPARE(page->model()->text(r, 0), q(name));
             QCOMPARE(page->model()->text(r, 4), r == 29 ? QStringLiteral("有效") : QStringLiteral("无CRL"));
         }
         QCOMPARE(page->model()->text(29, 3), QStringLiteral("改名"));

@@ -62,7 +62,6 @@ private slots:
         });
         QVERIFY(dropOn(page->iconView()->viewport(), {QUrl::fromLocalFile(first)}));
         QVERIFY2(script.waitFinished(), qPrintable(script.failure()));
-        QCOMPARE(script.seen, QStringList({"225"}));
 
         // Two files go to one recipients dialog, which names them but lets neither be edited.
         ModalScript both;
@@ -74,7 +73,6 @@ private slots:
         QVERIFY(
             dropOn(page->iconView()->viewport(), {QUrl::fromLocalFile(first), QUrl::fromLocalFile(second)}));
         QVERIFY2(both.waitFinished(), qPrintable(both.failure()));
-        QCOMPARE(both.seen, QStringList({"225"}));
     }
 
     void droppedKvxFileIsDecrypted() {
@@ -87,8 +85,7 @@ private slots:
         // The decrypt dialog reads the file's head; this one is no encrypted file, so the dialog
         // reports that and closes, and no encrypt dialog comes up.
         QVERIFY(staysWithoutDialog(500));
-        QCOMPARE(m_prompt->messages.size(), size_t(1));
-        QCOMPARE(q(m_prompt->messages[0].text), QStringLiteral("加密文件格式错误！"));
+        QCOMPARE(m_prompt->texts(), std::vector<std::string>{"加密文件格式错误！"});
     }
 
     void foreignDropsAreRefused() {

@@ -92,19 +92,13 @@ private slots:
         QTest::addColumn<QString>("top");
         QTest::addColumn<QString>("frame"); // served as a frame of `top`, empty for none
         QTest::addColumn<bool>("normal");   // else maximised
-
-        QTest::newRow("plain") << "/ra/index.html"
-                               << "" << false;
-        QTest::newRow("mini") << "/ra/mini/index.html"
-                              << "" << true;
-        QTest::newRow("mini frame last") << "/ra/frames.html"
-                                         << "/ra/mini-menu.html" << true;
-        QTest::newRow("plain frame last") << "/ra/mini-frames.html"
-                                          << "/ra/body.html" << false;
-        QTest::newRow("unreachable") << ""
-                                     << "" << false;
-        QTest::newRow("unreachable mini") << "mini"
-                                          << "" << true;
+        QTest::newRow("plain") << "/ra/index.html" << QString() << false;
+        QTest::newRow("mini") << "/ra/mini/index.html" << QString() << true;
+        QTest::newRow("mini frame last") << "/ra/frames.html" << QStringLiteral("/ra/mini-menu.html") << true;
+        QTest::newRow("plain frame last")
+            << "/ra/mini-frames.html" << QStringLiteral("/ra/body.html") << false;
+        QTest::newRow("unreachable") << QString() << QString() << false;
+        QTest::newRow("unreachable mini") << "mini" << QString() << true;
     }
 
     void windowStateFollowsEveryCompletedNavigation() {
@@ -239,7 +233,15 @@ private slots:
     }
 
 private:
-    void showFrame(const std::string& home);
+    void showFrame(const std::string& home) {
+        setSites(home);
+        m_frame = std::make_unique<MainFrame>();
+        installFrameCommands(*m_frame);
+        m_completed = std::make_unique<QSignalSpy>(page()->browser(), &SiteBrowser::navigationCompleted);
+        m_frame->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_frame.get()));
+        QTRY_VERIFY_WITH_TIMEOUT(completedAt(home), kWaitMs);
+    }
     // Whether a navigation to `url` has completed since the frame was shown.
     bool completedAt(const std::string& url) const {
         for (const QList<QVariant>& args : *m_completed)
@@ -256,16 +258,6 @@ private:
     std::unique_ptr<MainFrame> m_frame;
     std::unique_ptr<QSignalSpy> m_completed; // the lifecycle browser's completed navigations
 };
-
-void LifecyclePageTest::showFrame(const std::string& home) {
-    setSites(home);
-    m_frame = std::make_unique<MainFrame>();
-    installFrameCommands(*m_frame);
-    m_completed = std::make_unique<QSignalSpy>(page()->browser(), &SiteBrowser::navigationCompleted);
-    m_frame->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_frame.get()));
-    QTRY_VERIFY_WITH_TIMEOUT(completedAt(home), kWaitMs);
-}
 
 QTEST_MAIN(LifecyclePageTest)
 #include "LifecyclePageTest.moc"

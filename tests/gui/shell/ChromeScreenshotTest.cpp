@@ -55,14 +55,10 @@ private slots:
     void cleanupTestCase() { setPrompt(nullptr); }
 
     void messageBoxSitsOverItsOwner() {
-        struct Case {
-            const char* picture;
-            bool ownerShown;
-        };
-        for (const Case c : {Case{"messagebox-over-owner", true}, Case{"messagebox-owner-hidden", false}}) {
+        for (bool ownerShown : {true, false}) {
             QWidget owner;
             owner.setGeometry(60, 80, 640, 420);
-            if (c.ownerShown) {
+            if (ownerShown) {
                 owner.show();
                 QVERIFY(QTest::qWaitForWindowExposed(&owner));
             }
@@ -70,17 +66,15 @@ private slots:
             yxtest::ModalScript script;
             onNextModal(script, [&](QWidget* box) { centre = box->frameGeometry().center(); });
             showMessage("您所指定的文件已经存在，要覆盖它吗？", MsgIcon::Warning, MsgButtons::YesNo, &owner);
-            QVERIFY2(near(centre, c.ownerShown ? owner.frameGeometry().center() : screenCentre()), c.picture);
+            QVERIFY2(near(centre, ownerShown ? owner.frameGeometry().center() : screenCentre()),
+                     ownerShown ? "over the owner" : "owner hidden: screen centre");
         }
     }
 
     void badPresetFileErrorIsCentred() {
         yxtest::ScopedGuiEnv env;
         const QString bad = env.root() + QStringLiteral("/损坏的文件.kvx");
-        QFile f(bad);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("this is no encrypted file");
-        f.close();
+        QVERIFY(yxtest::writeText(bad, "this is no encrypted file"));
         QPoint centre;
         bool parentless = false;
         yxtest::ModalScript script;

@@ -61,15 +61,13 @@ private slots:
             QCOMPARE(dialog->devicePixelRatio(), 2.0);
             const QImage shot = dialog->grab().toImage();
             QCOMPARE(shot.width(), dialog->width() * 2); // drawn at device pixels, not scaled up
-            for (const QLabel* label : dialog->findChildren<QLabel*>()) {
+            for (const QLabel* label : dialog->findChildren<QLabel*>())
                 if (label->isVisible() && !label->wordWrap() && label->pixmap().isNull())
                     QVERIFY2(label->width() >= label->minimumSizeHint().width(), qPrintable(label->text()));
-            }
-            for (const QAbstractButton* button : dialog->findChildren<QAbstractButton*>()) {
+            for (const QAbstractButton* button : dialog->findChildren<QAbstractButton*>())
                 if (button->isVisible())
                     QVERIFY2(button->width() >= button->minimumSizeHint().width(),
                              qPrintable(button->text()));
-            }
         }
     }
 };

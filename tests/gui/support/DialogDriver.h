@@ -56,6 +56,14 @@ inline void click(QWidget* dialog, int id) {
     QTest::mouseClick(button, Qt::LeftButton);
 }
 
+// The texts of the messages shown, in order.
+inline QStringList messageTexts(const RecordingPrompt& prompt) {
+    QStringList out;
+    for (const auto& m : prompt.messages)
+        out << q(m.text);
+    return out;
+}
+
 // No modal dialog comes up within a while.
 inline bool staysWithoutDialog(int ms = 300) {
     QElapsedTimer t;
@@ -120,7 +128,6 @@ public:
 
     bool finished() const { return m_steps.empty() && m_running == 0; }
     QString failure() const { return m_failure; } // empty when every step ran
-    QStringList seen;                             // ids of the dialogs the steps ran on ("popup")
 
     // Runs the event loop until every step has run or one failed; true when all ran.
     bool waitFinished(int ms = 30000) {
@@ -147,7 +154,6 @@ private:
                 menu && menu->isVisible()) {
                 auto step = std::move(next.popup);
                 m_steps.pop_front();
-                seen << QStringLiteral("popup");
                 run([step, m = QPointer<QMenu>(menu)] {
                     if (m)
                         step(m);
@@ -158,7 +164,6 @@ private:
                    dlg && dlg->isVisible() &&
                    (next.id == QLatin1String("0") || dlg->objectName() == next.id)) {
             auto step = std::move(next.dialog);
-            seen << next.id;
             m_steps.pop_front();
             run([step, d = QPointer<QDialog>(dlg)] {
                 if (d)

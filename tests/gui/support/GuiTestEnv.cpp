@@ -8,9 +8,7 @@ namespace yxtest {
 namespace {
 
 std::optional<QByteArray> getEnv(const char* name) {
-    if (!qEnvironmentVariableIsSet(name))
-        return std::nullopt;
-    return qgetenv(name);
+    return qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt;
 }
 
 void restoreEnv(const char* name, const std::optional<QByteArray>& value) {
@@ -35,14 +33,6 @@ ScopedGuiEnv::ScopedGuiEnv()
 ScopedGuiEnv::~ScopedGuiEnv() {
     restoreEnv("YAOXIA_HOME", m_oldHome);
     restoreEnv("XDG_RUNTIME_DIR", m_oldRuntime);
-}
-
-QString ScopedGuiEnv::home() const {
-    return root() + QStringLiteral("/home");
-}
-
-QString ScopedGuiEnv::runtimeDir() const {
-    return root() + QStringLiteral("/run");
 }
 
 } // namespace yxtest

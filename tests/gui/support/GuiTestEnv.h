@@ -18,8 +18,8 @@ public:
     ScopedGuiEnv& operator=(const ScopedGuiEnv&) = delete;
 
     QString root() const { return m_dir.path(); }
-    QString home() const;
-    QString runtimeDir() const;
+    QString home() const { return root() + QStringLiteral("/home"); }
+    QString runtimeDir() const { return root() + QStringLiteral("/run"); }
     bool isValid() const { return m_dir.isValid(); }
 
 private:
