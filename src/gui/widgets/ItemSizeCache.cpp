@@ -1,10 +1,25 @@
 #include "ItemSizeCache.h"
 
 #include <QAbstractItemModel>
+#include <QEvent>
+#include <QWidget>
 
 #include <algorithm>
 
 namespace yx {
+
+ItemSizeCache::ItemSizeCache(QObject* parent) : QStyledItemDelegate(parent) {
+    if (parent && parent->isWidgetType())
+        parent->installEventFilter(this);
+}
+
+bool ItemSizeCache::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != parent()) // an editor: the delegate's own handling of keys and focus
+        return QStyledItemDelegate::eventFilter(watched, event);
+    if (event->type() == QEvent::StyleChange)
+        m_sizes.clear();
+    return false;
+}
 
 void ItemSizeCache::watch(QAbstractItemModel* model, int column) {
     if (m_model)

@@ -2,7 +2,7 @@
 // again whenever rows are added; in the icon view, where each item takes its own size, that
 // measures every holder name's wrapped text anew, so a long list that grows in steps would be
 // measured over and over. A row's size is kept until its text or icon changes, the rows are
-// replaced or moved, or the view shows its items otherwise (font, icon size, grid).
+// replaced or moved, or the view shows its items otherwise (font, icon size, grid, style).
 #pragma once
 
 #include <QFont>
@@ -16,12 +16,16 @@ namespace yx {
 class ItemSizeCache : public QStyledItemDelegate {
     Q_OBJECT
 public:
-    explicit ItemSizeCache(QObject* parent = nullptr) : QStyledItemDelegate(parent) {}
+    // A widget parent is the view: a new style there (its own or the application's) measures anew.
+    explicit ItemSizeCache(QObject* parent = nullptr);
 
     // Follows the changes of `model`, whose `column` the view shows.
     void watch(QAbstractItemModel* model, int column);
 
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // What of the view's item options a size depends on.
