@@ -134,7 +134,9 @@ bool rootHasSiblings(GsfInput* input) {
         const unsigned shift = header[0x1E] | header[0x1F] << 8;
         const uint64_t firstDirBlock = le32(header + 0x30);
         if (shift >= 6 && shift < 31) {
-            const uint64_t at = kHeaderSize + (firstDirBlock << shift);
+            // The header fills the whole first sector where sectors are larger (4096 bytes).
+            const uint64_t at =
+                std::max<uint64_t>(kHeaderSize, uint64_t{1} << shift) + (firstDirBlock << shift);
             if (at + sizeof entry <= static_cast<uint64_t>(gsf_input_size(input)) &&
                 gsf_input_seek(input, static_cast<gsf_off_t>(at), G_SEEK_SET) == FALSE &&
                 gsf_input_read(input, sizeof entry, entry))

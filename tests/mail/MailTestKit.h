@@ -41,12 +41,14 @@ inline std::string base64(const Bytes& der) {
     return t.substr(0, static_cast<size_t>(n));
 }
 
-// Writes a compound file whose streams are given by path ("Ver30/AccInfo.cfg").
-inline void writeCompound(const std::string& file, const std::map<std::string, std::string>& streams) {
+// Writes a compound file whose streams are given by path ("Ver30/AccInfo.cfg"), in sectors of
+// `sectorSize` bytes (512 in version 3 files, 4096 in version 4).
+inline void writeCompound(const std::string& file, const std::map<std::string, std::string>& streams,
+                          unsigned sectorSize = 512) {
     gsf_init();
     GsfOutput* sink = gsf_output_stdio_new(file.c_str(), nullptr);
     ASSERT_NE(sink, nullptr) << file;
-    GsfOutfile* root = gsf_outfile_msole_new(sink);
+    GsfOutfile* root = gsf_outfile_msole_new_full(sink, sectorSize, 64);
     std::map<std::string, GsfOutput*> storages;
     for (const auto& [path, content] : streams) {
         GsfOutfile* parent = root;

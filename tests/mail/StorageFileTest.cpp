@@ -11,9 +11,11 @@ const std::map<std::string, std::string> kStreams = {
     {"Top", "top"},
 };
 
-TEST(CStorageFile, ReadsStoragesAndStreamsOfAFileWrittenByLibgsf) {
+class StorageFileSectors : public ::testing::TestWithParam<unsigned> {};
+
+TEST_P(StorageFileSectors, ReadsStoragesAndStreamsOfAFileWrittenByLibgsf) {
     yxtest::TempDir dir;
-    writeCompound(dir.file("a.stg"), kStreams);
+    writeCompound(dir.file("a.stg"), kStreams, GetParam());
     CStorageFile f;
     ASSERT_TRUE(f.Open(dir.file("a.stg")));
     EXPECT_EQ(f.ChildNames(), (std::vector<std::string>{"Top", "Ver30"}));
@@ -32,6 +34,8 @@ TEST(CStorageFile, ReadsStoragesAndStreamsOfAFileWrittenByLibgsf) {
     EXPECT_FALSE(f.OpenStorage("Ver30"));
 }
 
+INSTANTIATE_TEST_SUITE_P(Versions, StorageFileSectors, ::testing::Values(512u, 4096u));
+
 TEST(CStorageFile, ReplaceStreamWritesAWholeNewFileWithEveryOtherStreamUnchanged) {
     const std::string cases[] = {"", "short", std::string(9000, 'L')}; // shrink, grow into big blocks
     for (const std::string& replacement : cases) {
@@ -49,11 +53,15 @@ TEST(CStorageFile, DamagedOrForeignFilesAreRefusedAndLeftUnchanged) {
     yxtest::TempDir dir;
     writeCompound(dir.file("good.stg"), kStreams);
     const std::string good = fileText(dir.file("good.stg"));
+    // A root entry with a sibling, in a file of 4096-byte sectors, whose header fills a whole sector.
+    writeCompound(dir.file("v4.stg"), kStreams, 4096);
+    std::string rootWithSibling = fileText(dir.file("v4.stg"));
+    const size_t firstDirSector = static_cast<unsigned char>(rootWithSibling[0x30]); // small files
+    rootWithSibling.replace(4096 * (firstDirSector + 1) + 0x44, 4, std::string(4, '\0'));
     const std::map<std::string, std::string> files = {
-        {"text", "MailAddress=a@b\r\n"},
-        {"truncated", good.substr(0, 700)},
-        {"header only", good.substr(0, 512)},
-        {"missing", ""},
+        {"text", "MailAddress=a@b\r\n"},        {"truncated", good.substr(0, 700)},
+        {"header only", good.substr(0, 512)},   {"missing", ""},
+        {"root with sibling", rootWithSibling},
     };
     for (const auto& [name, content] : files) {
         const std::string path =
