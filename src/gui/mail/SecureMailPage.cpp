@@ -288,7 +288,7 @@ void SecureMailPage::openEntry() {
     mergeOperationsMenu(menuBarOperations(false));
 }
 
-void SecureMailPage::loadAddressBook(int entry) {
+void SecureMailPage::loadAddressBook(int entry, std::vector<MailListModel::Row>* tbRows) {
     m_oeBatch.clear();
     m_foxBatch.clear();
     m_tbBatch.clear();
@@ -300,8 +300,10 @@ void SecureMailPage::loadAddressBook(int entry) {
         m_foxBook.GetContacts();
         m_foxBatch = mail::batchList(m_foxBook);
     } else if (entry == EntryTbContacts) {
-        m_thunderbird->contactRows();
+        std::vector<MailListModel::Row> rows = m_thunderbird->contactRows();
         m_tbBatch = m_thunderbird->batchRows();
+        if (tbRows)
+            *tbRows = std::move(rows);
     }
 }
 
@@ -347,10 +349,7 @@ void SecureMailPage::fillDetail() {
         rows = m_thunderbird->accountRows();
         break;
     case EntryTbContacts:
-        m_oeBatch.clear();
-        m_foxBatch.clear();
-        rows = m_thunderbird->contactRows();
-        m_tbBatch = m_thunderbird->batchRows();
+        loadAddressBook(m_entry, &rows);
         break;
     default:
         return;

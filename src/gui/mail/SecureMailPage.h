@@ -12,6 +12,7 @@
 #include "CertStore.h"
 #include "FoxmailAddrBook.h"
 #include "FoxmailEmailAcc.h"
+#include "MailListModel.h"
 #include "OEAddrBook.h"
 #include "OEEmailAcc.h"
 #include "pages/Page.h"
@@ -24,7 +25,6 @@ class CFoxmailContact;
 
 namespace yx {
 
-class MailListModel;
 class MailListView;
 class ThunderbirdMail;
 
@@ -70,8 +70,9 @@ private:
     void fillHome();
     void openEntry();
     void fillDetail();
-    // Loads the address book of `entry` (1 or 3) and rebuilds the batch list.
-    void loadAddressBook(int entry);
+    // Loads the address book of `entry` and rebuilds the batch list; Thunderbird's contacts come as
+    // rows, given to `tbRows` when wanted.
+    void loadAddressBook(int entry, std::vector<MailListModel::Row>* tbRows = nullptr);
     void configureItem();
     void configureOeAccount(CEmailAccount* account);
     void configureOeContact(CContact* contact);
