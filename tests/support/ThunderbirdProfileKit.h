@@ -13,11 +13,13 @@
 
 namespace yxtest {
 
-// The profile's folder; empty when certutil failed.
+// The profile's folder; empty when certutil failed. A folder other than p.default is left out of
+// profiles.ini: the caller lists it.
 inline std::string
 makeThunderbirdProfile(const std::string& home, const std::string& prefs,
-                       const std::vector<std::pair<std::string, std::string>>& contacts = {}) {
-    const std::string dir = home + "/.thunderbird/p.default";
+                       const std::vector<std::pair<std::string, std::string>>& contacts = {},
+                       const std::string& folder = "p.default") {
+    const std::string dir = home + "/.thunderbird/" + folder;
     std::filesystem::create_directories(dir);
     writeFile(home + "/.thunderbird", "profiles.ini",
               "[Profile0]\nName=default\nIsRelative=1\nPath=p.default\n");

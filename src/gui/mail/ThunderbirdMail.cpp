@@ -11,6 +11,7 @@
 #include "UserPrompt.h"
 
 #include <memory>
+#include <set>
 
 namespace yx {
 namespace {
@@ -143,11 +144,14 @@ int ThunderbirdMail::applyBatch(const std::vector<int>& rows, const std::vector<
                                 QWidget* parent) {
     nss::CertPublisher publisher(nss::promptPasswordAsker(parent));
     int configured = 0;
+    std::set<std::string> closed; // profiles whose database cannot be written now
     for (size_t i = 0; i < rows.size() && i < chosen.size(); ++i) {
         const int row = rows[i];
         if (!chosen[i] || row < 0 || row >= static_cast<int>(m_contacts.size()))
             continue;
         const nss::NssDatabase& profile = m_contacts[static_cast<size_t>(row)].profile;
+        if (closed.count(profile.dir))
+            continue;
         std::string detail;
         const int rc = publisher.publish(nss::CertKind::OtherPeople, *chosen[i], {}, profile, detail);
         if (rc == nss::kOk || rc == nss::kAlreadyPresent) {
@@ -155,10 +159,11 @@ int ThunderbirdMail::applyBatch(const std::vector<int>& rows, const std::vector<
             continue;
         }
         showMessage(nss::outcomeMessage(true, rc, profile, detail), MsgIcon::Warning, MsgButtons::Ok, parent);
-        // A database that cannot be written now stays so for the contacts after this one.
-        if (rc == nss::kCancelled || rc == nss::kWrongPassword || rc == nss::kCannotOpen ||
-            rc == nss::kLegacyDatabase)
+        if (rc == nss::kCancelled) // the user stops the batch
             break;
+        // Such a database stays so for its profile's other contacts; other profiles go on.
+        if (rc == nss::kWrongPassword || rc == nss::kCannotOpen || rc == nss::kLegacyDatabase)
+            closed.insert(profile.dir);
     }
     return configured;
 }

@@ -307,27 +307,38 @@ private slots:
     }
 
     // Of two contacts without certificates, the directory has one: the batch publishes that one to the
-    // profile's database.
+    // profile's database. A profile listed before, whose database is of the old format, cannot take
+    // its contact's certificate; the profiles after it still get theirs.
     void thunderbirdContactsBatchPublishesWhatTheDirectoryHas() {
         if (!m_slapd)
             QSKIP("slapd cannot run here");
         const std::string home = m_env.root().toStdString() + "/tb-batch";
         ScopedEnv homeVar("HOME", home);
         ScopedEnv wine("WINEPREFIX", home + "/wine");
+        const std::string old =
+            yxtest::makeThunderbirdProfile(home, "", {{"李娜", "lina@example.cn"}}, "p.old");
+        QVERIFY(!old.empty());
+        std::filesystem::remove(old + "/cert9.db");
+        yxtest::writeFile(old, "cert8.db", "");
         QVERIFY(!yxtest::makeThunderbirdProfile(
                      home, "", {{"王芳", "wangfang@example.cn"}, {"刘洋", "liuyang@example.cn"}})
                      .empty());
+        yxtest::writeFile(home + "/.thunderbird", "profiles.ini",
+                          "[Profile0]\nName=old\nIsRelative=1\nPath=p.old\n"
+                          "[Profile1]\nName=default\nIsRelative=1\nPath=p.default\n");
         openEntry(SecureMailPage::EntryTbContacts);
-        QCOMPARE(m_page->batchCount(), 2);
+        QCOMPARE(m_page->batchCount(), 3);
         ModalScript script;
         script.on(IDD_LDAP_BATCH_CON, confirmWithOption);
         m_page->onCommand(ID_MAIL_BATCH_SHOWN);
         QVERIFY2(script.waitFinished(), qPrintable(script.failure()));
+        QCOMPARE(m_prompt.messages.size(), size_t(3)); // the search's end, the old profile's, the count
+        QVERIFY(q(m_prompt.messages[1].text).contains(QStringLiteral("cert8.db")));
         QCOMPARE(q(m_prompt.lastMessage()->text), QStringLiteral("你共为1个联系人配置了加密证书"));
-        const auto profile = yx::nss::thunderbirdProfiles(home).at(0);
+        const auto profile = yx::nss::thunderbirdProfiles(home).at(1);
         QCOMPARE(yx::nss::profileCertsForEmail(profile, "liuyang@example.cn").size(), size_t(1));
         QCOMPARE(certRows(m_page->detailModel()), 1);
-        QCOMPARE(m_page->batchCount(), 1);
+        QCOMPARE(m_page->batchCount(), 2);
     }
 };
 
